@@ -1,0 +1,134 @@
+/* quillcore: the exported interface of the Quillseal library.
+ *
+ * Every function here has C linkage and is exported under exactly this name.
+ * Numbers (Num40) are arrays of 40 unsigned 32-bit limbs, limb 0 least
+ * significant; a field element of GF(2^1279) has the coefficient of
+ * x^(32i+j) in bit j of limb i. Results are signed 32-bit integers: 0 is
+ * success, 1 failure, other values as stated with each function. No function
+ * throws. The library keeps process-wide state (the random generator) and must
+ * be called from one thread at a time.
+ */
+#ifndef QUILLCORE_H
+#define QUILLCORE_H
+
+#include <stdint.h>
+
+#if defined(_WIN32)
+#if defined(QUILLCORE_BUILD)
+#define QUILL_API __declspec(dllexport)
+#else
+#define QUILL_API __declspec(dllimport)
+#endif
+#else
+#define QUILL_API __attribute__((visibility("default")))
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+enum {
+    QUILL_LIMBS = 40,       /* limbs of a Num40 */
+    QUILL_NUM_BYTES = 160,  /* its little-endian image */
+    QUILL_BLOCK_BYTES = 32, /* one cipher block */
+    QUILL_KEY_WORDS = 40,   /* 32-bit words of one key schedule */
+    QUILL_SHA_WORDS = 8     /* SHA-256 state words H0..H7 */
+};
+
+/* ---- GF(2^1279) arithmetic, field polynomial x^1279 + x^418 + 1 ---------- */
+
+/* p[0..1] <- carry-less product of two 32-bit words (low word first). */
+QUILL_API void seki1(uint32_t a, uint32_t b, uint32_t *p);
+/* p[0..2n-1] <- carry-less product of two n-limb operands (n = 2, 4, 8, 40).
+ * p must not overlap a or b. */
+QUILL_API void seki2(const uint32_t *a, const uint32_t *b, uint32_t *p);
+QUILL_API void seki4(const uint32_t *a, const uint32_t *b, uint32_t *p);
+QUILL_API void seki8(const uint32_t *a, const uint32_t *b, uint32_t *p);
+QUILL_API void seki40(const uint32_t *a, const uint32_t *b, uint32_t *p);
+/* Reduces an 80-limb product modulo f in place: limbs 0..39 hold the reduced
+ * element (bit 1279 clear), limbs 40..79 become 0. */
+QUILL_API void sekiamari(uint32_t *p);
+/* out <- a*b mod f; out may alias a or b. */
+QUILL_API void seki(const uint32_t *a, const uint32_t *b, uint32_t *out);
+/* a <- a^2 mod f, in place. */
+QUILL_API void nijyou(uint32_t *a);
+/* a <- x*a^2 mod f, in place. */
+QUILL_API void nijyoux(uint32_t *a);
+
+/* ---- exponentiation and integers modulo M = 2^1279 - 1 ------------------- */
+
+/* out <- x^e; all 1280 bits of e count; out must not alias e. */
+QUILL_API void x_enujyou(const uint32_t *e, uint32_t *out);
+/* out <- b^e with bit 1279 of e ignored; out may alias b or e. For an
+ * exponent whose bits 0..1278 are all zero the result is 1. */
+QUILL_API void fx_enujyou(const uint32_t *b, const uint32_t *e, uint32_t *out);
+/* out <- a*b mod M for an n-limb b (1 <= n <= 40); out may alias a or b. */
+QUILL_API void seisuu_seki(const uint32_t *a, const uint32_t *b, uint32_t *out, int32_t n);
+/* Reduces the 64-bit cells of a 40 x n limb product modulo M in place. */
+QUILL_API void seisuu_sekiamari(uint64_t *cells, int32_t n);
+/* out <- a - b mod M (M itself stands for 0); out may alias a or b. */
+QUILL_API void seisuu_sa(const uint32_t *a, const uint32_t *b, uint32_t *out);
+
+/* ---- random generator (one per process) ----------------------------------- */
+
+/* Next 32-bit output word. */
+QUILL_API uint32_t makeransuu(void);
+/* Advances level n (1..20) of the generator tower. */
+QUILL_API void kaisou(uint32_t n);
+/* Seeds the whole generator from length bytes (at most 512 are used). */
+QUILL_API void initialize_array(const unsigned char *seed, int32_t length);
+/* Fills buf with fresh random bytes from the operating system mixed with the
+ * generator, re-seeding it from the clock. 0 success; 1 the system's random
+ * source cannot be opened or fails, buffer and generator untouched. */
+QUILL_API int32_t ransuu_tane(unsigned char *buf, int32_t length);
+
+/* ---- block cipher (32-byte blocks, chained, whitened) --------------------- */
+
+/* Derives the forward and inverse key schedules (40 words each) from 160
+ * bytes of secret material; leaves the generator in the key-derived state. */
+QUILL_API void kagikazusakusei(const unsigned char *material, uint32_t *key, uint32_t *inv);
+/* Replaces the 64-bit word v (low 32-bit word first) by z with
+ * (2v+1)(2z+1) = 1 mod 2^64. */
+QUILL_API void inverse(uint32_t *v);
+/* Enciphers one block in place; chain holds the previous ciphertext block and
+ * receives this one. */
+QUILL_API void Rangou(unsigned char *block, unsigned char *chain, const uint32_t *key);
+/* Deciphers one block in place; chain receives the ciphertext consumed. */
+QUILL_API void Rfukugou(unsigned char *block, unsigned char *chain, const uint32_t *key,
+                        const uint32_t *inv);
+
+/* ---- SHA-256 (state as eight native words H0..H7) and Base64 -------------- */
+
+/* Hashes a whole file. 0 success; 1 cannot open or read error. */
+QUILL_API int32_t SHA256(const char *path, uint32_t *state);
+QUILL_API void SHA256_array(const unsigned char *data, uint32_t length, uint32_t *state);
+/* Hashes the first count bytes of a file followed by 160 extra bytes.
+ * 0 success; 1 cannot open, shorter than count (or count negative), or read
+ * error. */
+QUILL_API int32_t SHA256R(const char *path, int64_t count, const unsigned char *extra,
+                          uint32_t *state);
+QUILL_API void SHA256_int(uint32_t *state);
+/* work: 64 words; its first 64 bytes hold the message block. Destroyed. */
+QUILL_API void SHA256_process(uint32_t *state, uint32_t *work);
+/* work holds the last (total mod 64) bytes; total = lo + 2^32 hi bytes. */
+QUILL_API void SHA256_finish(uint32_t *state, uint32_t *work, uint32_t lo, uint32_t hi);
+/* The 64-step compression over an expanded schedule in work. */
+QUILL_API void SHA256_transform(uint32_t *state, const uint32_t *work);
+
+/* Writes Base64 text with CR LF after every 64 characters and after a padded
+ * last group; no terminating zero (pass a zero-filled buffer). */
+QUILL_API void encode64(const unsigned char *data, int32_t length, char *out);
+/* Decodes zero-terminated Base64 text, skipping CR and LF. Writes three bytes
+ * per group of four characters. 0 success; 1 invalid text. */
+QUILL_API int32_t decode64(const char *text, unsigned char *out);
+/* Four characters for the 24-bit group in the low bits of group. */
+QUILL_API void encode_char(uint32_t group, char *out);
+/* Three bytes from four characters; 1 for a character outside the alphabet
+ * and "=". */
+QUILL_API int32_t decode_str(const char *in, unsigned char *out);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
