@@ -1,8 +1,9 @@
 // Windows side of the platform seam.
 #include "platform/platform.h"
 
-#include <wincrypt.h>
 #include <windows.h>
+
+#include <wincrypt.h>  // needs the types of windows.h
 
 namespace quill::plat {
 

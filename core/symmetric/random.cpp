@@ -1,1 +1,146 @@
+// The library's one random generator: a tower of 21 levels of quadratic
+// congruential recurrences modulo 2^32 with a 512-entry shuffle table at the
+// bottom. Seeded with the same bytes it always yields the same words, and the
+// block cipher draws its key schedule and keystream from it, so every
+// recurrence, constant and order of update below is part of the stored format.
+#include <cstring>
+#include <ctime>
+#include <vector>
+
+#include "bytes.h"
+#include "platform/platform.h"
 #include "quillcore.h"
+
+namespace {
+
+constexpr int kLevels = 21;  // levels 0..20; level 20 is the top
+constexpr int kStock = 512;  // shuffle table of level 0
+constexpr int kSeedWords = 128;
+constexpr uint32_t kLcgMul = 0x41C64E6D;
+constexpr uint32_t kLcgAdd = 0x3039;
+
+// One generator per process: the cipher relies on the key schedule and the
+// keystream sharing it. All zero until the first seeding, which sets every
+// word that is read afterwards.
+struct Generator {
+    uint32_t x[kLevels];
+    uint32_t y[kLevels];
+    uint32_t a[kLevels];  // always 1 mod 4 after seeding
+    uint32_t b[kLevels];  // always odd after seeding
+    uint32_t kosuu[kLevels];
+    uint32_t stock[kStock];
+};
+
+Generator g;
+
+// v <- 4v^2 + a v + b; with a = 1 mod 4 and b odd the period is 2^32.
+inline uint32_t step(uint32_t v, uint32_t a, uint32_t b) {
+    return (4 * v + a) * v + b;
+}
+
+}  // namespace
+
+uint32_t makeransuu(void) {
+    if (--g.kosuu[0] == 0) {
+        kaisou(1);
+        g.kosuu[0] = (g.x[1] >> 28) + 16;
+        g.a[0] = (g.x[1] & 0xFFFFFFFCu) | 1;
+        g.b[0] = g.y[1] | 1;
+    }
+    const uint32_t t = step(g.x[0], g.a[0], g.b[0]);
+    const uint32_t j = g.x[0] >> 23;
+    g.x[0] = g.stock[j];
+    g.stock[j] = t;
+    // Read after the store: when t >> 23 == j the last term is t itself.
+    return t ^ g.x[0] ^ g.stock[t >> 23];
+}
+
+void kaisou(uint32_t n) {
+    if (n < 1 || n >= uint32_t(kLevels)) return;  // no such level: nothing to step
+    if (--g.kosuu[n] == 0 && n <= 19) {
+        // The level above steps first; its fresh values re-draw this level.
+        kaisou(n + 1);
+        g.kosuu[n] = ((g.x[n - 1] ^ g.x[n + 1]) >> 28) + 16;
+        // Always level 0's second state with level 0's parameters.
+        g.y[0] = step(g.y[0], g.a[0], g.b[0]);
+        g.a[n] = ((g.y[n - 1] ^ g.x[n + 1]) & 0xFFFFFFFCu) | 1;
+        g.b[n] = (g.x[n - 1] ^ g.y[n + 1]) | 1;
+    }
+    // Level 20 never re-draws: its counter wraps and it keeps its seeding.
+    g.x[n] = step(g.x[n], g.a[n], g.b[n]);
+    g.y[n] = step(g.y[n], g.a[n], g.b[n]);
+}
+
+void initialize_array(const unsigned char *seed, int32_t length) {
+    uint32_t s[kSeedWords] = {};
+    unsigned char bytes[kSeedWords * 4] = {};
+    // The work array holds 512 bytes; a longer seed is cut there rather than
+    // written past the array.
+    size_t n = length < 0 ? 0 : size_t(length);
+    if (n > sizeof bytes) n = sizeof bytes;
+    if (n) std::memcpy(bytes, seed, n);
+    for (int i = 0; i < kSeedWords; i++) s[i] = quill::load32_le(bytes + 4 * i);
+
+    // Stirring: every word feeds its successor, round the ring ten times.
+    int j = 0;
+    for (int step_no = 0; step_no < 0x500; step_no++) {
+        const int i = j;
+        j = j < kSeedWords - 1 ? j + 1 : 0;
+        s[i] ^= s[i] >> 16;
+        s[i] = s[i] * kLcgMul + kLcgAdd;
+        s[j] ^= s[i];
+    }
+
+    // Drawing: k stays put within one level's four draws.
+    int k = 0;
+    auto draw = [&] { return s[k] = s[k] * kLcgMul + kLcgAdd; };
+    auto next = [&] { k = k < kSeedWords - 1 ? k + 1 : 0; };
+    for (int L = 0; L < kLevels; L++) {
+        g.x[L] = draw();
+        g.y[L] = draw();
+        g.a[L] = (draw() & 0xFFFFFFFCu) | 1;
+        g.b[L] = draw() | 1;
+        g.kosuu[L] = 1;
+        next();
+    }
+    for (int m = 0; m < kStock; m++) {
+        g.stock[m] = draw();
+        next();
+    }
+    // Every counter is 1, so the first call re-draws the whole tower.
+    for (int i = 0; i < 0x1000; i++) makeransuu();
+    quill::wipe(s, sizeof s);
+    quill::wipe(bytes, sizeof bytes);
+}
+
+int32_t ransuu_tane(unsigned char *buf, int32_t length) {
+    if (length < 0) return 1;
+    // Fill a scratch copy first: on failure the caller's buffer and the
+    // generator stay exactly as they were.
+    std::vector<unsigned char> fresh(size_t(length) + 1);
+    if (quill::plat::random_bytes(fresh.data(), length) != 0) return 1;
+
+    constexpr uint64_t A = 0x5851F42D4C957F2DULL;
+    const uint32_t secs = uint32_t(time(nullptr));
+    const int32_t clk = int32_t(clock());
+    // A negative clock value sets every bit of the high word.
+    uint64_t s = (uint64_t(secs) << 32) | uint64_t(int64_t(clk));
+    s = s * A + 1;
+    s += quill::plat::tick_count();
+    s = s * A + 1;
+    unsigned char seed[8];
+    quill::store32_le(seed, uint32_t(s >> 32));
+    s = s * A + 1;
+    quill::store32_le(seed + 4, uint32_t(s >> 32));
+    initialize_array(seed, sizeof seed);
+
+    // Whole words only; a remainder keeps the system's bytes alone.
+    for (int32_t i = 0; i < length / 4; i++) {
+        const uint32_t r = makeransuu();
+        quill::store32_le(fresh.data() + 4 * i, r ^ quill::load32_le(fresh.data() + 4 * i));
+    }
+    std::memcpy(buf, fresh.data(), size_t(length));
+    quill::wipe(fresh.data(), fresh.size());
+    quill::wipe(seed, sizeof seed);
+    return 0;
+}

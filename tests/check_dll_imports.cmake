@@ -1,0 +1,16 @@
+# quillcore.dll may import from system DLLs only: zlib and the GCC runtime are
+# linked in statically.
+execute_process(COMMAND ${OBJDUMP} -p ${LIBRARY} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "${OBJDUMP} failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "DLL Name: [^\n]+" rows "${dump}")
+set(allowed kernel32.dll advapi32.dll msvcrt.dll user32.dll imagehlp.dll)
+foreach(row IN LISTS rows)
+  string(REGEX REPLACE "DLL Name: " "" dll "${row}")
+  string(TOLOWER "${dll}" dll)
+  if(NOT dll IN_LIST allowed AND NOT dll MATCHES "^api-ms-win-")
+    message(FATAL_ERROR "${LIBRARY} imports ${dll}, which is not a system DLL")
+  endif()
+  message(STATUS "imports ${dll}")
+endforeach()
