@@ -10,49 +10,33 @@
 #include "bytes.h"
 #include "platform/platform.h"
 #include "quillcore.h"
+#include "symmetric/random.h"
 
 namespace {
 
-constexpr int kLevels = 21;  // levels 0..20; level 20 is the top
-constexpr int kStock = 512;  // shuffle table of level 0
+constexpr int kLevels = quill::Generator::kLevels;
+constexpr int kStock = quill::Generator::kStock;
 constexpr int kSeedWords = 128;
 constexpr uint32_t kLcgMul = 0x41C64E6D;
 constexpr uint32_t kLcgAdd = 0x3039;
 
-// One generator per process: the cipher relies on the key schedule and the
-// keystream sharing it. All zero until the first seeding, which sets every
-// word that is read afterwards.
-struct Generator {
-    uint32_t x[kLevels];
-    uint32_t y[kLevels];
-    uint32_t a[kLevels];  // always 1 mod 4 after seeding
-    uint32_t b[kLevels];  // always odd after seeding
-    uint32_t kosuu[kLevels];
-    uint32_t stock[kStock];
-};
+quill::Generator &g = quill::generator;
 
-Generator g;
-
-// v <- 4v^2 + a v + b; with a = 1 mod 4 and b odd the period is 2^32.
-inline uint32_t step(uint32_t v, uint32_t a, uint32_t b) {
-    return (4 * v + a) * v + b;
-}
+using quill::step;
 
 }  // namespace
 
+quill::Generator quill::generator;
+
+void quill::redraw_level0() {
+    kaisou(1);
+    g.kosuu[0] = (g.x[1] >> 28) + 16;
+    g.a[0] = (g.x[1] & 0xFFFFFFFCu) | 1;
+    g.b[0] = g.y[1] | 1;
+}
+
 uint32_t makeransuu(void) {
-    if (--g.kosuu[0] == 0) {
-        kaisou(1);
-        g.kosuu[0] = (g.x[1] >> 28) + 16;
-        g.a[0] = (g.x[1] & 0xFFFFFFFCu) | 1;
-        g.b[0] = g.y[1] | 1;
-    }
-    const uint32_t t = step(g.x[0], g.a[0], g.b[0]);
-    const uint32_t j = g.x[0] >> 23;
-    g.x[0] = g.stock[j];
-    g.stock[j] = t;
-    // Read after the store: when t >> 23 == j the last term is t itself.
-    return t ^ g.x[0] ^ g.stock[t >> 23];
+    return quill::next_word();
 }
 
 void kaisou(uint32_t n) {
