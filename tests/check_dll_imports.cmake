@@ -1,3 +1,4 @@
+cmake_policy(SET CMP0057 NEW)
 # quillcore.dll may import from system DLLs only: zlib and the GCC runtime are
 # linked in statically.
 execute_process(COMMAND ${OBJDUMP} -p ${LIBRARY} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)

@@ -1,14 +1,20 @@
+cmake_policy(SET CMP0057 NEW)
 # Compares the dynamic symbol table of libquillcore.so, or the export table of
 # quillcore.dll, with the list of exported names: every name present, with C
 # linkage, and nothing else.
 file(STRINGS ${EXPECTED} expected)
 if(LISTER MATCHES "objdump")
   execute_process(COMMAND ${LISTER} -p ${LIBRARY} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
-  # Export table rows look like "\t[   3] +base[   4]  0002 seki1".
-  string(REGEX MATCHALL "\\[ *[0-9]+\\] \\+base\\[ *[0-9]+\\] +[0-9a-fA-F]+ +[A-Za-z0-9_]+" rows "${dump}")
+  # The names follow the "[Ordinal/Name Pointer] Table" line, one a row:
+  # "\t[   3] seki1", up to the next blank line.
+  string(REGEX REPLACE ".*\\[Ordinal/Name Pointer\\] Table\n" "" table "${dump}")
+  string(REGEX REPLACE "\n\n.*" "" table "${table}")
+  # Square brackets would group CMake list elements: drop them first.
+  string(REGEX REPLACE "[][]" "" table "${table}")
+  string(REGEX MATCHALL "[0-9]+ [A-Za-z0-9_]+" rows "${table}")
   set(found "")
   foreach(row IN LISTS rows)
-    string(REGEX REPLACE ".* ([A-Za-z0-9_]+)$" "\\1" name "${row}")
+    string(REGEX REPLACE "^[0-9]+ " "" name "${row}")
     list(APPEND found ${name})
   endforeach()
 else()
