@@ -1,11 +1,14 @@
 cmake_policy(SET CMP0057 NEW)
 # quillcore.dll may import from system DLLs only: zlib and the GCC runtime are
 # linked in statically.
-execute_process(COMMAND ${OBJDUMP} -p ${LIBRARY} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
+execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C ${OBJDUMP} -p ${LIBRARY} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "${OBJDUMP} failed on ${LIBRARY}")
 endif()
 string(REGEX MATCHALL "DLL Name: [^\n]+" rows "${dump}")
+if(NOT rows)
+  message(FATAL_ERROR "no import table read from ${LIBRARY}")
+endif()
 set(allowed kernel32.dll advapi32.dll msvcrt.dll user32.dll imagehlp.dll)
 foreach(row IN LISTS rows)
   string(REGEX REPLACE "DLL Name: " "" dll "${row}")

@@ -1,10 +1,15 @@
 cmake_policy(SET CMP0057 NEW)
 # Compares the dynamic symbol table of libquillcore.so, or the export table of
 # quillcore.dll, with the list of exported names: every name present, with C
-# linkage, and nothing else.
+# linkage, and nothing else. The tools run in the C locale, whose headings the
+# parsing below expects.
 file(STRINGS ${EXPECTED} expected)
+if(EXTRA)
+  file(STRINGS ${EXTRA} extra_names)
+  list(APPEND expected ${extra_names})
+endif()
 if(LISTER MATCHES "objdump")
-  execute_process(COMMAND ${LISTER} -p ${LIBRARY} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C ${LISTER} -p ${LIBRARY} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
   # The names follow the "[Ordinal/Name Pointer] Table" line, one a row:
   # "\t[   3] seki1", up to the next blank line.
   string(REGEX REPLACE ".*\\[Ordinal/Name Pointer\\] Table\n" "" table "${dump}")
@@ -18,7 +23,7 @@ if(LISTER MATCHES "objdump")
     list(APPEND found ${name})
   endforeach()
 else()
-  execute_process(COMMAND ${LISTER} -D --defined-only ${LIBRARY} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C ${LISTER} -D --defined-only ${LIBRARY} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
   string(REPLACE "\n" ";" lines "${dump}")
   set(found "")
   foreach(line IN LISTS lines)
