@@ -33,22 +33,25 @@ Bytes material_from(uint32_t seed) {
 
 // A run of blocks: derive the keys (which seeds the generator), then
 // encipher or decipher block after block with one chaining block.
-Bytes encipher_run(const Bytes &material, const unsigned char *iv, Bytes data) {
+Bytes run(bool decipher, const Bytes &material, const unsigned char *iv, Bytes data) {
     Keys k;
     kagikazusakusei(material.data(), k.fwd, k.inv);
     unsigned char chain[32];
     std::memcpy(chain, iv, 32);
-    for (size_t off = 0; off < data.size(); off += 32) Rangou(&data[off], chain, k.fwd);
+    for (size_t off = 0; off < data.size(); off += 32) {
+        if (decipher)
+            Rfukugou(&data[off], chain, k.fwd, k.inv);
+        else
+            Rangou(&data[off], chain, k.fwd);
+    }
     return data;
 }
 
-Bytes decipher_run(const Bytes &material, const unsigned char *iv, Bytes data) {
-    Keys k;
-    kagikazusakusei(material.data(), k.fwd, k.inv);
-    unsigned char chain[32];
-    std::memcpy(chain, iv, 32);
-    for (size_t off = 0; off < data.size(); off += 32) Rfukugou(&data[off], chain, k.fwd, k.inv);
-    return data;
+Bytes encipher_run(const Bytes &m, const unsigned char *iv, Bytes d) {
+    return run(false, m, iv, d);
+}
+Bytes decipher_run(const Bytes &m, const unsigned char *iv, Bytes d) {
+    return run(true, m, iv, d);
 }
 
 Bytes pattern(size_t blocks, uint32_t seed) {

@@ -127,6 +127,102 @@ QUILL_API void encode_char(uint32_t group, char *out);
  * and "=". */
 QUILL_API int32_t decode_str(const char *in, unsigned char *out);
 
+/* ---- key pairs, key files and passwords --------------------------------- */
+
+/* Password block: 160 bytes, the password's text followed by zero bytes; all
+ * 160 count. Key files are Base64 text: the public key 224 bytes, the secret
+ * key 264 bytes (a 192-byte record: the secret exponent enciphered under the
+ * password, then the password's SHA-256 digest). */
+
+/* Creates a key pair and writes both files (secret first). 0 both written;
+ * 1 failure. */
+QUILL_API int32_t kagisakusei(const char *secret_path, const char *public_path,
+                              const unsigned char *password);
+/* 0 the password block opens the secret key file; 1 it does not, or the file
+ * cannot be read or decoded. */
+QUILL_API int32_t password_check(const char *secret_path, const unsigned char *password);
+/* record: 192 bytes; in: the secret exponent in bytes 0..159; out: the
+ * complete record. */
+QUILL_API void himitukagiangou(unsigned char *record, const unsigned char *password);
+/* record: in: a record as loaded; out: the secret exponent in bytes 0..159
+ * (a wrong password gives a wrong exponent, not an error). */
+QUILL_API void himitukagifukugou(unsigned char *record, const unsigned char *password);
+
+/* ---- signatures ---------------------------------------------------------- */
+
+/* Signs the whole file at archive_path: h (8 words) and s (40 limbs).
+ * 0 signed; 1 failure. */
+QUILL_API int32_t syomeisakusei(const char *secret_path, const unsigned char *password,
+                                const char *archive_path, uint32_t *h, uint32_t *s);
+/* Appends the 192-byte trailer (h, then s). 0 appended; 1 failure. */
+QUILL_API int32_t append(const char *archive_path, const uint32_t *h, const uint32_t *s);
+/* Checks an archive's trailer against a public key file. 0 valid; -1 the
+ * signature does not match; 1 error. */
+QUILL_API int32_t syomei_kakunin(const char *archive_path, const char *public_path);
+/* Reads the trailer: h (8 words), s (40 limbs). 0 read; 1 failure. */
+QUILL_API int32_t toridasi(const char *archive_path, uint32_t *h, uint32_t *s);
+/* h: a 40-limb area with h in limbs 0..7. 0 valid; -1 mismatch; 1 error. */
+QUILL_API int32_t syomeikakunin(const char *public_path, const char *archive_path,
+                                const uint32_t *h, const uint32_t *s);
+
+/* ---- selection, output names, messages ----------------------------------- */
+
+/* Adds one chosen item (a full path without trailing separator) to the
+ * selection; index 0 starts a new selection. Returns the number of files
+ * selected so far. */
+QUILL_API int32_t file_get(int32_t index, const char *path);
+/* Settles an existing output name with the user. path: a buffer of the
+ * platform's path size (260 bytes on Windows, 4096 on Linux). 0 nothing of
+ * that name exists; 1 overwrite (a read-only file was made writable); 2 path
+ * now holds a free name(N).ext; 3 stop; -1 no free name fits the path size
+ * (path unchanged). */
+QUILL_API int32_t filenamesyori(char *path);
+/* archive <- item + ".velm", settled by filenamesyori (its result; -1 also
+ * when item + ".velm" does not fit); scratch receives the item's name.
+ * archive may be the item's buffer. */
+QUILL_API int32_t angoufilemeisakusei(const char *item, char *archive, char *scratch);
+#if defined(_WIN32)
+/* WH_CBT hook that labels the conflict prompt's buttons. */
+QUILL_API intptr_t MsgBoxHookProc(int code, uintptr_t wparam, intptr_t lparam);
+#endif
+
+enum {
+    QUILL_MB_OK = 0x00,
+    QUILL_MB_YESNOCANCEL = 0x03,
+    QUILL_MB_ICONEXCLAMATION = 0x30,
+    QUILL_IDOK = 1,
+    QUILL_IDCANCEL = 2,
+    QUILL_IDYES = 6,
+    QUILL_IDNO = 7
+};
+/* Every message box of the library goes through handler when one is set
+ * (the shape of MessageBoxA; returns the button id); null restores the
+ * platform's own boxes. */
+typedef int (*quill_msgbox_handler)(void *owner, const char *text, const char *caption,
+                                    unsigned type);
+QUILL_API void msgbox_set(quill_msgbox_handler handler);
+
+/* ---- encryption and decryption ------------------------------------------ */
+
+/* Encrypts the selection for the public key into first item + ".velm" and
+ * signs it. 0 done (or stopped at the name prompt); 1 failure, no archive;
+ * 2 signing failed, the archive remains without a complete trailer. */
+QUILL_API int32_t angouka(const char *secret_path, const unsigned char *password,
+                          const char *public_path, int32_t compress);
+/* Writes the file entry for the current item at the archive's end; archive
+ * is the driver's open archive. 0 done; 1 failure. */
+QUILL_API int32_t angoumain(const char *archive_path, void *archive, const uint32_t *key,
+                            const uint32_t *inv, unsigned char *chain, int32_t compress);
+/* Writes the folder entry for the current item at the archive's end. */
+QUILL_API void angoufolder(const char *archive_path, void *archive, const uint32_t *key,
+                           const uint32_t *inv, unsigned char *chain);
+/* Decrypts every selected archive next to itself. 0 done; 1 failure; 2 the
+ * secret key does not belong to an archive. */
+QUILL_API int32_t fukugouka(const char *secret_path, const unsigned char *password,
+                            const char *public_path);
+/* Decrypts the one archive at the current item. Results as fukugouka. */
+QUILL_API int32_t fukugousyori(const char *secret_path, const unsigned char *password);
+
 #ifdef __cplusplus
 }
 #endif

@@ -1,11 +1,28 @@
 // The operating-system seam of quillcore. Everything above this header is
 // shared code; one implementation file per platform lies beside it.
+//
+// Paths are native byte strings: on Windows in the ANSI code page (932 on a
+// Japanese system) with "\" between components; on Linux in the locale's
+// encoding (UTF-8) with "/". Names stored inside archives are always code
+// page 932 with "\"; to_archive_name and from_archive_name convert.
 #ifndef QUILL_PLATFORM_H
 #define QUILL_PLATFORM_H
 
+#include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 namespace quill::plat {
+
+#if defined(_WIN32)
+constexpr char kSep = '\\';
+constexpr size_t kPathMax = 260;  // MAX_PATH, the terminating NUL included
+#else
+constexpr char kSep = '/';
+constexpr size_t kPathMax = 4096;  // PATH_MAX, the terminating NUL included
+#endif
+
+// ---- random source and clock ---------------------------------------------
 
 // Fills buf with length cryptographically strong random bytes.
 // 0 success; 1 the source cannot be opened or did not deliver every byte.
@@ -13,6 +30,93 @@ int random_bytes(unsigned char *buf, int32_t length);
 
 // Milliseconds from a monotonic clock, wrapping at 2^32 (seed material).
 uint32_t tick_count();
+
+// ---- files by handle ------------------------------------------------------
+
+struct File;
+
+// An existing file for reading, not shared with other openers; null on failure.
+File *open_read(const char *path);
+// A new, empty file for writing, not shared; null on failure, also when
+// something of that name exists already (nothing is ever replaced here).
+File *create_new(const char *path);
+void close(File *f);
+// Reads up to n bytes, fewer only at the end of the file; -1 on an error.
+int64_t read(File *f, void *buf, size_t n);
+// Writes all n bytes; false on an error or a short write (a full disk).
+bool write(File *f, const void *buf, size_t n);
+// The file's size in bytes; -1 when it cannot be determined.
+int64_t size(File *f);
+
+// Windows file times: 100-nanosecond intervals since 1601-01-01 UTC.
+struct FileTimes {
+    uint64_t creation;
+    uint64_t access;
+    uint64_t write;
+};
+bool get_times(File *f, FileTimes *t);
+// Sets what the platform can set (Linux keeps its own creation time).
+bool set_times(File *f, const FileTimes &t);
+
+// ---- paths --------------------------------------------------------------
+
+// Windows file attribute bits, as the attribute word of archive entries.
+constexpr uint32_t kAttrReadOnly = 0x01;
+constexpr uint32_t kAttrHidden = 0x02;
+constexpr uint32_t kAttrDirectory = 0x10;
+constexpr uint32_t kAttrArchive = 0x20;
+constexpr uint32_t kAttrNormal = 0x80;
+constexpr uint32_t kNoAttributes = 0xFFFFFFFF;
+
+// The attribute word of a file or folder; kNoAttributes when nothing of that
+// name exists. On Linux it is derived from the mode and the name.
+uint32_t attributes(const char *path);
+// Applies an attribute word where it has a meaning (on Linux: read-only as
+// the absence of write permission).
+bool set_attributes(const char *path, uint32_t attrs);
+bool remove_file(const char *path);
+// Creates every missing folder up to the path's last separator.
+void make_dirs(const char *path);
+// The size of the file at path, -1 when it cannot be opened or measured.
+int64_t file_size(const char *path);
+// Positions a C stream at byte pos of a file of any size (a long is 32 bits
+// on Windows, so fseek cannot reach past 2 GiB there). 0 success.
+int seek_stream(std::FILE *file, int64_t pos);
+
+// ---- folder enumeration ---------------------------------------------------
+
+struct DirSearch;
+struct DirEntry {
+    char name[kPathMax];  // the entry's own name, no folder
+    bool is_dir;
+};
+// Starts enumerating the folder (a path ending in the separator); null when
+// it cannot be opened.
+DirSearch *dir_open(const char *folder);
+// The next entry in the platform's order, "." and ".." included where the
+// platform returns them; false at the end.
+bool dir_next(DirSearch *s, DirEntry *e);
+void dir_close(DirSearch *s);
+
+// ---- names inside archives --------------------------------------------------
+
+enum NameResult { kNameOk = 0, kNameUnrepresentable = 1, kNameTooLong = 2 };
+// A native relative path as an archive entry name (code page 932, "\"
+// between components), NUL included, in out[0..cap-1].
+NameResult to_archive_name(const char *native, char *out, size_t cap);
+// An archive entry name as a native relative path, in out[0..cap-1].
+NameResult from_archive_name(const char *name, char *out, size_t cap);
+
+// True when c starts a two-byte character of the native code page, so that a
+// scan over a path steps over both bytes (a trail byte can be 0x5C, "\").
+bool is_lead_byte(unsigned char c);
+
+// ---- message boxes ----------------------------------------------------------
+
+// The platform's own presentation of a library message box (no owner
+// window); returns the button id (IDOK 1, IDCANCEL 2, IDYES 6, IDNO 7).
+// yes_no_cancel boxes show the buttons "上書き", "別名保存", "処理中止".
+int message_box(const char *text, const char *caption, unsigned type);
 
 }  // namespace quill::plat
 

@@ -1,9 +1,22 @@
-// Linux side of the platform seam.
-#include "platform/platform.h"
-
+// Linux side of the platform seam. Native paths are UTF-8 with "/"; archive
+// entry names are code page 932 with "\", converted one component at a time
+// with iconv's CP932 (not SHIFT_JIS, which maps 0x5C to the yen sign).
+#include <dirent.h>
+#include <fcntl.h>
+#include <iconv.h>
 #include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <ctime>
+#include <new>
+#include <string>
+
+#include "archive/messages.h"
+#include "platform/platform.h"
 
 namespace quill::plat {
 
@@ -28,6 +41,310 @@ uint32_t tick_count() {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
     return uint32_t(uint64_t(ts.tv_sec) * 1000u + uint64_t(ts.tv_nsec) / 1000000u);
+}
+
+// ---- files ----------------------------------------------------------------
+
+struct File {
+    int fd;
+};
+
+File *open_read(const char *path) {
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    // Only regular files have contents to read; a folder opens on Linux but
+    // fails every read.
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return nullptr;
+    }
+    return new (std::nothrow) File{fd};
+}
+
+File *create_new(const char *path) {
+    const int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return nullptr;
+    File *f = new (std::nothrow) File{fd};
+    if (!f) ::close(fd);
+    return f;
+}
+
+void close(File *f) {
+    if (!f) return;
+    ::close(f->fd);
+    delete f;
+}
+
+int64_t read(File *f, void *buf, size_t n) {
+    size_t done = 0;
+    while (done < n) {
+        const ssize_t got = ::read(f->fd, static_cast<char *>(buf) + done, n - done);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return -1;
+        }
+        if (got == 0) break;  // end of file
+        done += size_t(got);
+    }
+    return int64_t(done);
+}
+
+bool write(File *f, const void *buf, size_t n) {
+    size_t done = 0;
+    while (done < n) {
+        const ssize_t put = ::write(f->fd, static_cast<const char *>(buf) + done, n - done);
+        if (put < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (put == 0) return false;
+        done += size_t(put);
+    }
+    return true;
+}
+
+int64_t size(File *f) {
+    struct stat st;
+    if (fstat(f->fd, &st) != 0) return -1;
+    return int64_t(st.st_size);
+}
+
+namespace {
+
+// Seconds between 1601-01-01 and 1970-01-01, the two epochs.
+constexpr uint64_t kEpochDelta = 11644473600ULL;
+
+uint64_t to_file_time(int64_t sec, uint32_t nsec) {
+    return (uint64_t(sec) + kEpochDelta) * 10000000ULL + nsec / 100;
+}
+
+timespec from_file_time(uint64_t t) {
+    timespec ts{};
+    const uint64_t secs = t / 10000000ULL;
+    ts.tv_sec = time_t(int64_t(secs) - int64_t(kEpochDelta));
+    ts.tv_nsec = long(t % 10000000ULL) * 100;
+    return ts;
+}
+
+}  // namespace
+
+bool get_times(File *f, FileTimes *t) {
+    struct statx sx;
+    if (statx(f->fd, "", AT_EMPTY_PATH, STATX_ATIME | STATX_MTIME | STATX_BTIME, &sx) != 0)
+        return false;
+    t->access = to_file_time(sx.stx_atime.tv_sec, sx.stx_atime.tv_nsec);
+    t->write = to_file_time(sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec);
+    // Not every file system keeps a creation time; the last write time is the
+    // closest stand-in.
+    t->creation = (sx.stx_mask & STATX_BTIME)
+                      ? to_file_time(sx.stx_btime.tv_sec, sx.stx_btime.tv_nsec)
+                      : t->write;
+    return true;
+}
+
+bool set_times(File *f, const FileTimes &t) {
+    const timespec ts[2] = {from_file_time(t.access), from_file_time(t.write)};
+    return futimens(f->fd, ts) == 0;
+}
+
+// ---- paths ------------------------------------------------------------------
+
+namespace {
+
+const char *base_name(const char *path) {
+    const char *slash = strrchr(path, '/');
+    return slash ? slash + 1 : path;
+}
+
+}  // namespace
+
+uint32_t attributes(const char *path) {
+    struct stat st;
+    if (stat(path, &st) != 0) return kNoAttributes;
+    uint32_t attrs = 0;
+    if (base_name(path)[0] == '.') attrs |= kAttrHidden;
+    if (S_ISDIR(st.st_mode)) return attrs | kAttrDirectory;
+    if (!(st.st_mode & S_IWUSR)) attrs |= kAttrReadOnly;
+    return attrs | kAttrArchive;
+}
+
+bool set_attributes(const char *path, uint32_t attrs) {
+    struct stat st;
+    if (stat(path, &st) != 0) return false;
+    if (S_ISDIR(st.st_mode)) return true;
+    // Read-only is the one attribute with a meaning here: no write permission.
+    mode_t mode = st.st_mode & 07777;
+    if (attrs & kAttrReadOnly)
+        mode &= mode_t(~0222);
+    else
+        mode |= S_IWUSR;
+    return chmod(path, mode) == 0;
+}
+
+bool remove_file(const char *path) {
+    return unlink(path) == 0;
+}
+
+void make_dirs(const char *path) {
+    std::string part;
+    for (const char *p = path; *p; ++p) {
+        if (*p == '/' && !part.empty()) mkdir(part.c_str(), 0777);  // existing ones are fine
+        part += *p;
+    }
+}
+
+int64_t file_size(const char *path) {
+    struct stat st;
+    if (stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+    return int64_t(st.st_size);
+}
+
+int seek_stream(std::FILE *file, int64_t pos) {
+    return fseeko(file, off_t(pos), SEEK_SET);
+}
+
+// ---- folder enumeration -------------------------------------------------------
+
+struct DirSearch {
+    DIR *dir;
+    std::string folder;
+};
+
+DirSearch *dir_open(const char *folder) {
+    DIR *d = opendir(folder);
+    if (!d) return nullptr;
+    DirSearch *s = new (std::nothrow) DirSearch{d, folder};
+    if (!s) closedir(d);
+    return s;
+}
+
+bool dir_next(DirSearch *s, DirEntry *e) {
+    const dirent *de = readdir(s->dir);
+    if (!de) return false;
+    const size_t len = strlen(de->d_name);
+    if (len >= sizeof e->name) {
+        // Linux names are at most 255 bytes; this cannot happen, but an entry
+        // must never be cut short silently.
+        e->name[0] = '\0';
+        e->is_dir = false;
+        return true;
+    }
+    memcpy(e->name, de->d_name, len + 1);
+    // A link is listed as what it is, not what it points to, so the walk
+    // never follows a link out of the chosen tree or round in a loop.
+    if (de->d_type != DT_UNKNOWN) {
+        e->is_dir = de->d_type == DT_DIR;
+    } else {
+        struct stat st;
+        const std::string full = s->folder + de->d_name;
+        e->is_dir = lstat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    }
+    return true;
+}
+
+void dir_close(DirSearch *s) {
+    if (!s) return;
+    closedir(s->dir);
+    delete s;
+}
+
+// ---- names inside archives --------------------------------------------------
+
+namespace {
+
+// Converts one whole path component, so that no byte of a double-byte
+// character is ever looked at on its own.
+bool convert(const char *to, const char *from, const std::string &in, std::string *out) {
+    iconv_t cd = iconv_open(to, from);
+    if (cd == iconv_t(-1)) return false;
+    std::string result(in.size() * 4 + 4, '\0');
+    char *src = const_cast<char *>(in.data());
+    size_t src_left = in.size();
+    char *dst = result.data();
+    size_t dst_left = result.size();
+    const size_t rc = iconv(cd, &src, &src_left, &dst, &dst_left);
+    const bool flushed = iconv(cd, nullptr, nullptr, &dst, &dst_left) != size_t(-1);
+    iconv_close(cd);
+    if (rc == size_t(-1) || !flushed || src_left != 0) return false;
+    result.resize(result.size() - dst_left);
+    *out = result;
+    return true;
+}
+
+bool is_cp932_lead(unsigned char c) {
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+NameResult finish(const std::string &s, char *out, size_t cap) {
+    if (s.size() + 1 > cap) return kNameTooLong;
+    memcpy(out, s.c_str(), s.size() + 1);
+    return kNameOk;
+}
+
+}  // namespace
+
+NameResult to_archive_name(const char *native, char *out, size_t cap) {
+    std::string result, component;
+    for (const char *p = native;; ++p) {
+        if (*p == '/' || *p == '\0') {
+            // A "\" inside a Linux name would read as a separator on Windows.
+            std::string converted;
+            if (component.find('\\') != std::string::npos ||
+                !convert("CP932", "UTF-8", component, &converted))
+                return kNameUnrepresentable;
+            result += converted;
+            if (*p == '\0') break;
+            result += '\\';
+            component.clear();
+        } else {
+            component += *p;
+        }
+    }
+    return finish(result, out, cap);
+}
+
+NameResult from_archive_name(const char *name, char *out, size_t cap) {
+    std::string result, component;
+    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(name);; ++p) {
+        if (*p == '\\' || *p == '\0') {
+            std::string converted;
+            if (!convert("UTF-8", "CP932", component, &converted)) return kNameUnrepresentable;
+            result += converted;
+            if (*p == '\0') break;
+            result += '/';
+            component.clear();
+        } else if (is_cp932_lead(*p) && p[1] != '\0') {
+            component += char(p[0]);
+            component += char(p[1]);
+            ++p;
+        } else {
+            component += char(*p);
+        }
+    }
+    return finish(result, out, cap);
+}
+
+// UTF-8 never uses a byte below 0x80 inside a character: no lead bytes to
+// step over.
+bool is_lead_byte(unsigned char) {
+    return false;
+}
+
+// ---- message boxes ------------------------------------------------------------
+
+int message_box(const char *text, const char *caption, unsigned type) {
+    fprintf(stderr, "%s: %s\n", caption, text);
+    if ((type & 0x0F) != 0x03) return 1;  // IDOK
+    // The three-way question about an existing name: ask on the terminal when
+    // there is one; without one nothing is overwritten unasked.
+    if (!isatty(STDIN_FILENO) || !isatty(STDERR_FILENO)) return 2;  // IDCANCEL
+    fprintf(stderr, "  1: %s  2: %s  3: %s > ", msg::kOverwrite, msg::kSaveAs, msg::kStop);
+    char line[16];
+    if (!fgets(line, sizeof line, stdin)) return 2;
+    if (line[0] == '1') return 6;  // IDYES
+    if (line[0] == '2') return 7;  // IDNO
+    return 2;
 }
 
 }  // namespace quill::plat

@@ -1,0 +1,323 @@
+// The encryption driver: the current selection as one archive for one
+// recipient, next to the first selected item, then signed by the sender.
+#include <zlib.h>
+
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "archive/layout.h"
+#include "archive/messages.h"
+#include "archive/msgbox.h"
+#include "archive/selection.h"
+#include "bytes.h"
+#include "keys/keyfile.h"
+#include "platform/platform.h"
+#include "quillcore.h"
+
+namespace {
+
+using namespace quill;
+using layout::kBlockBytes;
+using layout::kChunkBlocks;
+using layout::kChunkBytes;
+
+constexpr char kArchiveExtension[] = ".velm";
+
+// The item whose entry angoufolder or angoumain writes next: its full native
+// path, and its entry name (code page 932, "\" between components).
+std::string a_filepath;
+std::string a_filename;
+
+// angoufolder reports nothing, so a failed write is kept here for angouka.
+bool folder_failed = false;
+
+// Secrets of one archive, cleared however the call ends.
+struct Secrets {
+    unsigned char r_bytes[QUILL_NUM_BYTES];
+    uint32_t r[QUILL_LIMBS];
+    uint32_t shared[QUILL_LIMBS];
+    unsigned char material[QUILL_NUM_BYTES];
+    uint32_t key[QUILL_KEY_WORDS];
+    uint32_t inv[QUILL_KEY_WORDS];
+    ~Secrets() { wipe(this, sizeof *this); }
+};
+
+// Reads n bytes unless the file ends first; the count read, -1 on an error.
+int64_t read_up_to(plat::File *f, unsigned char *buf, size_t n) {
+    size_t done = 0;
+    while (done < n) {
+        const int64_t got = plat::read(f, buf + done, n - done);
+        if (got < 0) return -1;
+        if (got == 0) break;
+        done += size_t(got);
+    }
+    return int64_t(done);
+}
+
+bool read_exact(plat::File *f, unsigned char *buf, size_t n) {
+    return read_up_to(f, buf, n) == int64_t(n);
+}
+
+// Enciphers blocks in place, in order, and writes them.
+bool put_blocks(plat::File *out, unsigned char *data, size_t blocks, const uint32_t *key,
+                unsigned char *chain) {
+    for (size_t i = 0; i < blocks; i++) Rangou(data + i * kBlockBytes, chain, key);
+    return plat::write(out, data, blocks * kBlockBytes);
+}
+
+// The current entry name with its NUL, in whole blocks; zero filler.
+bool put_name(plat::File *out, const uint32_t *key, unsigned char *chain) {
+    unsigned char buf[layout::kMaxNameBlocks * kBlockBytes] = {};
+    const size_t length = a_filename.size() + 1;
+    std::memcpy(buf, a_filename.c_str(), length);
+    return put_blocks(out, buf, size_t(layout::blocks_for(length)), key, chain);
+}
+
+// Stored data: whole chunks, then the remaining whole blocks, then the
+// partial block. A short read fails: the header already promised size bytes.
+bool put_stored(plat::File *out, plat::File *src, uint64_t size, const uint32_t *key,
+                unsigned char *chain) {
+    unsigned char chunk[kChunkBytes];
+    const uint64_t blocks = size / kBlockBytes;
+    for (uint64_t i = 0; i < blocks / kChunkBlocks; i++) {
+        if (!read_exact(src, chunk, kChunkBytes)) return false;
+        if (!put_blocks(out, chunk, kChunkBlocks, key, chain)) return false;
+    }
+    const size_t rest = size_t(blocks % kChunkBlocks);
+    if (rest != 0) {
+        if (!read_exact(src, chunk, rest * kBlockBytes)) return false;
+        if (!put_blocks(out, chunk, rest, key, chain)) return false;
+    }
+    const size_t tail = size_t(size % kBlockBytes);
+    if (tail != 0) {
+        unsigned char block[kBlockBytes] = {};
+        if (!read_exact(src, block, tail)) return false;
+        if (!put_blocks(out, block, 1, key, chain)) return false;
+    }
+    return true;
+}
+
+// Compressed data: the source runs through deflate to its end (a file that
+// shrank meanwhile simply ends early); every full output chunk is enciphered
+// and written, and the last one is rounded up to whole blocks.
+bool put_compressed(plat::File *out, plat::File *src, const uint32_t *key, unsigned char *chain) {
+    z_stream z{};
+    if (deflateInit(&z, Z_DEFAULT_COMPRESSION) != Z_OK) return false;
+    unsigned char in[kChunkBytes];
+    unsigned char chunk[kChunkBytes];
+    z.next_out = chunk;
+    z.avail_out = kChunkBytes;
+    int flush = Z_NO_FLUSH;
+    bool ok = true;
+    for (;;) {
+        if (z.avail_in == 0 && flush == Z_NO_FLUSH) {
+            const int64_t got = read_up_to(src, in, kChunkBytes);
+            if (got < 0) {
+                ok = false;
+                break;
+            }
+            if (size_t(got) < kChunkBytes) flush = Z_FINISH;
+            z.next_in = in;
+            z.avail_in = uInt(got);
+        }
+        const int rc = deflate(&z, flush);
+        if (rc == Z_STREAM_END) break;
+        if (rc != Z_OK) {
+            ok = false;
+            break;
+        }
+        if (z.avail_out == 0) {
+            if (!put_blocks(out, chunk, kChunkBlocks, key, chain)) {
+                ok = false;
+                break;
+            }
+            z.next_out = chunk;
+            z.avail_out = kChunkBytes;
+        }
+    }
+    if (ok) {
+        const size_t filled = kChunkBytes - z.avail_out;
+        const size_t blocks = size_t(layout::blocks_for(filled));
+        std::memset(chunk + filled, 0, blocks * kBlockBytes - filled);
+        ok = put_blocks(out, chunk, blocks, key, chain);
+    }
+    const int end = deflateEnd(&z);
+    return ok && end == Z_OK;
+}
+
+// The file entry of the open source at a_filepath.
+int32_t put_file_entry(plat::File *out, plat::File *src, const uint32_t *key, unsigned char *chain,
+                       bool compress) {
+    const char *path = a_filepath.c_str();
+    const int64_t size = plat::size(src);
+    plat::FileTimes times{};
+    if (size < 0 || !plat::get_times(src, &times)) {
+        warn(path, msg::kAbnormalFile);
+        return 1;
+    }
+    if (uint64_t(size) >= layout::kSizeLimit) {
+        warn(path, msg::kTooLarge);
+        return 1;
+    }
+    unsigned char block[kBlockBytes];
+    layout::store_header(block, uint64_t(size), uint32_t(a_filename.size() + 1),
+                         compress ? layout::kKindCompressed : layout::kKindStored);
+    if (!put_blocks(out, block, 1, key, chain)) return 1;
+    layout::store_times(block, times, plat::attributes(path));
+    if (!put_blocks(out, block, 1, key, chain)) return 1;
+    if (!put_name(out, key, chain)) return 1;
+    const bool ok = compress ? put_compressed(out, src, key, chain)
+                             : put_stored(out, src, uint64_t(size), key, chain);
+    return ok ? 0 : 1;
+}
+
+// The archive being written; deleted unless it was completed.
+struct Archive {
+    char path[plat::kPathMax] = {};
+    plat::File *file = nullptr;
+    bool created = false;
+};
+
+constexpr int32_t kStopped = 3;
+
+// Makes a_filepath and a_filename the item at relative path rel. On failure
+// the item's box has been shown.
+bool set_item(const std::string &rel) {
+    if (!full_path(rel, &a_filepath)) {
+        warn((selection.a_folder + rel).c_str(), msg::kPathTooLong);
+        return false;
+    }
+    char name[layout::kMaxNameBytes];
+    switch (plat::to_archive_name(rel.c_str(), name, sizeof name)) {
+        case plat::kNameOk:
+            a_filename = name;
+            return true;
+        case plat::kNameTooLong:
+            warn(a_filepath.c_str(), msg::kPathTooLong);
+            return false;
+        default:
+            warn(a_filepath.c_str(), msg::kNameNotConvertible);
+            return false;
+    }
+}
+
+// An encryption up to its signature: the archive's name, its file, the key
+// agreement and every entry. 0 written and closed; kStopped at the name
+// prompt; 1 failure.
+int32_t write_archive(Archive &a, const char *public_path, bool compress) {
+    if (!selection.walk_failure.empty()) {
+        warn(selection.walk_failure.c_str(), msg::kWalkTooDeep);
+        return 1;
+    }
+    const std::string &item = selection.first_item;
+    if (item.size() + sizeof kArchiveExtension > sizeof a.path) {
+        warn(item.c_str(), msg::kPathTooLong);
+        return 1;
+    }
+    char scratch[plat::kPathMax] = {};
+    switch (angoufilemeisakusei(item.c_str(), a.path, scratch)) {
+        case 0:
+        case 2:
+            break;
+        case 1:
+            plat::remove_file(a.path);  // a failure shows when the archive is created
+            break;
+        case 3:
+            return kStopped;
+        default:
+            return 1;
+    }
+    a.file = plat::create_new(a.path);
+    if (!a.file) return 1;
+    a.created = true;
+
+    Secrets s;
+    uint32_t y[QUILL_LIMBS];
+    if (load_public_key(public_path, y) != 0) return 1;
+    // r is drawn before the key derivation: nothing may draw from the
+    // generator between kagikazusakusei and the last block.
+    if (ransuu_tane(s.r_bytes, QUILL_NUM_BYTES) != 0) return 1;
+    for (int i = 0; i < QUILL_LIMBS; i++) s.r[i] = load32_le(s.r_bytes + 4 * i);
+    s.r[QUILL_LIMBS - 1] &= 0x7FFFFFFF;
+    fx_enujyou(y, s.r, s.shared);
+    for (int i = 0; i < QUILL_LIMBS; i++) store32_le(s.material + 4 * i, s.shared[i]);
+    kagikazusakusei(s.material, s.key, s.inv);
+    uint32_t ephemeral[QUILL_LIMBS];
+    x_enujyou(s.r, ephemeral);
+
+    unsigned char image[layout::kPublicValueBytes];
+    for (int i = 0; i < QUILL_LIMBS; i++) store32_le(image + 4 * i, ephemeral[i]);
+    if (!plat::write(a.file, image, sizeof image)) return 1;
+    uint32_t state[QUILL_SHA_WORDS];
+    SHA256_array(image, uint32_t(sizeof image), state);
+    unsigned char chain[kBlockBytes];
+    for (int i = 0; i < QUILL_SHA_WORDS; i++) store32_le(chain + 4 * i, state[i]);
+
+    folder_failed = false;
+    for (const std::string &rel : selection.folders) {
+        if (!set_item(rel)) return 1;
+        angoufolder(a.path, a.file, s.key, s.inv, chain);
+        if (folder_failed) return 1;
+    }
+    for (const std::string &rel : selection.files) {
+        if (!set_item(rel)) return 1;
+        // An old archive among the selected files has just been replaced by
+        // this one, which cannot be its own content: where files are not
+        // locked it would be read while it grows.
+        if (a_filepath == a.path) {
+            warn(a.path, msg::kOpenFailed);
+            return 1;
+        }
+        if (angoumain(a.path, a.file, s.key, s.inv, chain, compress ? 1 : 0) != 0) return 1;
+    }
+    plat::close(a.file);
+    a.file = nullptr;
+    return 0;
+}
+
+}  // namespace
+
+int32_t angouka(const char *secret_path, const unsigned char *password, const char *public_path,
+                int32_t compress) {
+    if (!selection.made) return 1;
+    Archive a;
+    int32_t result;
+    try {
+        result = write_archive(a, public_path, compress != 0);
+    } catch (const std::bad_alloc &) {
+        result = 1;
+    }
+    if (a.file) plat::close(a.file);
+    if (result == kStopped) return 0;
+    if (result != 0) {
+        if (a.created) plat::remove_file(a.path);
+        return 1;
+    }
+    uint32_t h[QUILL_SHA_WORDS];
+    uint32_t s[QUILL_LIMBS];
+    if (syomeisakusei(secret_path, password, a.path, h, s) != 0) return 2;
+    if (append(a.path, h, s) != 0) return 2;
+    return 0;
+}
+
+int32_t angoumain(const char * /*archive_path*/, void *archive, const uint32_t *key,
+                  const uint32_t * /*inv*/, unsigned char *chain, int32_t compress) {
+    plat::File *out = static_cast<plat::File *>(archive);
+    plat::File *src = plat::open_read(a_filepath.c_str());
+    if (!src) {
+        warn(a_filepath.c_str(), msg::kOpenFailed);
+        return 1;
+    }
+    const int32_t result = put_file_entry(out, src, key, chain, compress != 0);
+    plat::close(src);
+    return result;
+}
+
+void angoufolder(const char * /*archive_path*/, void *archive, const uint32_t *key,
+                 const uint32_t * /*inv*/, unsigned char *chain) {
+    plat::File *out = static_cast<plat::File *>(archive);
+    unsigned char block[kBlockBytes];
+    layout::store_header(block, 0, uint32_t(a_filename.size() + 1), layout::kKindFolder);
+    if (!put_blocks(out, block, 1, key, chain) || !put_name(out, key, chain)) folder_failed = true;
+}

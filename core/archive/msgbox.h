@@ -1,0 +1,19 @@
+// How the library shows a message: through the caller's handler when one is
+// set (msgbox_set), else the platform's own box.
+#ifndef QUILL_MSGBOX_H
+#define QUILL_MSGBOX_H
+
+namespace quill {
+
+// Returns the button id (QUILL_IDOK, QUILL_IDYES, ...).
+int show_message(const char *text, const char *caption, unsigned type);
+
+// The usual library box: OK button, exclamation icon, the concerned path as
+// caption.
+inline void warn(const char *caption, const char *text) {
+    show_message(text, caption, 0x30 /* MB_OK | MB_ICONEXCLAMATION */);
+}
+
+}  // namespace quill
+
+#endif

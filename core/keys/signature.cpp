@@ -1,0 +1,123 @@
+// Signatures over archives, and the tamper check.
+//
+// With secret exponent d, public key y = x^d and a fresh exponent k, the
+// signature of an archive body is h = SHA-256(body, image of R = x^k) and
+// s = k - d*h mod 2^1279 - 1. The checker rebuilds R as x^s * y^h, which is
+// x^k only for the signer's y, and hashes the body again: h comes out the
+// same only when neither the body nor the trailer was changed.
+//
+// The trailer (h, then s) is appended after the body has been signed, so the
+// length signed and the length checked (file length minus the trailer) are
+// the same number. Lengths are 64-bit throughout.
+#include <cstdio>
+#include <cstring>
+
+#include "keys/keyfile.h"
+#include "platform/platform.h"
+#include "quillcore.h"
+
+namespace {
+
+constexpr size_t kLimbs = QUILL_LIMBS;
+constexpr size_t kHashWords = QUILL_SHA_WORDS;
+constexpr size_t kHashBytes = kHashWords * 4;
+constexpr size_t kResponseBytes = quill::kTrailerBytes - quill::kTrailerResponse;
+static_assert(quill::kTrailerResponse == quill::kTrailerHash + kHashBytes, "h, then s");
+static_assert(kResponseBytes == quill::kNumBytes, "s fills the rest of the trailer");
+
+}  // namespace
+
+extern "C" {
+
+int32_t syomeisakusei(const char *secret_path, const unsigned char *password,
+                      const char *archive_path, uint32_t *h, uint32_t *s) {
+    // The password is not tested here (the caller has done so); a wrong one
+    // gives a wrong d and a signature that no check accepts.
+    uint32_t d[kLimbs];
+    if (quill::load_secret_exponent(secret_path, password, d) != 0) return 1;
+
+    int32_t result = 1;
+    uint32_t k[kLimbs];
+    if (quill::random_exponent(k) == 0) {
+        uint32_t r[kLimbs];
+        x_enujyou(k, r);
+        unsigned char image[quill::kNumBytes];
+        quill::store_num(image, r);
+        const int64_t length = quill::plat::file_size(archive_path);
+        if (length >= 0 && SHA256R(archive_path, length, image, h) == 0) {
+            seisuu_seki(d, h, s, int32_t(kHashWords));  // d*h, h as an 8-limb number
+            seisuu_sa(k, s, s);                         // k - d*h
+            result = 0;
+        }
+        quill::wipe(k, sizeof k);
+    }
+    quill::wipe(d, sizeof d);
+    return result;
+}
+
+int32_t append(const char *archive_path, const uint32_t *h, const uint32_t *s) {
+    unsigned char trailer[quill::kTrailerBytes];
+    for (size_t i = 0; i < kHashWords; i++)
+        quill::store32_le(trailer + quill::kTrailerHash + 4 * i, h[i]);
+    quill::store_num(trailer + quill::kTrailerResponse, s);
+
+    std::FILE *file = std::fopen(archive_path, "ab");
+    if (!file) return 1;
+    // An incomplete trailer is a failed signature, whatever part is missing.
+    const bool written =
+        std::fwrite(trailer + quill::kTrailerHash, 1, kHashBytes, file) == kHashBytes &&
+        std::fwrite(trailer + quill::kTrailerResponse, 1, kResponseBytes, file) == kResponseBytes;
+    const bool closed = std::fclose(file) == 0;
+    return written && closed ? 0 : 1;
+}
+
+int32_t toridasi(const char *archive_path, uint32_t *h, uint32_t *s) {
+    // A file with no room for a trailer has none to read.
+    const int64_t length = quill::plat::file_size(archive_path);
+    if (length < int64_t(quill::kTrailerBytes)) return 1;
+    std::FILE *file = std::fopen(archive_path, "rb");
+    if (!file) return 1;
+    unsigned char trailer[quill::kTrailerBytes];
+    const bool read = quill::plat::seek_stream(file, length - int64_t(sizeof trailer)) == 0 &&
+                      std::fread(trailer, 1, sizeof trailer, file) == sizeof trailer;
+    std::fclose(file);
+    if (!read) return 1;
+
+    for (size_t i = 0; i < kHashWords; i++)
+        h[i] = quill::load32_le(trailer + quill::kTrailerHash + 4 * i);
+    quill::load_num(s, trailer + quill::kTrailerResponse);
+    return 0;
+}
+
+int32_t syomeikakunin(const char *public_path, const char *archive_path, const uint32_t *h,
+                      const uint32_t *s) {
+    uint32_t y[kLimbs];
+    if (quill::load_public_key(public_path, y) != 0) return 1;
+    const int64_t length = quill::plat::file_size(archive_path);
+    if (length < int64_t(quill::kTrailerBytes)) return 1;
+
+    // R' = x^s * y^h, h zero-extended to 40 limbs.
+    uint32_t e[kLimbs] = {};
+    std::memcpy(e, h, kHashBytes);
+    uint32_t r[kLimbs], yh[kLimbs];
+    x_enujyou(s, r);
+    fx_enujyou(y, e, yh);
+    seki(r, yh, r);
+    unsigned char image[quill::kNumBytes];
+    quill::store_num(image, r);
+
+    uint32_t again[kHashWords];
+    if (SHA256R(archive_path, length - int64_t(quill::kTrailerBytes), image, again) != 0) return 1;
+    uint32_t diff = 0;
+    for (size_t i = 0; i < kHashWords; i++) diff |= again[i] ^ h[i];
+    return diff == 0 ? 0 : -1;
+}
+
+int32_t syomei_kakunin(const char *archive_path, const char *public_path) {
+    uint32_t h[kLimbs] = {};
+    uint32_t s[kLimbs] = {};
+    if (toridasi(archive_path, h, s) != 0) return 1;
+    return syomeikakunin(public_path, archive_path, h, s);
+}
+
+}  // extern "C"

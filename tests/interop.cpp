@@ -1,0 +1,102 @@
+// Archives cross between the builds: this program, built for Linux and for
+// Windows, makes a signed archive of a fixed tree with one build and opens it
+// with the other.
+//   interop make DIR   keys and an archive of DIR/tree in DIR
+//   interop open DIR   decrypts DIR/tree.velm into DIR/out and checks it
+// Exit code 0 when everything holds; messages on standard error.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "fixture.h"
+#include "quillcore.h"
+
+namespace {
+
+#if defined(_WIN32)
+const char kPhotos[] = "\x8e\xca\x90\x5e";  // 写真 in code page 932
+const char kTable[] = "\x95\x5c.txt";       // 表.txt: the second byte is 0x5C
+#else
+const char kPhotos[] = "写真";
+const char kTable[] = "表.txt";
+#endif
+
+struct Entry {
+    std::string rel;
+    std::string bytes;
+};
+
+std::vector<Entry> tree() {
+    std::string big(300000, '\0');
+    for (size_t i = 0; i < big.size(); i++) big[i] = char((i * 131) >> 7);
+    return {{"tree/a.txt", "hello"},
+            {"tree/empty.bin", ""},
+            {std::string("tree/") + kPhotos + "/" + kTable, "table"},
+            {std::string("tree/") + kPhotos + "/big.bin", big}};
+}
+
+unsigned char password[160] = "interop password";
+
+int box(void *, const char *text, const char *caption, unsigned) {
+    fprintf(stderr, "message: %s: %s\n", caption, text);
+    return QUILL_IDCANCEL;
+}
+
+int make(const std::string &dir) {
+    const std::string base = dir + kSep;
+    if (kagisakusei((base + "a.velh").c_str(), (base + "a.velk").c_str(), password) ||
+        kagisakusei((base + "b.velh").c_str(), (base + "b.velk").c_str(), password))
+        return 1;
+    for (const Entry &e : tree()) {
+        const std::string path = base + native(e.rel);
+        fs::create_directories(fs::path(path).parent_path());
+        write_file(path, e.bytes);
+    }
+    fs::create_directories(base + native("tree/void"));
+    file_get(0, (base + "tree").c_str());
+    return angouka((base + "a.velh").c_str(), password, (base + "b.velk").c_str(), 1);
+}
+
+int open(const std::string &dir) {
+    const std::string base = dir + kSep;
+    if (syomei_kakunin((base + "tree.velm").c_str(), (base + "a.velk").c_str()) != 0) {
+        fprintf(stderr, "signature check failed\n");
+        return 1;
+    }
+    fs::remove_all(base + "out");
+    fs::create_directories(base + "out");
+    fs::copy_file(base + "tree.velm", base + native("out/tree.velm"));
+    file_get(0, (base + native("out/tree.velm")).c_str());
+    const int r = fukugouka((base + "b.velh").c_str(), password, (base + "a.velk").c_str());
+    if (r != 0) {
+        fprintf(stderr, "decryption gave %d\n", r);
+        return 1;
+    }
+    int bad = 0;
+    for (const Entry &e : tree()) {
+        const std::string path = base + native("out/" + e.rel);
+        if (!fs::exists(path) || read_file(path) != e.bytes) {
+            fprintf(stderr, "wrong or missing: %s\n", e.rel.c_str());
+            bad++;
+        }
+    }
+    if (!fs::is_directory(base + native("out/tree/void"))) {
+        fprintf(stderr, "missing empty folder\n");
+        bad++;
+    }
+    return bad ? 1 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    if (argc != 3) {
+        fprintf(stderr, "usage: interop make|open DIR\n");
+        return 2;
+    }
+    msgbox_set(box);
+    const std::string verb = argv[1];
+    if (verb == "make") return make(argv[2]);
+    if (verb == "open") return open(argv[2]);
+    return 2;
+}

@@ -1,0 +1,123 @@
+// The selection that file_get builds: which files and folders, in which
+// order, relative to the first item's folder.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "archive/selection.h"
+#include "fixture.h"
+#include "quillcore.h"
+
+namespace {
+
+using quill::selection;
+using Names = std::vector<std::string>;
+
+Names natives(Names names) {
+    for (auto &n : names) n = native(n);
+    return names;
+}
+
+TEST(Selection, SingleFile) {
+    ScratchDir d("sel_single");
+    write_file(d / "b.txt", "x");
+    EXPECT_EQ(file_get(0, (d / "b.txt").c_str()), 1);
+    EXPECT_EQ(selection.files, natives({"b.txt"}));
+    EXPECT_TRUE(selection.folders.empty());
+    EXPECT_EQ(selection.a_folder, d.str() + kSep);
+    EXPECT_TRUE(selection.walk_failure.empty());
+}
+
+TEST(Selection, FolderTreeIsListedDepthFirstFolderBeforeContents) {
+    ScratchDir d("sel_tree");
+    fs::create_directories(d / "photos/e");
+    fs::create_directories(d / "photos/2009/deep");
+    write_file(d / "photos/x.jpg", "x");
+    write_file(d / "photos/2009/a.jpg", "a");
+    write_file(d / "photos/2009/deep/b.jpg", "b");
+    EXPECT_EQ(file_get(0, (d / "photos").c_str()), 3);
+
+    // Siblings come in the platform's order; what holds everywhere is that a
+    // folder precedes its contents and the chosen folder comes first.
+    Names folders = selection.folders;
+    ASSERT_EQ(folders.size(), 4u);
+    EXPECT_EQ(folders[0], "photos");
+    auto pos = [&](const Names &v, const std::string &s) {
+        return std::find(v.begin(), v.end(), native(s)) - v.begin();
+    };
+    EXPECT_LT(pos(folders, "photos/2009"), pos(folders, "photos/2009/deep"));
+    EXPECT_LT(pos(folders, "photos/e"), 4);
+    Names files = selection.files;
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, natives({"photos/2009/a.jpg", "photos/2009/deep/b.jpg", "photos/x.jpg"}));
+    // Depth first: a sub-folder's files are contiguous.
+    const auto a = pos(selection.files, "photos/2009/a.jpg");
+    const auto b = pos(selection.files, "photos/2009/deep/b.jpg");
+    EXPECT_EQ(std::abs(long(a - b)), 1);
+}
+
+TEST(Selection, DotNamesAreSkippedInsideFoldersButNotAsChosenItems) {
+    ScratchDir d("sel_dots");
+    fs::create_directories(d / "f/.hidden_dir");
+    write_file(d / "f/.hidden", "h");
+    write_file(d / "f/.hidden_dir/x", "x");
+    write_file(d / ".chosen", "c");
+    EXPECT_EQ(file_get(0, (d / "f").c_str()), 0);
+    EXPECT_EQ(selection.folders, natives({"f"}));
+    EXPECT_TRUE(selection.files.empty());
+    EXPECT_EQ(file_get(1, (d / ".chosen").c_str()), 1);
+    EXPECT_EQ(selection.files, natives({".chosen"}));
+}
+
+TEST(Selection, IndexZeroStartsAfreshAndCountsOnlyFiles) {
+    ScratchDir d("sel_fresh");
+    fs::create_directories(d / "empty1");
+    fs::create_directories(d / "empty2");
+    write_file(d / "a", "a");
+    write_file(d / "b", "b");
+    EXPECT_EQ(file_get(0, (d / "a").c_str()), 1);
+    EXPECT_EQ(file_get(1, (d / "b").c_str()), 2);
+    EXPECT_EQ(file_get(0, (d / "empty1").c_str()), 0);
+    EXPECT_EQ(file_get(1, (d / "empty2").c_str()), 0);
+    EXPECT_TRUE(selection.files.empty());
+    EXPECT_EQ(selection.folders, natives({"empty1", "empty2"}));
+}
+
+TEST(Selection, TrailingSeparatorAndMissingItems) {
+    ScratchDir d("sel_trailing");
+    fs::create_directories(d / "f");
+    write_file(d / "f/x", "x");
+    EXPECT_EQ(file_get(0, (d.str() + kSep + "f" + kSep).c_str()), 1);
+    EXPECT_EQ(selection.folders, natives({"f"}));
+    EXPECT_EQ(file_get(1, (d / "missing").c_str()), 1);
+    EXPECT_TRUE(selection.walk_failure.empty());
+}
+
+TEST(Selection, TreeDeeperThanTheWalkFailsTheSelection) {
+    ScratchDir d("sel_deep");
+    // The chosen folder is enumerated at level 1 and the walk has levels up
+    // to 51: t with 50 folders below it is as deep as it goes.
+    std::string rel = "t";
+    for (int level = 2; level <= 51; level++) rel += "/d";
+    fs::create_directories(d / rel);
+    write_file(d / (rel + "/ok"), "x");
+    EXPECT_EQ(file_get(0, (d / "t").c_str()), 1);
+    EXPECT_TRUE(selection.walk_failure.empty());
+
+    fs::create_directories(d / (rel + "/d"));
+    write_file(d / (rel + "/d/lost"), "x");
+    file_get(0, (d / "t").c_str());
+    EXPECT_EQ(selection.walk_failure, d / (rel + "/d/"));
+}
+
+TEST(Selection, ItemOutsideTheFirstItemsFolderFailsTheSelection) {
+    ScratchDir d("sel_outside");
+    fs::create_directories(d / "sub");
+    write_file(d / "a", "a");
+    write_file(d / "sub/b", "b");
+    file_get(0, (d / "sub/b").c_str());
+    EXPECT_EQ(file_get(1, (d / "a").c_str()), 1);
+    EXPECT_EQ(selection.walk_failure, d / "a");
+}
+
+}  // namespace
