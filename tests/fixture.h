@@ -7,7 +7,25 @@
 #include <string>
 #include <vector>
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 namespace fs = std::filesystem;
+
+// A native narrow path as a filesystem path. On Windows the bytes are the
+// ANSI code page (932 here), which std::filesystem would not read as such.
+inline fs::path to_path(const std::string &native) {
+#if defined(_WIN32)
+    const int n = MultiByteToWideChar(CP_ACP, 0, native.c_str(), -1, nullptr, 0);
+    std::wstring wide(size_t(n > 0 ? n : 1), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, native.c_str(), -1, wide.data(), n);
+    wide.resize(wide.size() - 1);
+    return fs::path(wide);
+#else
+    return fs::path(native);
+#endif
+}
 
 #if defined(_WIN32)
 constexpr char kSep = '\\';
@@ -42,12 +60,12 @@ class ScratchDir {
 };
 
 inline void write_file(const std::string &path, const std::string &bytes) {
-    std::ofstream out(path, std::ios::binary);
+    std::ofstream out(to_path(path), std::ios::binary);
     out.write(bytes.data(), std::streamsize(bytes.size()));
 }
 
 inline std::string read_file(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(to_path(path), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 

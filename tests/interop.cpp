@@ -6,6 +6,7 @@
 // Exit code 0 when everything holds; messages on standard error.
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "fixture.h"
@@ -49,7 +50,7 @@ int make(const std::string &dir) {
         return 1;
     for (const Entry &e : tree()) {
         const std::string path = base + native(e.rel);
-        fs::create_directories(fs::path(path).parent_path());
+        fs::create_directories(to_path(path).parent_path());
         write_file(path, e.bytes);
     }
     fs::create_directories(base + native("tree/void"));
@@ -75,10 +76,18 @@ int open(const std::string &dir) {
     int bad = 0;
     for (const Entry &e : tree()) {
         const std::string path = base + native("out/" + e.rel);
-        if (!fs::exists(path) || read_file(path) != e.bytes) {
+        if (!fs::exists(to_path(path)) || read_file(path) != e.bytes) {
             fprintf(stderr, "wrong or missing: %s\n", e.rel.c_str());
             bad++;
         }
+    }
+    // Nothing beside the entries: a trail byte 0x5C must not split a name
+    // into a stray folder.
+    const fs::path photos = to_path(base + native(std::string("out/tree/") + kPhotos));
+    const auto count = std::distance(fs::directory_iterator(photos), fs::directory_iterator());
+    if (count != 2) {
+        fprintf(stderr, "%d entries where 2 belong\n", int(count));
+        bad++;
     }
     if (!fs::is_directory(base + native("out/tree/void"))) {
         fprintf(stderr, "missing empty folder\n");

@@ -55,24 +55,9 @@ struct Stream {
     unsigned char chain[kBlockBytes];
 };
 
-int64_t read_up_to(plat::File *f, unsigned char *buf, size_t n) {
-    size_t done = 0;
-    while (done < n) {
-        const int64_t got = plat::read(f, buf + done, n - done);
-        if (got < 0) return -1;
-        if (got == 0) break;
-        done += size_t(got);
-    }
-    return int64_t(done);
-}
-
-bool read_exact(plat::File *f, unsigned char *buf, size_t n) {
-    return read_up_to(f, buf, n) == int64_t(n);
-}
-
 // Reads blocks and deciphers them in place, in order.
 bool take_blocks(plat::File *in, unsigned char *data, size_t blocks, Stream &st) {
-    if (!read_exact(in, data, blocks * kBlockBytes)) return false;
+    if (!plat::read_exact(in, data, blocks * kBlockBytes)) return false;
     for (size_t i = 0; i < blocks; i++) Rfukugou(data + i * kBlockBytes, st.chain, st.key, st.inv);
     return true;
 }
@@ -252,7 +237,7 @@ int32_t decrypt_archive(const char *secret_path, const unsigned char *password) 
         return 1;
     }
     unsigned char image[layout::kPublicValueBytes];
-    if (!read_exact(files.archive, image, sizeof image)) return 1;
+    if (!plat::read_exact(files.archive, image, sizeof image)) return 1;
     uint32_t ephemeral[QUILL_LIMBS];
     for (int i = 0; i < QUILL_LIMBS; i++) ephemeral[i] = load32_le(image + 4 * i);
     fx_enujyou(ephemeral, s.d, s.shared);
@@ -270,7 +255,7 @@ int32_t decrypt_archive(const char *secret_path, const unsigned char *password) 
     bool accepted = false;
     for (;;) {
         unsigned char block[kBlockBytes];
-        const int64_t got = read_up_to(files.archive, block, kBlockBytes);
+        const int64_t got = plat::read(files.archive, block, kBlockBytes);
         if (got == 0) return 0;
         // A partial block is no part of any archive: it was cut or damaged.
         if (got != int64_t(kBlockBytes)) return 1;

@@ -43,22 +43,6 @@ struct Secrets {
     ~Secrets() { wipe(this, sizeof *this); }
 };
 
-// Reads n bytes unless the file ends first; the count read, -1 on an error.
-int64_t read_up_to(plat::File *f, unsigned char *buf, size_t n) {
-    size_t done = 0;
-    while (done < n) {
-        const int64_t got = plat::read(f, buf + done, n - done);
-        if (got < 0) return -1;
-        if (got == 0) break;
-        done += size_t(got);
-    }
-    return int64_t(done);
-}
-
-bool read_exact(plat::File *f, unsigned char *buf, size_t n) {
-    return read_up_to(f, buf, n) == int64_t(n);
-}
-
 // Enciphers blocks in place, in order, and writes them.
 bool put_blocks(plat::File *out, unsigned char *data, size_t blocks, const uint32_t *key,
                 unsigned char *chain) {
@@ -81,18 +65,18 @@ bool put_stored(plat::File *out, plat::File *src, uint64_t size, const uint32_t 
     unsigned char chunk[kChunkBytes];
     const uint64_t blocks = size / kBlockBytes;
     for (uint64_t i = 0; i < blocks / kChunkBlocks; i++) {
-        if (!read_exact(src, chunk, kChunkBytes)) return false;
+        if (!plat::read_exact(src, chunk, kChunkBytes)) return false;
         if (!put_blocks(out, chunk, kChunkBlocks, key, chain)) return false;
     }
     const size_t rest = size_t(blocks % kChunkBlocks);
     if (rest != 0) {
-        if (!read_exact(src, chunk, rest * kBlockBytes)) return false;
+        if (!plat::read_exact(src, chunk, rest * kBlockBytes)) return false;
         if (!put_blocks(out, chunk, rest, key, chain)) return false;
     }
     const size_t tail = size_t(size % kBlockBytes);
     if (tail != 0) {
         unsigned char block[kBlockBytes] = {};
-        if (!read_exact(src, block, tail)) return false;
+        if (!plat::read_exact(src, block, tail)) return false;
         if (!put_blocks(out, block, 1, key, chain)) return false;
     }
     return true;
@@ -112,7 +96,7 @@ bool put_compressed(plat::File *out, plat::File *src, const uint32_t *key, unsig
     bool ok = true;
     for (;;) {
         if (z.avail_in == 0 && flush == Z_NO_FLUSH) {
-            const int64_t got = read_up_to(src, in, kChunkBytes);
+            const int64_t got = plat::read(src, in, kChunkBytes);
             if (got < 0) {
                 ok = false;
                 break;

@@ -4,7 +4,8 @@
 //                                  each least significant byte first (clear)
 //   offset 160         32 x n      block stream: every folder entry, then
 //                                  every file entry (enciphered, one chain)
-//   size - 192         192 bytes   signature trailer: h (32), s (160) (clear)
+//   size - 192         192 bytes   signature trailer: h (32), s (160) (clear;
+//                                  laid out in keys/keyfile.h)
 //
 // A block is 32 bytes read as eight little-endian words w0..w7.
 //
@@ -41,7 +42,6 @@ namespace quill::layout {
 constexpr size_t kPublicValueBytes = 160;
 constexpr size_t kBlockBytes = 32;
 constexpr size_t kBlockWords = 8;
-constexpr size_t kTrailerBytes = 192;
 // Data moves in chunks of 128 blocks.
 constexpr size_t kChunkBytes = 4096;
 constexpr size_t kChunkBlocks = kChunkBytes / kBlockBytes;

@@ -155,6 +155,22 @@ inline void to_limbs(const uint64_t *w, uint32_t *a, int words) {
     }
 }
 
+// The carry-less product on 64-bit words of one word each.
+void mul1(const uint64_t *a, const uint64_t *b, uint64_t *p) {
+    mul64(a[0], b[0], p[0], p[1]);
+}
+
+// A product of n-word operands (2n limbs each) through the 32-bit limbs of
+// the interface: p gets 4n limbs.
+template <int n, void (*mul)(const uint64_t *, const uint64_t *, uint64_t *)>
+void limb_product(const uint32_t *a, const uint32_t *b, uint32_t *p) {
+    uint64_t wa[n], wb[n], w[2 * n];
+    to_words(a, wa, n);
+    to_words(b, wb, n);
+    mul(wa, wb, w);
+    to_limbs(w, p, 2 * n);
+}
+
 // 32-bit window of p starting at bit 32k + s (0 < s < 32).
 inline uint32_t window(const uint32_t *p, int k, int s) {
     return (p[k] >> s) | (p[k + 1] << (32 - s));
@@ -191,35 +207,19 @@ void seki1(uint32_t a, uint32_t b, uint32_t *p) {
 }
 
 void seki2(const uint32_t *a, const uint32_t *b, uint32_t *p) {
-    uint64_t wa, wb, w[2];
-    to_words(a, &wa, 1);
-    to_words(b, &wb, 1);
-    mul64(wa, wb, w[0], w[1]);
-    to_limbs(w, p, 2);
+    limb_product<1, mul1>(a, b, p);
 }
 
 void seki4(const uint32_t *a, const uint32_t *b, uint32_t *p) {
-    uint64_t wa[2], wb[2], w[4];
-    to_words(a, wa, 2);
-    to_words(b, wb, 2);
-    mul2(wa, wb, w);
-    to_limbs(w, p, 4);
+    limb_product<2, mul2>(a, b, p);
 }
 
 void seki8(const uint32_t *a, const uint32_t *b, uint32_t *p) {
-    uint64_t wa[4], wb[4], w[8];
-    to_words(a, wa, 4);
-    to_words(b, wb, 4);
-    mul4(wa, wb, w);
-    to_limbs(w, p, 8);
+    limb_product<4, mul4>(a, b, p);
 }
 
 void seki40(const uint32_t *a, const uint32_t *b, uint32_t *p) {
-    uint64_t wa[20], wb[20], w[40];
-    to_words(a, wa, 20);
-    to_words(b, wb, 20);
-    mul20(wa, wb, w);
-    to_limbs(w, p, 40);
+    limb_product<20, mul20>(a, b, p);
 }
 
 // x^1279 = x^418 + 1 (mod f): the bit at 1279 + m moves to m and to 418 + m.

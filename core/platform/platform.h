@@ -43,6 +43,10 @@ File *create_new(const char *path);
 void close(File *f);
 // Reads up to n bytes, fewer only at the end of the file; -1 on an error.
 int64_t read(File *f, void *buf, size_t n);
+// Reads exactly n bytes; false at an error or when the file ends first.
+inline bool read_exact(File *f, void *buf, size_t n) {
+    return read(f, buf, n) == int64_t(n);
+}
 // Writes all n bytes; false on an error or a short write (a full disk).
 bool write(File *f, const void *buf, size_t n);
 // The file's size in bytes; -1 when it cannot be determined.

@@ -3,7 +3,6 @@
 // names inside archives.
 #include <windows.h>
 
-#include <imagehlp.h>  // MakeSureDirectoryPathExists
 #include <wincrypt.h>  // needs the types of windows.h
 
 #include <cstring>
@@ -137,8 +136,25 @@ bool remove_file(const char *path) {
     return DeleteFileA(path) != 0;
 }
 
+// MakeSureDirectoryPathExists looks for "\" byte by byte, so a character
+// whose second byte is 0x5C (表, ソ) would split a name and leave a stray
+// folder behind; this walk steps over double-byte characters whole.
 void make_dirs(const char *path) {
-    MakeSureDirectoryPathExists(path);
+    std::string part;
+    bool named = false;  // part ends in a folder name, not in "\" or a drive
+    for (const char *p = path; *p; ++p) {
+        if (IsDBCSLeadByte(static_cast<BYTE>(*p)) && p[1]) {
+            part += *p++;
+            part += *p;
+            named = true;
+            continue;
+        }
+        const bool separator = *p == '\\' || *p == '/';
+        // Folders that exist already are fine.
+        if (separator && named) CreateDirectoryA(part.c_str(), nullptr);
+        part += *p;
+        named = !separator && *p != ':';
+    }
 }
 
 int64_t file_size(const char *path) {
