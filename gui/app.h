@@ -1,0 +1,173 @@
+// quillgui: the program's one state and the routines its files share.
+#ifndef QUILLGUI_APP_H
+#define QUILLGUI_APP_H
+
+#include <windows.h>
+
+#include <string>
+
+constexpr int kPathBytes = MAX_PATH;  // 260: paths, 259 bytes and a NUL
+constexpr int kPasswordBytes = 160;   // the password block
+
+// What the main window and every command share, for the whole run. Byte
+// buffers in the system's code page, zero-filled beyond their text.
+struct SelectionState {
+    char secret_key[kPathBytes];             // the user's own secret key file; empty: none
+    char public_key[kPathBytes];             // the other party's public key file; empty: none
+    char selected[kPathBytes];               // the first selected item; the library holds the list
+    unsigned char password[kPasswordBytes];  // the text, then zero bytes
+    int compress;                            // 1: compress before encrypting
+    int masking;                             // 1: the password field shows mask characters
+    char program_folder[kPathBytes];         // drive and folder of the program, "\" at the end
+};
+
+// The key pair window's own state, set afresh each time it opens.
+struct KeyPairState {
+    char user_id[kPathBytes];
+    unsigned char first[kPasswordBytes];
+    unsigned char second[kPasswordBytes];
+    int masking;
+};
+
+// All of the program's state.
+struct App {
+    HINSTANCE instance;
+    SelectionState sel;
+    KeyPairState pair;
+    HWND main;      // the main window
+    HWND key_pair;  // the key pair window while it is open
+    HFONT f1, f2, f3, f4;
+    HBRUSH brush;
+    HMENU bar, file_menu, tools_menu, help_menu;
+    WNDPROC secret_field_proc, public_field_proc, file_field_proc;  // before the drop procedures
+};
+
+extern App app;
+
+// Control ids of the main window.
+enum MainControl {
+    IDC_SECRET_BUTTON = 1000,
+    IDC_PASSWORD = 1001,
+    IDC_PUBLIC_BUTTON = 1002,
+    IDC_FILE_BUTTON = 1003,
+    IDC_ENCRYPT = 1004,
+    IDC_DECRYPT = 1005,
+    IDC_SECRET_FIELD = 1006,
+    IDC_PASSWORD_LABEL = 1007,
+    IDC_INFO = 1008,
+    IDC_PUBLIC_FIELD = 1009,
+    IDC_FILE_FIELD = 1010,
+    IDC_INFO_LABEL = 1011,
+    IDC_SHOW_PASSWORD = 1012,
+    IDC_COMPRESS = 1013,
+};
+
+// Control ids of the key pair window.
+enum KeyPairControl {
+    IDK_CREATE = 1000,
+    IDK_FIRST = 1001,
+    IDK_USER_ID_LABEL = 1006,
+    IDK_FIRST_LABEL = 1007,
+    IDK_SECOND = 1008,
+    IDK_SECOND_LABEL = 1009,
+    IDK_HINT1 = 1010,
+    IDK_HINT2 = 1011,
+    IDK_SHOW_PASSWORD = 1013,
+    IDK_USER_ID = 1014,
+};
+
+// Menu command ids.
+enum MenuCommand {
+    IDM_KEY_PAIR = 1015,
+    IDM_EXPORT_SECRET = 1016,
+    IDM_EXPORT_PUBLIC = 1017,
+    IDM_IMPORT_PUBLIC = 1018,
+    IDM_TAMPER_CHECK = 1019,
+    IDM_FINGERPRINT = 1020,
+    IDM_SHA256 = 1021,
+    IDM_PASSWORD_FROM_FILE = 1022,
+    IDM_HELP = 1023,
+    IDM_ABOUT = 1024,
+};
+
+constexpr int kIconApp = 101;  // icon groups 101..104; 101 is both windows' small icon
+
+// ---- forms (forms.cpp) ------------------------------------------------------
+
+// Opens "MainWnd" or "syokisettei", runs its modal loop and returns the value
+// it was closed with; 0 at once for any other name.
+int open_form(HWND owner, const char *name);
+void close_form(HWND window, int result);
+LRESULT CALLBACK main_proc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK key_pair_proc(HWND, UINT, WPARAM, LPARAM);
+
+// ---- paths (paths.cpp) --------------------------------------------------------
+
+struct PathParts {
+    char drive[kPathBytes];
+    char folder[kPathBytes];
+    char name[kPathBytes];
+    char ext[kPathBytes];
+};
+// Splits "X:\..." paths into drive, folder (through the last "\"), name and
+// extension (from the last "."); any other path gives four empty parts.
+void split_path(const char *path, PathParts *parts);
+// Name and extension of a path, as the key fields show it.
+std::string display_name(const char *path);
+// Token n of the command line (0: the program); false when there is none.
+bool get_argument(int n, char *token);
+// The user's application data folder (CSIDL_APPDATA), or empty.
+std::string appdata_folder();
+// A special folder of the user (CSIDL_...), or empty.
+std::string special_folder(int csidl);
+// Text of a control, at most limit - 1 bytes, zero-filled to limit.
+void read_field(HWND window, int id, void *buffer, int limit);
+
+// ---- start-up and messages (main.cpp) ----------------------------------------
+
+// The whole run: resources, menus, class, the main window; returns the exit code.
+int run_program(HINSTANCE instance);
+// Fonts F3 and F4, made when the main window initialises.
+void create_main_fonts();
+
+int message(HWND owner, const char *text, const char *caption, UINT type = MB_OK);
+// The count of selected files in the information line, or empty for 0.
+void show_file_count(int count);
+
+// ---- commands of the main window ---------------------------------------------
+
+// selection.cpp: choosing keys and items, the password field, the two check boxes.
+void cmd_select_secret();
+void cmd_select_public();
+void cmd_select_file();
+void cmd_password_changed();
+void cmd_show_password();
+void cmd_compress();
+LRESULT CALLBACK secret_drop_proc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK public_drop_proc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK file_drop_proc(HWND, UINT, WPARAM, LPARAM);
+// Caps Lock warning shared by every password field.
+void warn_caps_lock();
+
+// crypt.cpp: encrypt and decrypt.
+bool check_selection();
+void cmd_encrypt();
+void cmd_decrypt();
+
+// keypair.cpp: the key pair window.
+void cmd_key_pair();
+
+// tools.cpp and keycopy.cpp.
+void cmd_tamper_check();
+void cmd_fingerprint();
+void cmd_sha256();
+void cmd_password_from_file();
+void cmd_export_secret();
+void cmd_export_public();
+void cmd_import_public();
+
+// mainwnd.cpp.
+void cmd_help();
+void cmd_about();
+
+#endif

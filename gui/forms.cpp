@@ -1,0 +1,47 @@
+// The program's two windows, each opened by name with a modal loop of its
+// own; the loops nest, so the key pair window runs inside a handler of the
+// main window.
+#include <cstring>
+
+#include "app.h"
+#include "strings.h"
+
+int open_form(HWND owner, const char *name) {
+    const bool main_form = strcmp(name, text::kMainForm) == 0;
+    if (!main_form && strcmp(name, text::kKeyPairForm) != 0) return 0;
+
+    HWND window =
+        main_form
+            ? CreateWindowExA(WS_EX_CONTROLPARENT, text::kClassName, text::kMainTitle, 0x10CE0000,
+                              CW_USEDEFAULT, CW_USEDEFAULT, 570, 276, owner, nullptr, app.instance,
+                              nullptr)
+            : CreateWindowExA(0, text::kClassName, text::kKeyPairTitle, 0x00C80000, CW_USEDEFAULT,
+                              CW_USEDEFAULT, 573, 206, owner, nullptr, app.instance, nullptr);
+    if (!window) return 0;
+    (main_form ? app.main : app.key_pair) = window;
+    // SetWindowLongPtrA keeps the whole pointer on 64-bit Windows.
+    SetWindowLongPtrA(window, GWLP_WNDPROC,
+                      reinterpret_cast<LONG_PTR>(main_form ? main_proc : key_pair_proc));
+    SendMessageA(window, WM_INITDIALOG, 0, 0);
+    SendMessageA(window, WM_SETICON, ICON_SMALL,
+                 reinterpret_cast<LPARAM>(LoadIconA(app.instance, MAKEINTRESOURCEA(kIconApp))));
+    ShowWindow(window, SW_SHOW);
+    EnableWindow(owner, FALSE);
+
+    // Ends on WM_QUIT of any origin: close_form posts it with the result.
+    MSG msg;
+    for (;;) {
+        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0 || got == -1) break;
+        if (IsWindow(window) && IsDialogMessageA(window, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return int(msg.wParam);
+}
+
+void close_form(HWND window, int result) {
+    EnableWindow(GetWindow(window, GW_OWNER), TRUE);
+    DestroyWindow(window);
+    PostMessageA(nullptr, WM_QUIT, WPARAM(result), 0);
+}

@@ -1,0 +1,102 @@
+// Copies of the selected key files: exported to a place the user picks, or a
+// public key imported into the user's own public key folder, where the
+// public key dialog opens.
+
+#include "app.h"  // windows.h comes before every other system header
+
+#include <cderr.h>
+#include <commdlg.h>
+#include <shlobj.h>
+
+#include <cstring>
+#include <string>
+
+#include "strings.h"
+
+namespace {
+
+// What the secret and the public key's exports differ in.
+struct ExportKind {
+    const char *key;      // the selected key file
+    const char *missing;  // the message when none is selected
+    const char *filter;   // the dialog's second filter entry
+    const char *pattern;  // and its pattern
+    const char *title;    // the dialog's title
+    const char *exists;   // the caption of the overwrite question
+};
+
+// Asks before replacing an existing file; true when the copy may go ahead.
+bool may_write(const char *path, const char *question) {
+    return GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES ||
+           message(app.main, path, question, MB_YESNO) == IDYES;
+}
+
+// The save dialog offers the key's own name in the desktop folder. A place
+// whose path would not fit 260 bytes is refused, not cut short.
+void export_key(const ExportKind &kind) {
+    if (!kind.key[0]) {
+        message(app.main, kind.missing, text::kCaution);
+        return;
+    }
+    std::string filter = text::kAllFilesFilter;
+    filter += '\0';
+    filter += "*";
+    filter += '\0';
+    filter += kind.filter;
+    filter += '\0';
+    filter += kind.pattern;
+    filter += '\0';  // with the one after c_str(), the end of the list
+    const std::string desktop = special_folder(CSIDL_DESKTOPDIRECTORY);
+    char path[kPathBytes] = {};
+    strcpy(path, display_name(kind.key).c_str());
+
+    OPENFILENAMEA ofn = {};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = app.main;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = kPathBytes;
+    ofn.lpstrInitialDir = desktop.c_str();
+    ofn.lpstrTitle = kind.title;
+    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    // Too long a path comes back as an error, or, from some dialogs, as a
+    // full buffer without its terminating zero.
+    const bool chosen = GetSaveFileNameA(&ofn) != FALSE;
+    const bool too_long =
+        chosen ? !memchr(path, '\0', sizeof path) : CommDlgExtendedError() == FNERR_BUFFERTOOSMALL;
+    if (too_long) message(app.main, text::kPathTooLong, text::kCaution);
+    if (!chosen || too_long) return;
+    if (!may_write(path, kind.exists)) return;
+    CopyFileA(kind.key, path, FALSE);
+}
+
+}  // namespace
+
+void cmd_export_secret() {
+    export_key({app.sel.secret_key, text::kSelectSecretFirst, text::kSecretFilter, "*.velh",
+                text::kExportSecretTitle, text::kSecretExists});
+}
+
+void cmd_export_public() {
+    export_key({app.sel.public_key, text::kSelectPublicFirst, text::kPublicFilter, "*.velk",
+                text::kExportPublicTitle, text::kPublicExists});
+}
+
+// The folder is not made here: it exists once a key pair has been created.
+void cmd_import_public() {
+    if (!app.sel.public_key[0]) {
+        message(app.main, text::kSelectPublicFirst, text::kCaution);
+        return;
+    }
+    PathParts parts;
+    split_path(app.sel.public_key, &parts);
+    const std::string destination =
+        appdata_folder() + text::kBaseFolder + text::kPublicFolder + parts.name + parts.ext;
+    if (destination.size() >= size_t(kPathBytes)) {
+        message(app.main, text::kPathTooLong, text::kCaution);
+        return;
+    }
+    if (!may_write(destination.c_str(), text::kPublicExists)) return;
+    CopyFileA(app.sel.public_key, destination.c_str(), FALSE);
+}

@@ -1,0 +1,184 @@
+// The key pair window: the user types a user ID and a password twice, and the
+// library writes a secret key file and a public key file named after the ID
+// into the per-user key folders. On success the new secret key and its
+// password become the main window's selection.
+
+#include "app.h"  // windows.h comes before every other system header
+
+#include <cstring>
+#include <string>
+
+#include "quillcore.h"
+#include "strings.h"
+
+namespace {
+
+struct Control {
+    int id;
+    const char *cls;
+    const char *text;
+    DWORD style;
+    DWORD ex_style;
+    int x, y, w, h;
+};
+
+// In creation order; every control also has WS_CHILD and WS_VISIBLE.
+const Control kControls[] = {
+    {IDK_USER_ID, "EDIT", "", WS_TABSTOP, WS_EX_CLIENTEDGE, 105, 15, 450, 20},
+    {IDK_FIRST, "EDIT", "", WS_TABSTOP | ES_PASSWORD, WS_EX_CLIENTEDGE, 105, 45, 450, 20},
+    {IDK_SECOND, "EDIT", "", WS_TABSTOP | ES_PASSWORD, WS_EX_CLIENTEDGE, 105, 76, 450, 20},
+    {IDK_CREATE, "BUTTON", text::kCreateKeyPair, WS_TABSTOP, 0, 453, 104, 92, 29},
+    {IDK_FIRST_LABEL, "STATIC", text::kPasswordLabel, 0, 0, 8, 49, 83, 20},
+    {IDK_SECOND_LABEL, "STATIC", text::kSecondPasswordLabel, 0, 0, 8, 80, 95, 23},
+    {IDK_USER_ID_LABEL, "STATIC", text::kUserIdLabel, 0, 0, 8, 16, 86, 20},
+    {IDK_HINT1, "STATIC", text::kKeyPairHint1, 0, 0, 15, 117, 413, 15},
+    {IDK_SHOW_PASSWORD, "BUTTON", text::kShowPassword, WS_TABSTOP | BS_AUTOCHECKBOX, 0, 425, 147,
+     137, 20},
+    {IDK_HINT2, "STATIC", text::kKeyPairHint2, 0, 0, 15, 140, 376, 15},
+};
+
+// The user ID field is read with this limit: at most 159 bytes of text.
+constexpr int kUserIdLimit = 160;
+
+// The bytes a user ID may not hold, since it becomes a file name. Each byte
+// counts on its own, so a double-byte character with such a trail byte (表 is
+// 0x95 0x5C) is refused as well.
+constexpr char kForbidden[] = "|\\/:*?\"<>";
+
+const char *as_text(const unsigned char *block) {
+    return reinterpret_cast<const char *>(block);
+}
+
+// The main window's password, if any, is offered in both password fields.
+void on_init(HWND window) {
+    for (const Control &c : kControls) {
+        CreateWindowExA(c.ex_style, c.cls, c.text, WS_CHILD | WS_VISIBLE | c.style, c.x, c.y, c.w,
+                        c.h, window, reinterpret_cast<HMENU>(INT_PTR(c.id)), app.instance, nullptr);
+        SendDlgItemMessageA(window, c.id, WM_SETFONT, WPARAM(app.f2), TRUE);
+    }
+    SetDlgItemTextA(window, IDK_FIRST, as_text(app.sel.password));
+    SetDlgItemTextA(window, IDK_SECOND, as_text(app.sel.password));
+    memcpy(app.pair.first, app.sel.password, kPasswordBytes);
+    memcpy(app.pair.second, app.sel.password, kPasswordBytes);
+    memset(app.pair.user_id, 0, sizeof app.pair.user_id);
+    app.pair.masking = 1;
+}
+
+void password_changed(HWND window, int id, unsigned char *block) {
+    warn_caps_lock();
+    read_field(window, id, block, kPasswordBytes);
+}
+
+void show_password(HWND window) {
+    app.pair.masking = app.pair.masking == 1 ? 0 : 1;
+    const WPARAM mask = app.pair.masking ? '*' : 0;
+    SendDlgItemMessageA(window, IDK_FIRST, EM_SETPASSWORDCHAR, mask, 0);
+    SendDlgItemMessageA(window, IDK_SECOND, EM_SETPASSWORDCHAR, mask, 0);
+    // Written again so that the fields are redrawn.
+    SetDlgItemTextA(window, IDK_FIRST, as_text(app.pair.first));
+    SetDlgItemTextA(window, IDK_SECOND, as_text(app.pair.second));
+}
+
+// The checks of the typed values, in order; the first that fails tells the
+// user, and the window stays as it was.
+bool input_ok(HWND window) {
+    if (!app.pair.user_id[0]) {
+        message(window, text::kEnterUserId, text::kConfirm);
+        return false;
+    }
+    if (strlen(as_text(app.pair.first)) < 8) {
+        message(window, text::kPasswordTooShort, text::kFirstPasswordCaption);
+        return false;
+    }
+    if (strlen(as_text(app.pair.second)) < 8) {
+        message(window, text::kPasswordTooShort, text::kSecondPasswordCaption);
+        return false;
+    }
+    if (memcmp(app.pair.first, app.pair.second, kPasswordBytes) != 0) {
+        message(window, text::kPasswordsDiffer, text::kCaution, MB_ICONINFORMATION);
+        return false;
+    }
+    if (strpbrk(app.pair.user_id, kForbidden)) {
+        message(window, text::kForbiddenInUserId, text::kCaution, MB_ICONINFORMATION);
+        return false;
+    }
+    return true;
+}
+
+// Makes the folders, asks before replacing a secret key of the same name,
+// and has the library write both key files with the first password.
+void create_pair(HWND window) {
+    if (!input_ok(window)) return;
+    const std::string base = appdata_folder() + text::kBaseFolder;
+    const std::string secret_folder = base + text::kSecretFolder;
+    const std::string public_folder = base + text::kPublicFolder;
+    const std::string secret = secret_folder + app.pair.user_id + text::kSecretExt;
+    const std::string public_key = public_folder + app.pair.user_id + text::kPublicExt;
+    // The main window and the library hold key paths in 260-byte buffers.
+    if (secret.size() >= size_t(kPathBytes) || public_key.size() >= size_t(kPathBytes)) {
+        message(window, text::kUserIdTooLong, text::kCaution, MB_ICONINFORMATION);
+        return;
+    }
+    CreateDirectoryA(base.c_str(), nullptr);
+    CreateDirectoryA(secret_folder.c_str(), nullptr);
+    if (GetFileAttributesA(secret.c_str()) != INVALID_FILE_ATTRIBUTES &&
+        message(app.main, secret.c_str(), text::kKeyExists, MB_YESNO) != IDYES)
+        return;
+    CreateDirectoryA(public_folder.c_str(), nullptr);
+    memcpy(app.sel.password, app.pair.first, kPasswordBytes);
+    if (kagisakusei(secret.c_str(), public_key.c_str(), app.sel.password) != 0) {
+        message(app.main, text::kErrorHappened, text::kFailure);
+        return;
+    }
+    strcpy(app.sel.secret_key, secret.c_str());
+    close_form(window, 1);
+}
+
+void on_command(HWND window, WORD id, WORD code) {
+    switch (id) {
+        case IDK_USER_ID:
+            if (code == EN_CHANGE) read_field(window, IDK_USER_ID, app.pair.user_id, kUserIdLimit);
+            break;
+        case IDK_FIRST:
+            if (code == EN_CHANGE) password_changed(window, IDK_FIRST, app.pair.first);
+            break;
+        case IDK_SECOND:
+            if (code == EN_CHANGE) password_changed(window, IDK_SECOND, app.pair.second);
+            break;
+        case IDK_CREATE:
+            if (code == BN_CLICKED) create_pair(window);
+            break;
+        case IDK_SHOW_PASSWORD:
+            if (code == BN_CLICKED) show_password(window);
+            break;
+    }
+}
+
+}  // namespace
+
+void cmd_key_pair() {
+    if (open_form(app.main, text::kKeyPairForm) != 1) return;
+    SetDlgItemTextA(app.main, IDC_SECRET_FIELD, display_name(app.sel.secret_key).c_str());
+    // The password field takes the new password over as if it had been typed.
+    SetDlgItemTextA(app.main, IDC_PASSWORD, as_text(app.sel.password));
+}
+
+LRESULT CALLBACK key_pair_proc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) {
+    // The create button shows in F4, whatever font it was given before.
+    if (HWND create = GetDlgItem(window, IDK_CREATE))
+        SendMessageA(create, WM_SETFONT, WPARAM(app.f4), FALSE);
+    switch (msg) {
+        case WM_INITDIALOG:
+            on_init(window);
+            return 0;
+        case WM_CLOSE:
+            close_form(window, 0);
+            return 0;
+        case WM_DESTROY:
+            return 0;
+        case WM_COMMAND:
+            on_command(window, LOWORD(wparam), HIWORD(wparam));
+            return 0;
+    }
+    return DefWindowProcA(window, msg, wparam, lparam);
+}

@@ -1,0 +1,250 @@
+// The main window: its controls, its initialisation from the command line,
+// the routing of its commands, Help and About, and its end.
+
+#include "app.h"  // windows.h comes before every other system header
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cstring>
+
+#include "quillcore.h"
+#include "strings.h"
+
+namespace {
+
+struct Control {
+    int id;
+    const char *cls;
+    const char *text;
+    DWORD style;
+    DWORD ex_style;
+    int x, y, w, h;
+};
+
+// In creation order; every control also has WS_CHILD and WS_VISIBLE.
+const Control kControls[] = {
+    {IDC_SECRET_BUTTON, "BUTTON", text::kSelectSecret, WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 8, 7, 84,
+     30},
+    {IDC_PASSWORD, "EDIT", "", WS_TABSTOP | ES_PASSWORD, WS_EX_CLIENTEDGE, 100, 43, 450, 20},
+    {IDC_PUBLIC_BUTTON, "BUTTON", text::kSelectPublic, WS_TABSTOP, 0, 8, 72, 84, 30},
+    {IDC_FILE_BUTTON, "BUTTON", text::kSelectFile, WS_TABSTOP, 0, 8, 114, 84, 29},
+    {IDC_ENCRYPT, "BUTTON", text::kEncrypt, WS_TABSTOP, 0, 354, 182, 80, 30},
+    {IDC_DECRYPT, "BUTTON", text::kDecrypt, WS_TABSTOP, 0, 459, 182, 80, 30},
+    {IDC_SECRET_FIELD, "STATIC", text::kSecretHint, 0, WS_EX_CLIENTEDGE | WS_EX_ACCEPTFILES, 100,
+     12, 450, 20},
+    {IDC_PASSWORD_LABEL, "STATIC", text::kPasswordLabel, SS_CENTER, 0, 9, 46, 83, 18},
+    {IDC_INFO, "EDIT", "", ES_READONLY, WS_EX_CLIENTEDGE, 100, 153, 451, 20},
+    {IDC_PUBLIC_FIELD, "STATIC", text::kPublicHint, 0, WS_EX_CLIENTEDGE | WS_EX_ACCEPTFILES, 100,
+     77, 450, 20},
+    {IDC_FILE_FIELD, "STATIC", text::kFileHint, 0, WS_EX_CLIENTEDGE | WS_EX_ACCEPTFILES, 100, 115,
+     450, 30},
+    {IDC_INFO_LABEL, "STATIC", text::kInfoLabel, SS_CENTER, 0, 4, 156, 92, 14},
+    {IDC_SHOW_PASSWORD, "BUTTON", text::kShowPassword, WS_TABSTOP | BS_AUTOCHECKBOX, 0, 20, 190,
+     131, 15},
+    {IDC_COMPRESS, "BUTTON", text::kCompress, WS_TABSTOP | BS_AUTOCHECKBOX, 0, 169, 190, 123, 16},
+};
+
+void set_font(int id, HFONT font) {
+    SendDlgItemMessageA(app.main, id, WM_SETFONT, WPARAM(font), TRUE);
+}
+
+WNDPROC replace_proc(int id, WNDPROC proc) {
+    return reinterpret_cast<WNDPROC>(SetWindowLongPtrA(GetDlgItem(app.main, id), GWLP_WNDPROC,
+                                                       reinterpret_cast<LONG_PTR>(proc)));
+}
+
+// Key files as the first argument select that key; anything else, and no
+// argument at all, goes to the library as the selection.
+void read_command_line() {
+    char token[kPathBytes];
+    if (get_argument(0, token)) {
+        PathParts parts;
+        split_path(token, &parts);
+        strcpy(app.sel.program_folder, parts.drive);
+        strcat(app.sel.program_folder, parts.folder);
+    }
+    char first[kPathBytes] = {};
+    get_argument(1, first);
+    const size_t len = strlen(first);
+    const char *tail = len > 5 ? first + len - 5 : "";
+    if (strcmp(tail, text::kSecretExt) == 0) {
+        strcpy(app.sel.secret_key, first);
+        SetDlgItemTextA(app.main, IDC_SECRET_FIELD, display_name(first).c_str());
+        return;
+    }
+    if (strcmp(tail, text::kPublicExt) == 0) {
+        strcpy(app.sel.public_key, first);
+        SetDlgItemTextA(app.main, IDC_PUBLIC_FIELD, display_name(first).c_str());
+        return;
+    }
+    if (first[0]) {
+        strcpy(app.sel.selected, first);
+        SetDlgItemTextA(app.main, IDC_FILE_FIELD, display_name(first).c_str());
+    }
+    int count = 0;
+    for (int k = 0; get_argument(k + 1, token); k++) count = file_get(k, token);
+    show_file_count(count);
+}
+
+// Without the user's secret key folder this is a first run: the key pair
+// window comes first.
+void first_run_check() {
+    const std::string probe = appdata_folder() + text::kFirstRunProbe;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(probe.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        cmd_key_pair();
+    else
+        FindClose(search);
+}
+
+void on_init(HWND window) {
+    app.main = window;
+    SetMenu(window, app.bar);
+    for (const Control &c : kControls) {
+        CreateWindowExA(c.ex_style, c.cls, c.text, WS_CHILD | WS_VISIBLE | c.style, c.x, c.y, c.w,
+                        c.h, window, reinterpret_cast<HMENU>(INT_PTR(c.id)), app.instance, nullptr);
+        set_font(c.id, app.f1);
+    }
+    app.secret_field_proc = replace_proc(IDC_SECRET_FIELD, secret_drop_proc);
+    app.public_field_proc = replace_proc(IDC_PUBLIC_FIELD, public_drop_proc);
+    app.file_field_proc = replace_proc(IDC_FILE_FIELD, file_drop_proc);
+    memset(app.sel.selected, 0, sizeof app.sel.selected);
+    memset(app.sel.public_key, 0, sizeof app.sel.public_key);
+    memset(app.sel.secret_key, 0, sizeof app.sel.secret_key);
+    memset(app.sel.password, 0, sizeof app.sel.password);
+    app.sel.masking = 1;
+    create_main_fonts();
+    set_font(IDC_ENCRYPT, app.f3);
+    set_font(IDC_DECRYPT, app.f3);
+    for (int id : {IDC_SECRET_BUTTON, IDC_PUBLIC_BUTTON, IDC_FILE_BUTTON, IDC_INFO_LABEL})
+        set_font(id, app.f4);
+    read_command_line();
+    app.sel.compress = 1;
+    CheckDlgButton(window, IDC_COMPRESS, BST_CHECKED);
+    first_run_check();
+}
+
+void on_destroy(HWND window) {
+    DeleteObject(app.f3);
+    DeleteObject(app.f4);
+    replace_proc(IDC_PUBLIC_FIELD, app.public_field_proc);
+    replace_proc(IDC_FILE_FIELD, app.file_field_proc);
+    // Detached first, so that the window does not destroy the bar again.
+    SetMenu(window, nullptr);
+    DestroyMenu(app.file_menu);
+    DestroyMenu(app.tools_menu);
+    DestroyMenu(app.help_menu);
+    DestroyMenu(app.bar);
+    DeleteObject(app.f1);
+    DeleteObject(app.f2);
+    DeleteObject(app.brush);
+    PostQuitMessage(0);
+}
+
+// Control commands count only for their notification; menu commands always.
+void on_command(WORD id, WORD code) {
+    if (id >= IDM_KEY_PAIR) {
+        switch (id) {
+            case IDM_KEY_PAIR:
+                cmd_key_pair();
+                break;
+            case IDM_EXPORT_SECRET:
+                cmd_export_secret();
+                break;
+            case IDM_EXPORT_PUBLIC:
+                cmd_export_public();
+                break;
+            case IDM_IMPORT_PUBLIC:
+                cmd_import_public();
+                break;
+            case IDM_TAMPER_CHECK:
+                cmd_tamper_check();
+                break;
+            case IDM_FINGERPRINT:
+                cmd_fingerprint();
+                break;
+            case IDM_SHA256:
+                cmd_sha256();
+                break;
+            case IDM_PASSWORD_FROM_FILE:
+                cmd_password_from_file();
+                break;
+            case IDM_HELP:
+                cmd_help();
+                break;
+            case IDM_ABOUT:
+                cmd_about();
+                break;
+        }
+        return;
+    }
+    if (id == IDC_PASSWORD) {
+        if (code == EN_CHANGE) cmd_password_changed();
+        return;
+    }
+    if (code != BN_CLICKED) return;
+    switch (id) {
+        case IDC_SECRET_BUTTON:
+            cmd_select_secret();
+            break;
+        case IDC_PUBLIC_BUTTON:
+            cmd_select_public();
+            break;
+        case IDC_FILE_BUTTON:
+            cmd_select_file();
+            break;
+        case IDC_ENCRYPT:
+            cmd_encrypt();
+            break;
+        case IDC_DECRYPT:
+            cmd_decrypt();
+            break;
+        case IDC_SHOW_PASSWORD:
+            cmd_show_password();
+            break;
+        case IDC_COMPRESS:
+            cmd_compress();
+            break;
+    }
+}
+
+}  // namespace
+
+void show_file_count(int count) {
+    const std::string line = count > 0 ? std::to_string(count) + text::kFilesSelected : "";
+    SetDlgItemTextA(app.main, IDC_INFO, line.c_str());
+    SetDlgItemTextA(app.main, IDC_INFO_LABEL, text::kInfoLabel);
+}
+
+void cmd_help() {
+    const std::string path = std::string(app.sel.program_folder) + text::kHelpFile;
+    const INT_PTR opened = path.size() < size_t(kPathBytes)
+                               ? INT_PTR(ShellExecuteA(app.main, "Open", path.c_str(), nullptr,
+                                                       nullptr, SW_SHOWNORMAL))
+                               : 0;
+    if (opened <= 32) message(app.main, text::kHelpMissing, text::kFailure);
+}
+
+void cmd_about() {
+    message(app.main, text::kAboutText, text::kAboutCaption);
+}
+
+LRESULT CALLBACK main_proc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) {
+    switch (msg) {
+        case WM_INITDIALOG:
+            on_init(window);
+            return 0;
+        case WM_CLOSE:
+            close_form(window, 0);
+            return 0;
+        case WM_DESTROY:
+            on_destroy(window);
+            return 0;
+        case WM_COMMAND:
+            on_command(LOWORD(wparam), HIWORD(wparam));
+            return 0;
+    }
+    return DefWindowProcA(window, msg, wparam, lparam);
+}

@@ -1,0 +1,189 @@
+// Choosing the two keys and the items to work on, with a file dialog or by
+// dropping files on the fields; the password field and the two check boxes.
+
+#include "app.h"  // windows.h comes before every other system header
+
+#include <commdlg.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cstring>
+#include <initializer_list>
+#include <string>
+
+#include "quillcore.h"
+#include "strings.h"
+
+namespace {
+
+// A dialog filter: description and pattern pairs, each part ended by a NUL,
+// the whole by one more (the one after c_str()).
+std::string make_filter(std::initializer_list<const char *> parts) {
+    std::string filter;
+    for (const char *part : parts) {
+        filter += part;
+        filter += '\0';
+    }
+    return filter;
+}
+
+// The open dialog for one existing file; true with its full path in path.
+bool choose_file(const std::string &filter, const std::string &folder, const char *title,
+                 char *path) {
+    memset(path, 0, kPathBytes);
+    OPENFILENAMEA ofn = {};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = app.main;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = kPathBytes;
+    ofn.lpstrInitialDir = folder.c_str();
+    ofn.lpstrTitle = title;
+    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    return GetOpenFileNameA(&ofn) != FALSE;
+}
+
+// A state buffer gets a new path, zero-filled behind it.
+void set_path(char *buffer, const char *path) {
+    memset(buffer, 0, kPathBytes);
+    strcpy(buffer, path);
+}
+
+void select_key(char *key, int field, const char *path) {
+    set_path(key, path);
+    SetDlgItemTextA(app.main, field, display_name(path).c_str());
+}
+
+// The key dialogs open in the user's own key folder of that kind.
+std::string key_folder(const char *kind) {
+    return appdata_folder() + text::kBaseFolder + kind;
+}
+
+// Length in bytes of dropped item i's path.
+UINT dropped_length(HDROP drop, UINT i) {
+    return DragQueryFileA(drop, i, nullptr, 0);
+}
+
+// Dropped item i. False, and an empty path, when it does not fit a path
+// buffer: a path cut short could name some other file.
+bool dropped_path(HDROP drop, UINT i, char *path) {
+    memset(path, 0, kPathBytes);
+    if (dropped_length(drop, i) >= UINT(kPathBytes)) return false;
+    DragQueryFileA(drop, i, path, kPathBytes);
+    return true;
+}
+
+bool ends_with(const char *path, const char *ext) {
+    const size_t len = strlen(path), n = strlen(ext);
+    return len > n && strcmp(path + len - n, ext) == 0;
+}
+
+// A key field takes the first dropped file, and only a key file of its kind;
+// anything else leaves the field and the key as they were.
+LRESULT key_drop(HWND field, UINT msg, WPARAM wparam, LPARAM lparam, WNDPROC previous,
+                 const char *ext, char *key) {
+    if (msg != WM_DROPFILES) return CallWindowProcA(previous, field, msg, wparam, lparam);
+    HDROP drop = reinterpret_cast<HDROP>(wparam);
+    char path[kPathBytes];
+    if (dropped_path(drop, 0, path) && ends_with(path, ext))
+        select_key(key, GetDlgCtrlID(field), path);
+    DragFinish(drop);
+    return 0;
+}
+
+// A drop on the file field replaces the whole selection with its items. A
+// drop with an item whose path is too long is refused as a whole, before the
+// library's list is touched.
+void select_dropped(HDROP drop) {
+    const UINT items = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < items; i++) {
+        const UINT length = dropped_length(drop, i);
+        if (length < UINT(kPathBytes)) continue;
+        std::string name(length, '\0');
+        DragQueryFileA(drop, i, name.data(), length + 1);
+        message(app.main, (std::string(text::kPathTooLong) + "\n" + name).c_str(), text::kCaution);
+        return;
+    }
+    if (items == 0) return;
+    char path[kPathBytes];
+    dropped_path(drop, 0, path);
+    set_path(app.sel.selected, path);
+    SetDlgItemTextA(app.main, IDC_FILE_FIELD, path);
+    int count = 0;
+    for (UINT i = 0; i < items; i++) {
+        dropped_path(drop, i, path);
+        count = file_get(int(i), path);
+    }
+    show_file_count(count);
+}
+
+}  // namespace
+
+void cmd_select_secret() {
+    char path[kPathBytes];
+    if (choose_file(make_filter({text::kSecretFilter, "*.velh"}), key_folder(text::kSecretFolder),
+                    text::kSelectSecretTitle, path))
+        select_key(app.sel.secret_key, IDC_SECRET_FIELD, path);
+}
+
+void cmd_select_public() {
+    char path[kPathBytes];
+    if (choose_file(make_filter({text::kPublicFilter, "*.velk"}), key_folder(text::kPublicFolder),
+                    text::kSelectPublicTitle, path))
+        select_key(app.sel.public_key, IDC_PUBLIC_FIELD, path);
+}
+
+// One file from the dialog starts a new selection; its count is not shown.
+void cmd_select_file() {
+    char path[kPathBytes];
+    if (!choose_file(make_filter({text::kAllFilesFilter, "*", text::kArchiveFilter, "*.velm"}),
+                     special_folder(CSIDL_DESKTOPDIRECTORY), text::kSelectFileTitle, path))
+        return;
+    set_path(app.sel.selected, path);
+    file_get(0, path);
+    SetDlgItemTextA(app.main, IDC_FILE_FIELD, path);
+    SetDlgItemTextA(app.main, IDC_INFO, "");
+}
+
+void warn_caps_lock() {
+    if (GetKeyState(VK_CAPITAL) & 1) message(app.main, text::kCapsLockText, text::kCapsLockCaption);
+}
+
+// Every change of the password field, the program's own included, is taken
+// over into the zero-filled password block.
+void cmd_password_changed() {
+    warn_caps_lock();
+    read_field(app.main, IDC_PASSWORD, app.sel.password, kPasswordBytes);
+}
+
+void cmd_show_password() {
+    app.sel.masking = app.sel.masking == 1 ? 0 : 1;
+    SendDlgItemMessageA(app.main, IDC_PASSWORD, EM_SETPASSWORDCHAR, app.sel.masking ? '*' : 0, 0);
+    // Setting the text again redraws it with the new mask.
+    SetDlgItemTextA(app.main, IDC_PASSWORD, reinterpret_cast<const char *>(app.sel.password));
+}
+
+void cmd_compress() {
+    app.sel.compress = app.sel.compress ? 0 : 1;
+    CheckDlgButton(app.main, IDC_COMPRESS, app.sel.compress ? BST_CHECKED : BST_UNCHECKED);
+}
+
+LRESULT CALLBACK secret_drop_proc(HWND field, UINT msg, WPARAM wparam, LPARAM lparam) {
+    return key_drop(field, msg, wparam, lparam, app.secret_field_proc, text::kSecretExt,
+                    app.sel.secret_key);
+}
+
+LRESULT CALLBACK public_drop_proc(HWND field, UINT msg, WPARAM wparam, LPARAM lparam) {
+    return key_drop(field, msg, wparam, lparam, app.public_field_proc, text::kPublicExt,
+                    app.sel.public_key);
+}
+
+LRESULT CALLBACK file_drop_proc(HWND field, UINT msg, WPARAM wparam, LPARAM lparam) {
+    if (msg != WM_DROPFILES)
+        return CallWindowProcA(app.file_field_proc, field, msg, wparam, lparam);
+    HDROP drop = reinterpret_cast<HDROP>(wparam);
+    select_dropped(drop);
+    DragFinish(drop);
+    return 0;
+}

@@ -1,0 +1,157 @@
+// Walks quillgui.exe through the scenes that scripts/screenshots saves: it
+// starts the program on a first run with one file to encrypt, fills in and
+// confirms the key pair window, picks the new public key in the open dialog,
+// and presses encrypt on a file whose archive exists already, so that the
+// name conflict prompt comes up. At each scene it writes NAME.rect (the
+// screen rectangle to save) into the handshake folder and waits for
+// NAME.done. The exit code is the program's, or 99 when a step failed.
+//   screenshot-driver HANDSHAKE_FOLDER FILE_TO_ENCRYPT
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr char kUserId[] = "山田太郎";
+constexpr char kPassword[] = "quillseal-sample";
+constexpr int kTimeoutMs = 20000;
+
+std::string handshake;
+DWORD program_pid = 0;
+
+[[noreturn]] void fail(const char *what) {
+    std::fprintf(stderr, "screenshot-driver: %s\n", what);
+    std::exit(99);
+}
+
+template <typename Test>
+void wait_for(Test test, const char *what) {
+    for (int waited = 0; !test(); waited += 50) {
+        if (waited > kTimeoutMs) fail(what);
+        Sleep(50);
+    }
+}
+
+std::string text_of(HWND window) {
+    char buffer[512] = {};
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof buffer, LPARAM(buffer), SMTO_BLOCK, 2000,
+                        nullptr);
+    return buffer;
+}
+
+// A visible top-level window of the program with this class and, if given,
+// this title or this body text (message boxes keep theirs in control 0xFFFF).
+HWND find_window(const char *cls, const char *title, const char *body = nullptr) {
+    struct Query {
+        const char *cls, *title, *body;
+        HWND found;
+    } q = {cls, title, body, nullptr};
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+            auto *q = reinterpret_cast<Query *>(p);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            char cls[64] = {};
+            GetClassNameA(w, cls, sizeof cls);
+            if (pid != program_pid || !IsWindowVisible(w) || strcmp(cls, q->cls) != 0) return TRUE;
+            if (q->title && text_of(w) != q->title) return TRUE;
+            if (q->body && text_of(GetDlgItem(w, 0xFFFF)) != q->body) return TRUE;
+            q->found = w;
+            return FALSE;
+        },
+        LPARAM(&q));
+    return q.found;
+}
+
+HWND wait_window(const char *cls, const char *title, const char *body = nullptr) {
+    HWND found = nullptr;
+    wait_for([&] { return (found = find_window(cls, title, body)) != nullptr; },
+             title ? title : body);
+    // Let the window finish painting before anything looks at it.
+    SendMessageTimeoutA(found, WM_NULL, 0, 0, SMTO_BLOCK, 2000, nullptr);
+    Sleep(500);
+    return found;
+}
+
+void set_text(HWND parent, int id, const char *text) {
+    SendMessageA(GetDlgItem(parent, id), WM_SETTEXT, 0, LPARAM(text));
+}
+
+// Hands the window's rectangle to the script and waits until it is saved.
+void scene(const char *name, HWND window) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Sleep(500);
+    RECT r;
+    GetWindowRect(window, &r);
+    const std::string base = handshake + "\\" + name;
+    if (FILE *f = std::fopen((base + ".part").c_str(), "w")) {
+        std::fprintf(f, "%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+        std::fclose(f);
+    }
+    MoveFileA((base + ".part").c_str(), (base + ".rect").c_str());
+    wait_for(
+        [&] { return GetFileAttributesA((base + ".done").c_str()) != INVALID_FILE_ATTRIBUTES; },
+        "the screenshot was not taken");
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    if (argc != 3) fail("usage: screenshot-driver HANDSHAKE_FOLDER FILE_TO_ENCRYPT");
+    handshake = argv[1];
+
+    std::string command = std::string("quillgui.exe \"") + argv[2] + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+        fail("quillgui.exe does not start");
+    program_pid = pi.dwProcessId;
+
+    // A first run: the key pair window comes up over the main window.
+    HWND pair = wait_window("NORMALDLG", "秘密鍵・公開鍵ペアの作成");
+    set_text(pair, 1014, kUserId);
+    set_text(pair, 1001, kPassword);
+    set_text(pair, 1008, kPassword);
+    scene("key-pair-window", pair);
+    PostMessageA(GetDlgItem(pair, 1000), BM_CLICK, 0, 0);
+    wait_for([&] { return !IsWindow(pair); }, "the key pair window stays open");
+
+    // The new pair's public key, chosen in the open dialog.
+    HWND main_window = wait_window("NORMALDLG", "Quillseal");
+    char appdata[MAX_PATH] = {};
+    SHGetSpecialFolderPathA(nullptr, appdata, CSIDL_APPDATA, FALSE);
+    const std::string public_key =
+        std::string(appdata) + "\\quillseal\\koukai\\" + kUserId + ".velk";
+    PostMessageA(GetDlgItem(main_window, 1002), BM_CLICK, 0, 0);
+    HWND dialog = wait_window("#32770", "相手の公開鍵を選択");
+    set_text(dialog, 0x47C, public_key.c_str());
+    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    wait_for([&] { return !IsWindow(dialog); }, "the open dialog stays open");
+    wait_for(
+        [&] { return text_of(GetDlgItem(main_window, 1009)) == std::string(kUserId) + ".velk"; },
+        "the public key is not selected");
+    scene("main-window", main_window);
+
+    // The archive exists already: the library asks what to do.
+    PostMessageA(GetDlgItem(main_window, 1004), BM_CLICK, 0, 0);
+    HWND prompt =
+        wait_window("#32770", nullptr, "同名のファイルが既に存在します。どう処理しますか。");
+    scene("conflict-prompt", prompt);
+    PostMessageA(prompt, WM_COMMAND, IDCANCEL, 0);
+    wait_for([&] { return text_of(GetDlgItem(main_window, 1008)) == "暗号化終了"; },
+             "the encryption does not end");
+
+    PostMessageA(main_window, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(pi.hProcess, kTimeoutMs) != WAIT_OBJECT_0)
+        fail("the program stays open");
+    DWORD code = 99;
+    GetExitCodeProcess(pi.hProcess, &code);
+    return int(code);
+}

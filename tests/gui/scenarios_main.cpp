@@ -1,0 +1,386 @@
+// The main window itself: its controls and menus, how commands are routed,
+// Help and About, the first run, and the end of the program.
+#include "app.h"  // windows.h comes before every other system header
+
+#include <tlhelp32.h>
+
+#include <cstring>
+
+#include "harness.h"
+#include "strings.h"
+
+using namespace harness;
+
+namespace {
+
+struct Expected {
+    int id;
+    const char *cls;
+    const char *text;
+    DWORD style;     // bits besides WS_CHILD and WS_VISIBLE
+    DWORD ex_style;  // bits that must be set
+    int x, y, w, h;
+};
+
+// Creation order, which is also the tab order.
+const Expected kLayout[] = {
+    {IDC_SECRET_BUTTON, "Button", text::kSelectSecret, WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 8, 7, 84,
+     30},
+    {IDC_PASSWORD, "Edit", "", WS_TABSTOP | ES_PASSWORD, WS_EX_CLIENTEDGE, 100, 43, 450, 20},
+    {IDC_PUBLIC_BUTTON, "Button", text::kSelectPublic, WS_TABSTOP, 0, 8, 72, 84, 30},
+    {IDC_FILE_BUTTON, "Button", text::kSelectFile, WS_TABSTOP, 0, 8, 114, 84, 29},
+    {IDC_ENCRYPT, "Button", text::kEncrypt, WS_TABSTOP, 0, 354, 182, 80, 30},
+    {IDC_DECRYPT, "Button", text::kDecrypt, WS_TABSTOP, 0, 459, 182, 80, 30},
+    {IDC_SECRET_FIELD, "Static", text::kSecretHint, 0, WS_EX_CLIENTEDGE | WS_EX_ACCEPTFILES, 100,
+     12, 450, 20},
+    {IDC_PASSWORD_LABEL, "Static", text::kPasswordLabel, SS_CENTER, 0, 9, 46, 83, 18},
+    {IDC_INFO, "Edit", "", ES_READONLY, WS_EX_CLIENTEDGE, 100, 153, 451, 20},
+    {IDC_PUBLIC_FIELD, "Static", text::kPublicHint, 0, WS_EX_CLIENTEDGE | WS_EX_ACCEPTFILES, 100,
+     77, 450, 20},
+    {IDC_FILE_FIELD, "Static", text::kFileHint, 0, WS_EX_CLIENTEDGE | WS_EX_ACCEPTFILES, 100, 115,
+     450, 30},
+    {IDC_INFO_LABEL, "Static", text::kInfoLabel, SS_CENTER, 0, 4, 156, 92, 14},
+    {IDC_SHOW_PASSWORD, "Button", text::kShowPassword, WS_TABSTOP | BS_AUTOCHECKBOX, 0, 20, 190,
+     131, 15},
+    {IDC_COMPRESS, "Button", text::kCompress, WS_TABSTOP | BS_AUTOCHECKBOX, 0, 169, 190, 123, 16},
+};
+
+std::string class_name(HWND w) {
+    char name[64] = {};
+    GetClassNameA(w, name, sizeof name);
+    return name;
+}
+
+RECT client_rect_of(HWND parent, HWND child) {
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT *>(&r), 2);
+    return r;
+}
+
+// Where a control is, and which font it has, in one line of a failure.
+std::string place(int id, long x, long y, long w, long h) {
+    return std::to_string(id) + " at " + std::to_string(x) + "," + std::to_string(y) + " " +
+           std::to_string(w) + "x" + std::to_string(h);
+}
+
+std::string font(int id, long height, long weight) {
+    return std::to_string(id) + " height " + std::to_string(height) + " weight " +
+           std::to_string(weight);
+}
+
+LOGFONTA font_of(HWND parent, int id) {
+    LOGFONTA lf = {};
+    HFONT font = reinterpret_cast<HFONT>(SendDlgItemMessageA(parent, id, WM_GETFONT, 0, 0));
+    GetObjectA(font, sizeof lf, &lf);
+    return lf;
+}
+
+// The texts the three fields and the information line show.
+std::vector<std::string> field_texts(HWND main) {
+    return {text_of(main, IDC_SECRET_FIELD), text_of(main, IDC_PUBLIC_FIELD),
+            text_of(main, IDC_FILE_FIELD), text_of(main, IDC_INFO), text_of(main, IDC_INFO_LABEL)};
+}
+
+void post_command(HWND main, int id, int code) {
+    PostMessageA(main, WM_COMMAND, MAKEWPARAM(id, code), LPARAM(GetDlgItem(main, id)));
+    settle();
+}
+
+std::string program_folder() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    *(strrchr(path, '\\') + 1) = '\0';
+    return path;
+}
+
+// Ends the processes this one started (the help viewer), by their ids.
+void end_children() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more;
+         more = Process32Next(snapshot, &entry)) {
+        if (entry.th32ParentProcessID != GetCurrentProcessId()) continue;
+        if (HANDLE child = OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID)) {
+            TerminateProcess(child, 0);
+            CloseHandle(child);
+        }
+    }
+    CloseHandle(snapshot);
+}
+
+}  // namespace
+
+// Ids, classes, texts, styles, places, fonts and tab order of the controls,
+// and the initial selection; a resize moves nothing.
+QS_SCENARIO(main_window_layout) {
+    HWND main = main_window();
+    QS_CHECK_EQ(class_name(main), text::kClassName);
+    QS_CHECK_EQ(text_of(main), text::kMainTitle);
+    const LONG_PTR style = GetWindowLongPtrA(main, GWL_STYLE);
+    QS_CHECK_EQ(style & 0x10CE0000, 0x10CE0000);
+    QS_CHECK_EQ(style & WS_MAXIMIZEBOX, 0);
+    QS_CHECK(GetWindowLongPtrA(main, GWL_EXSTYLE) & WS_EX_CONTROLPARENT);
+    RECT frame;
+    GetWindowRect(main, &frame);
+    QS_CHECK_EQ(frame.right - frame.left, 570);
+    QS_CHECK_EQ(frame.bottom - frame.top, 276);
+    QS_CHECK(GetWindow(main, GW_OWNER) == nullptr);
+    QS_CHECK(IsWindowEnabled(main));
+    QS_CHECK(key_pair_window(300) == nullptr);
+
+    HWND child = GetWindow(main, GW_CHILD);
+    for (const Expected &e : kLayout) {
+        HWND w = GetDlgItem(main, e.id);
+        QS_CHECK(w == child);
+        child = GetWindow(child, GW_HWNDNEXT);
+        if (!w) continue;
+        QS_CHECK_EQ(std::to_string(e.id) + " " + class_name(w), std::to_string(e.id) + " " + e.cls);
+        QS_CHECK_EQ(text_of(w), e.text);
+        const DWORD want = WS_CHILD | WS_VISIBLE | e.style;
+        QS_CHECK_EQ(GetWindowLongPtrA(w, GWL_STYLE) & want, want);
+        QS_CHECK_EQ(GetWindowLongPtrA(w, GWL_EXSTYLE) & e.ex_style, e.ex_style);
+        const RECT r = client_rect_of(main, w);
+        QS_CHECK_EQ(place(e.id, r.left, r.top, r.right - r.left, r.bottom - r.top),
+                    place(e.id, e.x, e.y, e.w, e.h));
+    }
+    QS_CHECK(child == nullptr);
+
+    for (const Expected &e : kLayout) {
+        const LOGFONTA lf = font_of(main, e.id);
+        QS_CHECK_EQ(std::string(lf.lfFaceName), text::kFontFace);
+        QS_CHECK_EQ(lf.lfCharSet, SHIFTJIS_CHARSET);
+        int height = -12, weight = 400;
+        if (e.id == IDC_ENCRYPT || e.id == IDC_DECRYPT) height = 18, weight = 600;
+        if (e.id == IDC_SECRET_BUTTON || e.id == IDC_PUBLIC_BUTTON || e.id == IDC_FILE_BUTTON ||
+            e.id == IDC_INFO_LABEL)
+            height = 13, weight = 500;
+        QS_CHECK_EQ(font(e.id, lf.lfHeight, lf.lfWeight), font(e.id, height, weight));
+    }
+
+    QS_CHECK(checked(main, IDC_COMPRESS));
+    QS_CHECK(!checked(main, IDC_SHOW_PASSWORD));
+    QS_CHECK(SendDlgItemMessageA(main, IDC_PASSWORD, EM_GETPASSWORDCHAR, 0, 0) != 0);
+    QS_CHECK_EQ(app.sel.compress, 1);
+    QS_CHECK_EQ(app.sel.masking, 1);
+    QS_CHECK_EQ(std::string(app.sel.secret_key), "");
+    QS_CHECK_EQ(std::string(app.sel.public_key), "");
+    QS_CHECK_EQ(std::string(app.sel.selected), "");
+    QS_CHECK_EQ(app.sel.password[0], 0);
+    QS_CHECK_EQ(std::string(app.sel.program_folder), program_folder());
+
+    // No size handling: the controls stay where they are.
+    const RECT before = client_rect_of(main, GetDlgItem(main, IDC_DECRYPT));
+    SetWindowPos(main, nullptr, 0, 0, 800, 500, SWP_NOMOVE | SWP_NOZORDER);
+    settle();
+    const RECT after = client_rect_of(main, GetDlgItem(main, IDC_DECRYPT));
+    QS_CHECK_EQ(after.left, before.left);
+    QS_CHECK_EQ(after.top, before.top);
+    QS_CHECK_EQ(after.right - after.left, before.right - before.left);
+    close_main();
+}
+
+// The bar reads File, Tools, Help; each menu lists its items top to bottom
+// with their command ids, and nothing else.
+QS_SCENARIO(main_menus) {
+    HWND main = main_window();
+    const std::vector<std::string> bar = {text::kMenuFile, text::kMenuTools, text::kMenuHelp};
+    QS_CHECK(menu_bar() == bar);
+    struct Item {
+        const char *text;
+        int id;
+    };
+    const std::vector<std::vector<Item>> menus = {
+        {{text::kMenuKeyPair, IDM_KEY_PAIR},
+         {text::kMenuExportSecret, IDM_EXPORT_SECRET},
+         {text::kMenuExportPublic, IDM_EXPORT_PUBLIC},
+         {text::kMenuImportPublic, IDM_IMPORT_PUBLIC}},
+        {{text::kMenuTamper, IDM_TAMPER_CHECK},
+         {text::kMenuFingerprint, IDM_FINGERPRINT},
+         {text::kMenuSha256, IDM_SHA256},
+         {text::kMenuPasswordFromFile, IDM_PASSWORD_FROM_FILE}},
+        {{text::kMenuHelpItem, IDM_HELP}, {text::kMenuAbout, IDM_ABOUT}},
+    };
+    HMENU menu_bar_handle = GetMenu(main);
+    for (size_t m = 0; m < menus.size(); m++) {
+        const std::vector<std::string> items = menu_items(int(m));
+        QS_CHECK_EQ(items.size(), menus[m].size());
+        HMENU popup = GetSubMenu(menu_bar_handle, int(m));
+        for (size_t i = 0; i < menus[m].size() && i < items.size(); i++) {
+            QS_CHECK_EQ(items[i], menus[m][i].text);
+            QS_CHECK_EQ(GetMenuItemID(popup, int(i)), UINT(menus[m][i].id));
+            MENUITEMINFOA mi = {};
+            mi.cbSize = sizeof mi;
+            mi.fMask = MIIM_FTYPE | MIIM_STATE;
+            GetMenuItemInfoA(popup, UINT(i), TRUE, &mi);
+            QS_CHECK_EQ(mi.fType, MFT_STRING);
+            QS_CHECK_EQ(mi.fState & (MFS_DISABLED | MFS_CHECKED), 0);
+        }
+    }
+    close_main();
+}
+
+// Menu commands count whatever their notification code; control commands
+// only for theirs, and the static fields do nothing when clicked.
+QS_SCENARIO(main_command_routing) {
+    HWND main = main_window();
+    const std::vector<std::string> before = field_texts(main);
+
+    post_command(main, IDM_ABOUT, 1);
+    Box box = wait_box();
+    QS_CHECK_EQ(box.caption, text::kAboutCaption);
+    answer(box, IDOK);
+
+    for (int id : {IDC_SECRET_FIELD, IDC_PUBLIC_FIELD, IDC_FILE_FIELD, IDC_INFO_LABEL})
+        post_command(main, id, BN_CLICKED);
+    post_command(main, IDC_ENCRYPT, EN_CHANGE);
+    post_command(main, IDC_DECRYPT, BN_DOUBLECLICKED);
+    QS_CHECK(no_box());
+    QS_CHECK(field_texts(main) == before);
+
+    // The same command with its own notification does act.
+    post_command(main, IDC_ENCRYPT, BN_CLICKED);
+    box = wait_box();
+    QS_CHECK_EQ(box.text, text::kChooseSecret);
+    answer(box, IDOK);
+    close_main();
+}
+
+// About: the version, the maker and the web page, in a box of the main
+// window with an OK button only; the main window is held while it is up.
+QS_SCENARIO(main_about) {
+    HWND main = main_window();
+    command(IDM_ABOUT);
+    Box box = wait_box();
+    QS_CHECK_EQ(box.caption, text::kAboutCaption);
+    QS_CHECK_EQ(box.text, text::kAboutText);
+    QS_CHECK_EQ(box.text.substr(0, box.text.find('\n')), "Quillseal Ver1.02");
+    QS_CHECK(box.owner == main);
+    QS_CHECK(GetDlgItem(box.window, IDOK) != nullptr);
+    QS_CHECK(GetDlgItem(box.window, IDCANCEL) == nullptr);
+    QS_CHECK(!IsWindowEnabled(main));
+    answer(box, IDOK);
+    QS_CHECK(IsWindowEnabled(main));
+    QS_CHECK(no_box());
+    close_main();
+}
+
+// Help without the help file in the program's folder: a failure message of
+// the main window, and nothing else changes.
+QS_SCENARIO(main_help_missing) {
+    HWND main = main_window();
+    DeleteFileA((program_folder() + text::kHelpFile).c_str());
+    set_text(main, IDC_PASSWORD, "secret");
+    const std::vector<std::string> before = field_texts(main);
+    command(IDM_HELP);
+    Box box = wait_box();
+    QS_CHECK_EQ(box.caption, text::kFailure);
+    QS_CHECK_EQ(box.text, text::kHelpMissing);
+    QS_CHECK(box.owner == main);
+    answer(box, IDOK);
+    QS_CHECK(no_box());
+    QS_CHECK(field_texts(main) == before);
+    QS_CHECK_EQ(std::string(reinterpret_cast<const char *>(app.sel.password)), "secret");
+    close_main();
+}
+
+// Help with the help file beside the program opens it in the viewer and
+// shows no message.
+QS_SCENARIO(main_help_present) {
+    HWND main = main_window();
+    const std::string help = program_folder() + text::kHelpFile;
+    write_file(help, "ITSF");
+    command(IDM_HELP);
+    QS_CHECK(no_box(1000));
+    QS_CHECK(IsWindowEnabled(main));
+    end_children();
+    DeleteFileA(help.c_str());
+    close_main();
+}
+
+// The close box ends the program: the window and its menus are gone, and
+// the process ends with 0 (the runner checks the exit code).
+QS_SCENARIO(main_close_box) {
+    HWND main = main_window();
+    const HMENU bar = app.bar, file = app.file_menu;
+    PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    const DWORD deadline = GetTickCount() + 10000;
+    while (IsWindow(main) && LONG(deadline - GetTickCount()) > 0) Sleep(20);
+    QS_CHECK(!IsWindow(main));
+    QS_CHECK(!IsMenu(bar));
+    QS_CHECK(!IsMenu(file));
+}
+
+// Without the user's secret key folder the key pair window comes first, over
+// the held main window; closed, it leaves the main window working and the
+// folders still missing.
+QS_SCENARIO(firstrun_key_pair_first) {
+    HWND pair = key_pair_window(20000);
+    QS_CHECK(pair != nullptr);
+    if (!pair) return;
+    QS_CHECK_EQ(text_of(pair), text::kKeyPairTitle);
+    QS_CHECK(GetWindow(pair, GW_OWNER) == app.main);
+    QS_CHECK(!IsWindowEnabled(app.main));
+    QS_CHECK(!exists(secret_folder()));
+
+    PostMessageA(pair, WM_CLOSE, 0, 0);
+    settle();
+    HWND main = main_window();
+    QS_CHECK(!IsWindow(pair));
+    QS_CHECK(IsWindowEnabled(main));
+    QS_CHECK_EQ(text_of(main, IDC_SECRET_FIELD), text::kSecretHint);
+    QS_CHECK_EQ(text_of(main, IDC_FILE_FIELD), text::kFileHint);
+    QS_CHECK_EQ(text_of(main, IDC_INFO), "");
+    QS_CHECK(checked(main, IDC_COMPRESS));
+    QS_CHECK(!exists(secret_folder()));
+    QS_CHECK(!exists(public_folder()));
+
+    command(IDM_ABOUT);
+    Box box = wait_box();
+    QS_CHECK_EQ(box.caption, text::kAboutCaption);
+    answer(box, IDOK);
+
+    // The window opens again from the menu, and closes back to the main window.
+    command(IDM_KEY_PAIR);
+    pair = key_pair_window();
+    QS_CHECK(pair != nullptr);
+    QS_CHECK(!IsWindowEnabled(main));
+    PostMessageA(pair, WM_CLOSE, 0, 0);
+    settle();
+    QS_CHECK(IsWindowEnabled(main));
+    close_main();
+}
+
+// Paths split as the program splits them: a trail byte 0x5C is part of its
+// character, and only "X:\" paths have parts.
+QS_SCENARIO(paths_split) {
+    main_window();
+    struct Case {
+        const char *path, *drive, *folder, *name, *ext;
+    };
+    const Case cases[] = {
+        {"C:\\a\\b.c.txt", "C:", "\\a\\", "b.c", ".txt"},
+        {"C:\\表\\ソ.velh", "C:", "\\表\\", "ソ", ".velh"},
+        {"C:\\dir.v\\name", "C:", "\\dir.v\\", "name", ""},
+        {"D:\\x", "D:", "\\", "x", ""},
+        {"\\\\server\\keys\\c.velk", "", "", "", ""},
+        {"a.txt", "", "", "", ""},
+        {"C:a.txt", "", "", "", ""},
+    };
+    for (const Case &c : cases) {
+        PathParts parts;
+        split_path(c.path, &parts);
+        const std::string got =
+            std::string(parts.drive) + "|" + parts.folder + "|" + parts.name + "|" + parts.ext;
+        QS_CHECK_EQ(got, std::string(c.drive) + "|" + c.folder + "|" + c.name + "|" + c.ext);
+        QS_CHECK_EQ(display_name(c.path), std::string(c.name) + c.ext);
+    }
+    // A path longer than a buffer is cut, never overrun.
+    const std::string long_path = "C:\\" + std::string(300, 'd') + "\\" + std::string(300, 'n');
+    PathParts parts;
+    split_path(long_path.c_str(), &parts);
+    QS_CHECK_EQ(strlen(parts.folder), size_t(kPathBytes - 1));
+    QS_CHECK_EQ(strlen(parts.name), size_t(kPathBytes - 1));
+    close_main();
+}

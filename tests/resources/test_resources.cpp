@@ -1,0 +1,165 @@
+// quillgui's icons, wait cursor and version record as Windows loads them from
+// the program file and from tokei.cur: sizes, colours, hot spot, and masks
+// that agree with the colour pixels (a transparent pixel with a colour would
+// show as an inverted spot on the screen).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+#pragma pack(push, 2)
+struct GroupEntry {
+    BYTE width, height, colours, reserved;
+    WORD planes, bits;
+    DWORD bytes;
+    WORD id;
+};
+struct GroupHeader {
+    WORD reserved, type, count;
+    GroupEntry entries[1];
+};
+#pragma pack(pop)
+
+struct Pixels {
+    int width = 0, height = 0;
+    bool icon = false;
+    int hot_x = 0, hot_y = 0;
+    std::vector<bool> transparent;  // top row first
+    std::vector<COLORREF> colour;
+
+    bool clear(int x, int y) const { return transparent[size_t(y * width + x)]; }
+    int opaque() const {
+        int n = 0;
+        for (bool t : transparent) n += !t;
+        return n;
+    }
+};
+
+// Reads a bitmap of the icon as top-down 32-bit pixels.
+std::vector<COLORREF> rows(HBITMAP bitmap, int width, int height) {
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    std::vector<COLORREF> out(size_t(width * height));
+    HDC dc = GetDC(nullptr);
+    const int got = GetDIBits(dc, bitmap, 0, UINT(height), out.data(), &bi, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, dc);
+    EXPECT_EQ(got, height);
+    for (COLORREF &c : out) c &= 0xFFFFFF;
+    return out;
+}
+
+Pixels inspect(HICON handle) {
+    Pixels p;
+    ICONINFO info = {};
+    if (!GetIconInfo(handle, &info)) {
+        ADD_FAILURE() << "GetIconInfo failed";
+        return p;
+    }
+    BITMAP bm = {};
+    EXPECT_NE(info.hbmColor, nullptr) << "a colour image, not a monochrome one";
+    if (info.hbmColor) {
+        GetObjectA(info.hbmColor, sizeof bm, &bm);
+        p.width = bm.bmWidth;
+        p.height = bm.bmHeight;
+        p.icon = info.fIcon;
+        p.hot_x = int(info.xHotspot);
+        p.hot_y = int(info.yHotspot);
+        p.colour = rows(info.hbmColor, p.width, p.height);
+        for (COLORREF m : rows(info.hbmMask, p.width, p.height)) p.transparent.push_back(m != 0);
+    }
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return p;
+}
+
+// A drawing, not a blank or fully covered square, and black wherever it is
+// transparent.
+void expect_clean_mask(const Pixels &p) {
+    const int all = p.width * p.height;
+    EXPECT_GT(p.opaque(), all / 5);
+    EXPECT_LT(p.opaque(), all * 9 / 10);
+    EXPECT_TRUE(p.clear(0, 0));
+    int coloured_holes = 0;
+    for (size_t i = 0; i < p.transparent.size(); i++)
+        coloured_holes += p.transparent[i] && p.colour[i] != 0;
+    EXPECT_EQ(coloured_holes, 0);
+}
+
+class ProgramFile : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        module = LoadLibraryExA("quillgui.exe", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(module, nullptr) << "quillgui.exe beside the test";
+    }
+    void TearDown() override {
+        if (module) FreeLibrary(module);
+    }
+    HMODULE module = nullptr;
+};
+
+TEST_F(ProgramFile, HoldsFourIconGroupsOfOne48x48ImageIn16Colours) {
+    for (int id = 101; id <= 104; id++) {
+        SCOPED_TRACE(id);
+        HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), RT_GROUP_ICON);
+        ASSERT_NE(found, nullptr);
+        const auto *group =
+            static_cast<const GroupHeader *>(LockResource(LoadResource(module, found)));
+        ASSERT_NE(group, nullptr);
+        EXPECT_EQ(group->type, 1);
+        ASSERT_EQ(group->count, 1);
+        EXPECT_EQ(group->entries[0].width, 48);
+        EXPECT_EQ(group->entries[0].height, 48);
+        EXPECT_EQ(group->entries[0].colours, 16);
+        EXPECT_EQ(group->entries[0].bits, 4);
+
+        HICON icon = HICON(LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_ICON, 0, 0, 0));
+        ASSERT_NE(icon, nullptr);
+        const Pixels p = inspect(icon);
+        DestroyIcon(icon);
+        EXPECT_EQ(p.width, 48);
+        EXPECT_EQ(p.height, 48);
+        EXPECT_TRUE(p.icon);
+        expect_clean_mask(p);
+    }
+}
+
+TEST_F(ProgramFile, NamesItsMakerInTheVersionRecord) {
+    char path[MAX_PATH];
+    ASSERT_GT(GetFullPathNameA("quillgui.exe", MAX_PATH, path, nullptr), 0u);
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path, &ignored);
+    ASSERT_GT(size, 0u);
+    std::vector<char> record(size);
+    ASSERT_TRUE(GetFileVersionInfoA(path, 0, size, record.data()));
+    char *value = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(record.data(), "\\StringFileInfo\\041104B0\\CompanyName",
+                               reinterpret_cast<void **>(&value), &length));
+    EXPECT_EQ(std::string(value), "Quillseal 開発チーム");
+}
+
+TEST(WaitCursor, IsAClockWhoseHotSpotIsItsCentre) {
+    HCURSOR cursor = LoadCursorFromFileA("tokei.cur");
+    ASSERT_NE(cursor, nullptr) << "tokei.cur in the program's folder";
+    const Pixels p = inspect(cursor);
+    DestroyCursor(cursor);
+    EXPECT_EQ(p.width, 32);
+    EXPECT_EQ(p.height, 32);
+    EXPECT_FALSE(p.icon);
+    EXPECT_EQ(p.hot_x, 16);
+    EXPECT_EQ(p.hot_y, 16);
+    ASSERT_EQ(p.transparent.size(), 32u * 32u);
+    EXPECT_FALSE(p.clear(16, 16));
+    expect_clean_mask(p);
+}
+
+}  // namespace
