@@ -115,7 +115,8 @@ void split_path(const char *path, PathParts *parts);
 // Name and extension of a path, as the key fields show it.
 std::string display_name(const char *path);
 // Token n of the command line (0: the program); false when there is none.
-bool get_argument(int n, char *token);
+// A token that does not fit 259 bytes comes back empty with *too_long set.
+bool get_argument(int n, char *token, bool *too_long = nullptr);
 // The user's application data folder (CSIDL_APPDATA), or empty.
 std::string appdata_folder();
 // A special folder of the user (CSIDL_...), or empty.

@@ -64,6 +64,15 @@ void read_command_line() {
         strcpy(app.sel.program_folder, parts.drive);
         strcat(app.sel.program_folder, parts.folder);
     }
+    // A path longer than a path buffer would reach the library changed:
+    // such a command line selects nothing.
+    bool too_long = false;
+    for (int k = 1; get_argument(k, token, &too_long); k++) {
+        if (too_long) {
+            message(app.main, text::kPathTooLong, text::kCaution);
+            return;
+        }
+    }
     char first[kPathBytes] = {};
     get_argument(1, first);
     const size_t len = strlen(first);

@@ -48,17 +48,17 @@ std::string display_name(const char *path) {
     return std::string(parts.name) + parts.ext;
 }
 
-bool get_argument(int n, char *token) {
+bool get_argument(int n, char *token, bool *too_long) {
     const char *p = GetCommandLineA();
     for (int index = 0;; index++) {
         while (*p == ' ') p++;
         if (!*p) return false;
         // One token: quotes switch in and out and are not copied; a blank
-        // outside quotes ends a token that has characters. Longer tokens are
-        // cut at 259 bytes.
+        // outside quotes ends a token that has characters. A token longer
+        // than 259 bytes comes back empty and flagged, never cut short.
         char buf[kPathBytes];
         size_t len = 0, chars = 0;
-        bool quoted = false;
+        bool quoted = false, overflow = false;
         for (; *p; p++) {
             if (*p == '"') {
                 quoted = !quoted;
@@ -72,11 +72,15 @@ bool get_argument(int n, char *token) {
             if (len + width < sizeof buf) {
                 memcpy(buf + len, p, width);
                 len += width;
+            } else {
+                overflow = true;
             }
             chars++;
             p += width - 1;
         }
         if (index == n) {
+            if (overflow) len = 0;
+            if (too_long) *too_long = overflow;
             buf[len] = '\0';
             memcpy(token, buf, len + 1);
             return true;

@@ -298,9 +298,28 @@ int main() {
 
     first_run(secret, dir + "\\x.txt " + dir + "\\y.txt");
 
+    // A path longer than a path buffer is refused with a message and selects
+    // nothing, rather than reaching the library cut short.
+    current_case = "over-long argument";
+    int before = failures;
+    Program longer = start(dir + "\\x.txt " + dir + "\\" + std::string(260, 'n'));
+    if (longer.main) {
+        if (HWND box = wait_box(longer)) {
+            CHECK_EQ(text_of(box), text::kCaution);
+            CHECK_EQ(text_of(GetDlgItem(box, kBoxTextId)), text::kPathTooLong);
+            PostMessageA(box, WM_COMMAND, IDOK, LPARAM(GetDlgItem(box, IDOK)));
+            const DWORD deadline = GetTickCount() + kWaitMs;
+            while (IsWindow(box) && !expired(deadline)) Sleep(20);
+        }
+        CHECK_EQ(field(longer, IDC_FILE_FIELD), text::kFileHint);
+        CHECK_EQ(field(longer, IDC_INFO), "");
+    }
+    finish(longer);
+    print((failures > before ? "failed " : "ok ") + current_case);
+
     // A box of the program, found from outside and answered.
     current_case = "about box";
-    const int before = failures;
+    before = failures;
     Program p = start("");
     if (p.main) {
         PostMessageA(p.main, WM_COMMAND, IDM_ABOUT, 0);

@@ -26,6 +26,23 @@ User make_user(const std::string &dir, const std::string &name, const std::strin
     return user;
 }
 
+// A key pair made the way a user makes one: File menu, key pair window,
+// user ID and the password twice, create. The files land in the per-user
+// key folders.
+User make_user_in_window(const std::string &name, const std::string &password) {
+    command(IDM_KEY_PAIR);
+    HWND window = key_pair_window();
+    QS_CHECK(window != nullptr);
+    set_text(window, IDK_USER_ID, name);
+    set_text(window, IDK_FIRST, password);
+    set_text(window, IDK_SECOND, password);
+    click(window, IDK_CREATE);
+    for (int i = 0; i < 3000 && IsWindow(window); i++) Sleep(10);
+    QS_CHECK(!IsWindow(window));
+    return {secret_folder() + "\\" + name + ".velh", public_folder() + "\\" + name + ".velk",
+            password};
+}
+
 // Own secret key and password, the other party's public key.
 void select_keys(HWND main, const User &own, const User &other) {
     drop(IDC_SECRET_FIELD, {own.secret});
@@ -83,13 +100,15 @@ QS_SCENARIO(crypt_readiness_checks) {
     close_main();
 }
 
-// Taro encrypts a folder and a file for Hanako; Hanako decrypts them with
-// Taro's public key. Keys and password stay selected, the items do not.
+// Taro and Hanako make their key pairs in the key pair window; Taro encrypts
+// a folder and a file for Hanako; Hanako decrypts them with Taro's public
+// key. Keys and password stay selected, the items do not.
 QS_SCENARIO(crypt_round_trip) {
     HWND main = main_window();
     const std::string dir = scratch();
-    const User taro = make_user(dir, "taro", "taro-password");
-    const User hanako = make_user(dir, "hanako", "ハナコのパスワード");
+    const User taro = make_user_in_window("taro", "taro-password");
+    const User hanako = make_user_in_window("hanako", "ハナコのパスワード");
+    QS_CHECK_EQ(text_of(main, IDC_SECRET_FIELD), "hanako.velh");
     CreateDirectoryA((dir + "\\work").c_str(), nullptr);
     CreateDirectoryA((dir + "\\work\\書類").c_str(), nullptr);
     write_file(dir + "\\work\\書類\\表.txt", "hello");
