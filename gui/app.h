@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 
 constexpr int kPathBytes = MAX_PATH;  // 260: paths, 259 bytes and a NUL
@@ -123,6 +124,28 @@ std::string appdata_folder();
 std::string special_folder(int csidl);
 // Text of a control, at most limit - 1 bytes, zero-filled to limit.
 void read_field(HWND window, int id, void *buffer, int limit);
+
+// ---- controls and file dialogs (dialogs.cpp) ---------------------------------
+
+// One row of a window's table of controls; every control also gets WS_CHILD
+// and WS_VISIBLE.
+struct Control {
+    int id;
+    const char *cls;
+    const char *text;
+    DWORD style;
+    DWORD ex_style;
+    int x, y, w, h;
+};
+// Creates the controls in table order, each with the given font.
+void create_controls(HWND window, const Control *controls, size_t count, HFONT font);
+// A dialog filter from description and pattern pairs.
+std::string make_filter(std::initializer_list<const char *> parts);
+// The open (or save) dialog of one existing file, owned by the main window,
+// over the 260-byte path buffer (which may hold an offered name). True with
+// a whole path chosen; a path that does not fit is refused with a message.
+bool run_file_dialog(bool save, const std::string &filter, const std::string &folder,
+                     const char *title, char *path);
 
 // ---- start-up and messages (main.cpp) ----------------------------------------
 

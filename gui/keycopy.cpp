@@ -4,7 +4,6 @@
 
 #include "app.h"  // windows.h comes before every other system header
 
-#include <cderr.h>
 #include <commdlg.h>
 #include <shlobj.h>
 
@@ -38,35 +37,11 @@ void export_key(const ExportKind &kind) {
         message(app.main, kind.missing, text::kCaution);
         return;
     }
-    std::string filter = text::kAllFilesFilter;
-    filter += '\0';
-    filter += "*";
-    filter += '\0';
-    filter += kind.filter;
-    filter += '\0';
-    filter += kind.pattern;
-    filter += '\0';  // with the one after c_str(), the end of the list
-    const std::string desktop = special_folder(CSIDL_DESKTOPDIRECTORY);
+    const std::string filter = make_filter({text::kAllFilesFilter, "*", kind.filter, kind.pattern});
     char path[kPathBytes] = {};
     strcpy(path, display_name(kind.key).c_str());
-
-    OPENFILENAMEA ofn = {};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = app.main;
-    ofn.lpstrFilter = filter.c_str();
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = path;
-    ofn.nMaxFile = kPathBytes;
-    ofn.lpstrInitialDir = desktop.c_str();
-    ofn.lpstrTitle = kind.title;
-    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    // Too long a path comes back as an error, or, from some dialogs, as a
-    // full buffer without its terminating zero.
-    const bool chosen = GetSaveFileNameA(&ofn) != FALSE;
-    const bool too_long =
-        chosen ? !memchr(path, '\0', sizeof path) : CommDlgExtendedError() == FNERR_BUFFERTOOSMALL;
-    if (too_long) message(app.main, text::kPathTooLong, text::kCaution);
-    if (!chosen || too_long) return;
+    if (!run_file_dialog(true, filter, special_folder(CSIDL_DESKTOPDIRECTORY), kind.title, path))
+        return;
     if (!may_write(path, kind.exists)) return;
     CopyFileA(kind.key, path, FALSE);
 }

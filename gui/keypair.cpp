@@ -13,16 +13,7 @@
 
 namespace {
 
-struct Control {
-    int id;
-    const char *cls;
-    const char *text;
-    DWORD style;
-    DWORD ex_style;
-    int x, y, w, h;
-};
-
-// In creation order; every control also has WS_CHILD and WS_VISIBLE.
+// In creation order.
 const Control kControls[] = {
     {IDK_USER_ID, "EDIT", "", WS_TABSTOP, WS_EX_CLIENTEDGE, 105, 15, 450, 20},
     {IDK_FIRST, "EDIT", "", WS_TABSTOP | ES_PASSWORD, WS_EX_CLIENTEDGE, 105, 45, 450, 20},
@@ -51,11 +42,7 @@ const char *as_text(const unsigned char *block) {
 
 // The main window's password, if any, is offered in both password fields.
 void on_init(HWND window) {
-    for (const Control &c : kControls) {
-        CreateWindowExA(c.ex_style, c.cls, c.text, WS_CHILD | WS_VISIBLE | c.style, c.x, c.y, c.w,
-                        c.h, window, reinterpret_cast<HMENU>(INT_PTR(c.id)), app.instance, nullptr);
-        SendDlgItemMessageA(window, c.id, WM_SETFONT, WPARAM(app.f2), TRUE);
-    }
+    create_controls(window, kControls, sizeof kControls / sizeof *kControls, app.f2);
     SetDlgItemTextA(window, IDK_FIRST, as_text(app.sel.password));
     SetDlgItemTextA(window, IDK_SECOND, as_text(app.sel.password));
     memcpy(app.pair.first, app.sel.password, kPasswordBytes);

@@ -13,16 +13,7 @@
 
 namespace {
 
-struct Control {
-    int id;
-    const char *cls;
-    const char *text;
-    DWORD style;
-    DWORD ex_style;
-    int x, y, w, h;
-};
-
-// In creation order; every control also has WS_CHILD and WS_VISIBLE.
+// In creation order.
 const Control kControls[] = {
     {IDC_SECRET_BUTTON, "BUTTON", text::kSelectSecret, WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 8, 7, 84,
      30},
@@ -111,11 +102,7 @@ void first_run_check() {
 void on_init(HWND window) {
     app.main = window;
     SetMenu(window, app.bar);
-    for (const Control &c : kControls) {
-        CreateWindowExA(c.ex_style, c.cls, c.text, WS_CHILD | WS_VISIBLE | c.style, c.x, c.y, c.w,
-                        c.h, window, reinterpret_cast<HMENU>(INT_PTR(c.id)), app.instance, nullptr);
-        set_font(c.id, app.f1);
-    }
+    create_controls(window, kControls, sizeof kControls / sizeof *kControls, app.f1);
     app.secret_field_proc = replace_proc(IDC_SECRET_FIELD, secret_drop_proc);
     app.public_field_proc = replace_proc(IDC_PUBLIC_FIELD, public_drop_proc);
     app.file_field_proc = replace_proc(IDC_FILE_FIELD, file_drop_proc);

@@ -16,32 +16,11 @@
 
 namespace {
 
-// A dialog filter: description and pattern pairs, each part ended by a NUL,
-// the whole by one more (the one after c_str()).
-std::string make_filter(std::initializer_list<const char *> parts) {
-    std::string filter;
-    for (const char *part : parts) {
-        filter += part;
-        filter += '\0';
-    }
-    return filter;
-}
-
 // The open dialog for one existing file; true with its full path in path.
 bool choose_file(const std::string &filter, const std::string &folder, const char *title,
                  char *path) {
     memset(path, 0, kPathBytes);
-    OPENFILENAMEA ofn = {};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = app.main;
-    ofn.lpstrFilter = filter.c_str();
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = path;
-    ofn.nMaxFile = kPathBytes;
-    ofn.lpstrInitialDir = folder.c_str();
-    ofn.lpstrTitle = title;
-    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    return GetOpenFileNameA(&ofn) != FALSE;
+    return run_file_dialog(false, filter, folder, title, path);
 }
 
 // A state buffer gets a new path, zero-filled behind it.

@@ -14,6 +14,7 @@
 
 #include "app.h"
 #include "strings.h"
+#include "utf8.h"
 
 namespace {
 
@@ -22,18 +23,6 @@ constexpr int kBoxTextId = 0xFFFF;
 
 int failures = 0;
 std::string current_case;
-
-std::string to_utf8(const std::string &cp932) {
-    if (cp932.empty()) return {};
-    const int wide_len = MultiByteToWideChar(932, 0, cp932.data(), int(cp932.size()), nullptr, 0);
-    std::wstring wide(size_t(wide_len), L'\0');
-    MultiByteToWideChar(932, 0, cp932.data(), int(cp932.size()), wide.data(), wide_len);
-    const int len =
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide_len, nullptr, 0, nullptr, nullptr);
-    std::string out(size_t(len), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide_len, out.data(), len, nullptr, nullptr);
-    return out;
-}
 
 void print(const std::string &line) {
     fputs((to_utf8(line) + "\n").c_str(), stdout);

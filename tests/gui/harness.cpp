@@ -9,6 +9,7 @@
 // Every wait has a deadline, and a watchdog ends a scenario that hangs.
 
 #include "harness.h"
+#include "utf8.h"
 
 #include <shlobj.h>
 
@@ -63,18 +64,6 @@ std::string scratch_folder;
 std::string last_action = "(start)";
 
 // ---- output -------------------------------------------------------------------
-
-std::string to_utf8(const std::string &cp932) {
-    if (cp932.empty()) return {};
-    const int wide_len = MultiByteToWideChar(932, 0, cp932.data(), int(cp932.size()), nullptr, 0);
-    std::wstring wide(size_t(wide_len), L'\0');
-    MultiByteToWideChar(932, 0, cp932.data(), int(cp932.size()), wide.data(), wide_len);
-    const int len =
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide_len, nullptr, 0, nullptr, nullptr);
-    std::string out(size_t(len), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide_len, out.data(), len, nullptr, nullptr);
-    return out;
-}
 
 // One line on standard output, code page 932 turned into UTF-8, so that logs
 // read the same on any terminal.

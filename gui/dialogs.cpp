@@ -1,0 +1,53 @@
+// The open and save dialogs every command uses, and the building of the
+// controls of both windows from their tables.
+
+#include "app.h"  // windows.h comes before every other system header
+
+#include <cderr.h>
+#include <commdlg.h>
+
+#include <cstring>
+
+#include "strings.h"
+
+std::string make_filter(std::initializer_list<const char *> parts) {
+    std::string filter;
+    for (const char *part : parts) {
+        filter += part;
+        filter += '\0';
+    }
+    return filter;  // the NUL after c_str() ends the list
+}
+
+bool run_file_dialog(bool save, const std::string &filter, const std::string &folder,
+                     const char *title, char *path) {
+    OPENFILENAMEA ofn = {};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = app.main;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = kPathBytes;
+    ofn.lpstrInitialDir = folder.c_str();
+    ofn.lpstrTitle = title;
+    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    const bool chosen = (save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn)) != FALSE;
+    // Too long a path comes back as an error, or, from some dialogs, as a
+    // full buffer without its terminating zero.
+    const bool too_long =
+        chosen ? !memchr(path, '\0', kPathBytes) : CommDlgExtendedError() == FNERR_BUFFERTOOSMALL;
+    if (too_long) {
+        message(app.main, text::kPathTooLong, text::kCaution);
+        memset(path, 0, kPathBytes);
+    }
+    return chosen && !too_long;
+}
+
+void create_controls(HWND window, const Control *controls, size_t count, HFONT font) {
+    for (size_t i = 0; i < count; i++) {
+        const Control &c = controls[i];
+        CreateWindowExA(c.ex_style, c.cls, c.text, WS_CHILD | WS_VISIBLE | c.style, c.x, c.y, c.w,
+                        c.h, window, reinterpret_cast<HMENU>(INT_PTR(c.id)), app.instance, nullptr);
+        SendDlgItemMessageA(window, c.id, WM_SETFONT, WPARAM(font), TRUE);
+    }
+}
