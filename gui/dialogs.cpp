@@ -30,7 +30,9 @@ bool run_file_dialog(bool save, const std::string &filter, const std::string &fo
     ofn.nMaxFile = kPathBytes;
     ofn.lpstrInitialDir = folder.c_str();
     ofn.lpstrTitle = title;
-    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    // A save dialog must accept a name that does not exist yet: with
+    // OFN_FILEMUSTEXIST a copy could only replace an existing file.
+    ofn.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | (save ? 0 : OFN_FILEMUSTEXIST);
     const bool chosen = (save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn)) != FALSE;
     // Too long a path comes back as an error, or, from some dialogs, as a
     // full buffer without its terminating zero.
