@@ -14,7 +14,7 @@
 
 #include "app.h"
 #include "strings.h"
-#include "utf8.h"
+#include "win_helpers.h"
 
 namespace {
 
@@ -165,24 +165,6 @@ void write_file(const std::string &path) {
     DWORD written;
     WriteFile(file, "data", 4, &written, nullptr);
     CloseHandle(file);
-}
-
-void remove_tree(const std::string &folder) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string path = folder + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                remove_tree(path);
-            else
-                DeleteFileA(path.c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
 }
 
 std::string count_line(int n) {

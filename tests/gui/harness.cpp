@@ -9,7 +9,7 @@
 // Every wait has a deadline, and a watchdog ends a scenario that hangs.
 
 #include "harness.h"
-#include "utf8.h"
+#include "win_helpers.h"
 
 #include <shlobj.h>
 
@@ -239,25 +239,6 @@ HWND control(HWND parent, int id) {
 }
 
 // ---- files --------------------------------------------------------------------
-
-void remove_tree(const std::string &folder) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string path = folder + "\\" + name;
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                remove_tree(path);
-            else
-                DeleteFileA(path.c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
 
 // ---- the run ------------------------------------------------------------------
 
