@@ -13,13 +13,14 @@
 #include <string>
 #include <vector>
 
+#include "archive_files.h"
 #include "quillcore.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
+using namespace archive_files;
 
 // Texts and names as the library sees them: code page 932 on Windows, UTF-8
 // elsewhere.
@@ -80,78 +81,6 @@ const char *const kJapaneseName = TEXT_OF("写真表.txt", "\x8e\xca\x90\x5e\x95
 const char *const kNameNotConvertible =
     "ファイル名に使えない文字が含まれているため処理できません。";
 #endif
-
-// ---- files by narrow path (the Windows build passes code page 932 bytes) ----
-
-std::string join(const std::string &a, const std::string &b) {
-    return a + kSep + b;
-}
-
-Bytes bytes_of(const std::string &s) {
-    return Bytes(s.begin(), s.end());
-}
-
-Bytes random_data(size_t n, uint32_t seed) {
-    std::mt19937 rng(seed);
-    Bytes d(n);
-    for (auto &b : d) b = uint8_t(rng());
-    return d;
-}
-
-Bytes text_data(size_t n) {
-    Bytes d;
-    for (int i = 0; d.size() < n; i++) {
-        const std::string line =
-            "line " + std::to_string(i) + " of a text that compresses well\r\n";
-        d.insert(d.end(), line.begin(), line.end());
-    }
-    d.resize(n);
-    return d;
-}
-
-void write_file(const std::string &path, const Bytes &data) {
-    FILE *f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr) << path;
-    if (!data.empty()) {
-        EXPECT_EQ(std::fwrite(data.data(), 1, data.size(), f), data.size());
-    }
-    EXPECT_EQ(std::fclose(f), 0);
-}
-
-Bytes read_file(const std::string &path) {
-    Bytes out;
-    FILE *f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        ADD_FAILURE() << "cannot open " << path;
-        return out;
-    }
-    unsigned char buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.insert(out.end(), buf, buf + n);
-    std::fclose(f);
-    return out;
-}
-
-bool exists(const std::string &path) {
-    std::error_code ec;
-    return fs::exists(fs::path(path), ec);
-}
-
-// Every path under a folder, for "nothing else was created".
-std::vector<std::string> listing(const std::string &folder) {
-    std::vector<std::string> all;
-    for (const auto &e : fs::recursive_directory_iterator(folder))
-        all.push_back(fs::relative(e.path(), folder).generic_string());
-    std::sort(all.begin(), all.end());
-    return all;
-}
-
-void make_writable(const std::string &folder) {
-    std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(folder, ec);
-         it != fs::recursive_directory_iterator(); it.increment(ec))
-        fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, ec);
-}
 
 // ---- message boxes: recorded, prompts answered from a script ----------------
 
@@ -340,10 +269,10 @@ std::vector<TreeItem> make_tree(const std::string &base) {
     file(t + "f0.bin", {});
     uint32_t seed = 1;
     for (size_t n : {31, 32, 33, 4095, 4096})
-        file(t + "f" + std::to_string(n) + ".bin", random_data(n, seed++));
-    file(t + "nested" + kSep + "f4097.bin", random_data(4097, seed++));
+        file(t + "f" + std::to_string(n) + ".bin", random_bytes(n, seed++));
+    file(t + "nested" + kSep + "f4097.bin", random_bytes(4097, seed++));
     file(t + "nested" + kSep + "deeper" + kSep + "big.txt", text_data(300000));
-    file(t + "noise.bin", random_data(70000, seed++));
+    file(t + "noise.bin", random_bytes(70000, seed++));
     file(t + std::string(26, 'n'), bytes_of("one name block"));   // 31 bytes and the NUL
     file(t + std::string(27, 'm'), bytes_of("two name blocks"));  // 32 bytes and the NUL
     file(t + kJapaneseName, bytes_of("photo"));
@@ -531,7 +460,7 @@ TEST_F(ArchiveTest, ArchiveNamedLikeItsContentIsLeftAlone) {
 
 TEST_F(ArchiveTest, TamperedArchiveWarnsAndStillDecrypts) {
     mkdir("in");
-    const Bytes data = random_data(10000, 9);
+    const Bytes data = random_bytes(10000, 9);
     write_file(at("t.bin"), data);
     ASSERT_EQ(encrypt({at("t.bin")}, 0), 0);
     Bytes archive = read_file(at("t.bin.velm"));
@@ -624,7 +553,7 @@ TEST_F(ArchiveTest, DoubleByteNamesAndFilesWithoutFolderEntriesAreRestored) {
 TEST_F(ArchiveTest, CutArchivesFailAndKeepWhatWasRestored) {
     Crafter c(bob.pub);
     c.file("one.txt", "first");
-    c.file("two.bin", random_data(10000, 4), 10000);
+    c.file("two.bin", random_bytes(10000, 4), 10000);
     const Bytes whole = c.bytes;
     struct Cut {
         size_t size;
@@ -659,7 +588,7 @@ TEST_F(ArchiveTest, SizesAbove4GiBAreNotCutTo32Bits) {
     // short. Cut to 32 bits it would read as a complete file of 5 bytes.
     mkdir("in");
     Crafter c(bob.pub);
-    c.file("huge.bin", random_data(96, 5), (uint64_t(1) << 32) + 5);
+    c.file("huge.bin", random_bytes(96, 5), (uint64_t(1) << 32) + 5);
     const std::string in = at("in") + kSep;
     write_file(in + "h.velm", c.bytes);
     EXPECT_EQ(decrypt({in + "h.velm"}), 1);

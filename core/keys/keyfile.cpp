@@ -72,7 +72,12 @@ int load_public_key(const char *path, uint32_t *y) {
     if (load_key_text(path, kPublicReadBytes, area, sizeof area) != 0) return 1;
     // Bytes 160..163 hold the two zero bytes decoded from the padding.
     load_num(y, area);
-    return 0;
+    // 0 and 1 are no one's key: every power of them is known, so an archive
+    // made for them (an empty or zeroed file decodes to 0) could be opened by
+    // anyone, and a signature checked against them proves nothing.
+    bool degenerate = y[0] <= 1;
+    for (int i = 1; i < QUILL_LIMBS && degenerate; i++) degenerate = y[i] == 0;
+    return degenerate ? 1 : 0;
 }
 
 int load_secret_record(const char *path, unsigned char *record) {

@@ -58,8 +58,9 @@ int random_exponent(uint32_t *e);
 // failed. A failed file is left as it is, not removed.
 int store_key_text(const char *path, const unsigned char *data, size_t bytes);
 
-// Loads the public key y (40 limbs). 0 loaded; 1 the file cannot be opened or
-// its text does not decode into the area.
+// Loads the public key y (40 limbs). 0 loaded; 1 the file cannot be opened,
+// its text does not decode into the area, or it holds 0 or 1 (an empty or
+// zeroed file), which no key pair has.
 int load_public_key(const char *path, uint32_t *y);
 // Loads the secret key record (kRecordBytes). 0 loaded; 1 as above.
 int load_secret_record(const char *path, unsigned char *record);

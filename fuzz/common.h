@@ -1,0 +1,158 @@
+// Helpers shared by the fuzz targets: a private temporary folder per process,
+// the fixed key pair under fuzz/keys, files written from fuzz input, and the
+// message-box handler that keeps the library from reaching a real dialog.
+#ifndef QUILL_FUZZ_COMMON_H
+#define QUILL_FUZZ_COMMON_H
+
+#include <stdlib.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string>
+#include <system_error>
+
+#include "quillcore.h"
+
+namespace fuzz {
+
+namespace fs = std::filesystem;
+
+// The key pair every target decrypts or verifies with; made once with
+// kagisakusei and committed, so that the seed archives (encrypted for it)
+// stay valid from one build to the next.
+inline std::string key_dir() {
+    return QUILL_FUZZ_KEYS;
+}
+inline std::string secret_key() {
+    return key_dir() + "/fuzz.velh";
+}
+inline std::string public_key() {
+    return key_dir() + "/fuzz.velk";
+}
+
+// The password block of the committed secret key.
+inline const unsigned char *password() {
+    static unsigned char block[160] = {};
+    static const char text[] = "fuzzing-password";
+    std::memcpy(block, text, sizeof text - 1);
+    return block;
+}
+
+// A fresh folder of this process under the system's temporary folder, removed
+// at exit; the targets never write anywhere else. Never destroyed, so the
+// exit handler that removes it can still read its name.
+inline const std::string &work_dir() {
+    static const std::string &dir = *new std::string([] {
+        std::string pattern = (fs::temp_directory_path() / "quill-fuzz-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) {
+            std::perror("mkdtemp");
+            std::abort();
+        }
+        std::atexit([] {
+            std::error_code ec;
+            fs::remove_all(work_dir(), ec);
+        });
+        return pattern;
+    }());
+    return dir;
+}
+
+inline void write_file(const std::string &path, const uint8_t *data, size_t size) {
+    std::FILE *f = std::fopen(path.c_str(), "wb");
+    if (!f) {
+        std::perror(path.c_str());
+        std::abort();
+    }
+    if (size != 0 && std::fwrite(data, 1, size, f) != size) std::abort();
+    if (std::fclose(f) != 0) std::abort();
+}
+
+// Restored files may be read-only and folders may have lost their write
+// permission; make everything writable so the tree can go.
+inline void remove_tree(const std::string &path) {
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(path, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    }
+    fs::remove_all(path, ec);
+    if (fs::exists(path)) {
+        std::fprintf(stderr, "cannot remove %s\n", path.c_str());
+        std::abort();
+    }
+}
+
+// Every entry below a folder, recursively, as paths relative to it.
+inline std::set<std::string> listing(const std::string &folder) {
+    std::set<std::string> names;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(folder, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        names.insert(fs::relative(it->path(), folder).string());
+    }
+    return names;
+}
+
+// Answers for the library's prompts: OK boxes get OK; a name-conflict prompt
+// gets yes, no or cancel in turn from a starting point the input chooses, so
+// that every branch of the conflict handling is reached.
+inline unsigned &prompt_turn() {
+    static unsigned turn = 0;
+    return turn;
+}
+inline int answer(void *, const char *, const char *, unsigned type) {
+    if ((type & 0x0F) != QUILL_MB_YESNOCANCEL) return QUILL_IDOK;
+    static const int answers[] = {QUILL_IDYES, QUILL_IDNO, QUILL_IDCANCEL};
+    return answers[prompt_turn()++ % 3];
+}
+
+// Decrypts archive bytes with the fixed keys inside a fresh scratch folder
+// (work_dir()/run/scratch), answering prompts from first_answer on. Aborts
+// when anything appeared outside the scratch folder, and removes it after;
+// check, when given, sees the scratch folder and fukugouka's result first.
+inline void decrypt_in_scratch(
+    const uint8_t *data, size_t size, unsigned first_answer,
+    const std::function<void(const std::string &scratch, int32_t result)> &check = nullptr) {
+    const std::string parent = work_dir();
+    const std::string scratch = parent + "/run/scratch";
+    const std::string inside = "run/scratch";
+    std::error_code ec;
+    fs::create_directories(scratch, ec);
+    if (ec) std::abort();
+    std::set<std::string> before = listing(parent);
+    before.erase(inside);
+    const std::string archive = scratch + "/input.velm";
+    write_file(archive, data, size);
+
+    msgbox_set(answer);
+    prompt_turn() = first_answer;
+    if (file_get(0, archive.c_str()) != 1) {
+        std::fprintf(stderr, "file_get did not select %s\n", archive.c_str());
+        std::abort();
+    }
+    const int32_t result = fukugouka(secret_key().c_str(), password(), public_key().c_str());
+    if (check) check(scratch, result);
+
+    std::set<std::string> after = listing(parent);
+    for (auto it = after.begin(); it != after.end();) {
+        const bool in_scratch =
+            *it == inside || it->compare(0, inside.size() + 1, inside + "/") == 0;
+        it = in_scratch ? after.erase(it) : std::next(it);
+    }
+    if (after != before) {
+        for (const std::string &name : after)
+            if (!before.count(name)) std::fprintf(stderr, "written outside: %s\n", name.c_str());
+        std::abort();
+    }
+    remove_tree(scratch);
+}
+
+}  // namespace fuzz
+
+#endif

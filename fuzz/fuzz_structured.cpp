@@ -1,0 +1,230 @@
+// Structure-aware decryption: the input is read as a list of entries, which
+// this target enciphers into a real archive for the fixed key pair before
+// decrypting it, so that mutations land in deciphered headers, names and
+// contents rather than in ciphertext that fails at the first header.
+//
+// One entry in the input (every field optional: the input may end anywhere):
+//   flags        1 byte   bits 0-1: kind word (bit 0 folder, bit 1 compressed)
+//                         bit 2: deflate the data (independently of the kind)
+//                         bit 3: size words from the input, not the data's
+//                         bit 4: name length word from the input
+//                         bit 5: the whole kind word from the input
+//                         bit 6: times and attribute words from the input
+//   [size]       8 bytes  size low, high word (bit 3)
+//   [w2]         2 bytes  name length word (bit 4)
+//   [kind]       4 bytes  kind word (bit 5)
+//   [times]      28 bytes the seven words of the times block (bit 6)
+//   name         1 byte n, then n bytes; the name length word is n + 1
+//   data         2 bytes n, then n bytes of contents
+//
+// When every entry is plain (no field taken from the input, the kind word
+// matching how the data was stored, names of one component of lower-case
+// letters and digits, all different), the archive is one this library could
+// have written: decryption must succeed and give back every file unchanged.
+#include <zlib.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "archive/layout.h"
+#include "bytes.h"
+#include "common.h"
+#include "keys/keyfile.h"
+
+namespace {
+
+using quill::layout::kBlockBytes;
+
+// Takes fields off the front of the input; past its end every field is zero.
+struct Reader {
+    const uint8_t *p;
+    size_t left;
+    uint32_t take(size_t bytes) {
+        uint32_t v = 0;
+        for (size_t i = 0; i < bytes && left != 0; i++, left--) v |= uint32_t(*p++) << (8 * i);
+        return v;
+    }
+    std::string bytes(size_t n) {
+        n = n < left ? n : left;
+        std::string s(reinterpret_cast<const char *>(p), n);
+        p += n;
+        left -= n;
+        return s;
+    }
+};
+
+// The fixed key agreement: the ephemeral exponent r is a constant, so the
+// public value x^r and the shared secret y^r are computed once.
+struct Agreement {
+    unsigned char image[QUILL_NUM_BYTES];
+    unsigned char material[QUILL_NUM_BYTES];
+};
+
+const Agreement &agreement() {
+    static const Agreement a = [] {
+        Agreement out{};
+        // The committed public key, read the way the library reads it.
+        uint32_t y[QUILL_LIMBS];
+        if (quill::load_public_key(fuzz::public_key().c_str(), y) != 0) std::abort();
+        uint32_t r[QUILL_LIMBS];
+        for (int i = 0; i < QUILL_LIMBS; i++) r[i] = 0x9E3779B9u * uint32_t(i + 1);
+        r[QUILL_LIMBS - 1] &= 0x7FFFFFFFu;  // as every drawn exponent
+        uint32_t value[QUILL_LIMBS];
+        x_enujyou(r, value);
+        quill::store_num(out.image, value);
+        uint32_t shared[QUILL_LIMBS];
+        fx_enujyou(y, r, shared);
+        quill::store_num(out.material, shared);
+        return out;
+    }();
+    return a;
+}
+
+// The block stream under construction, enciphered as it grows.
+struct Writer {
+    std::vector<uint8_t> out;
+    uint32_t key[QUILL_KEY_WORDS];
+    uint32_t inv[QUILL_KEY_WORDS];
+    unsigned char chain[kBlockBytes];
+
+    void blocks(const void *data, size_t bytes) {
+        const auto *p = static_cast<const unsigned char *>(data);
+        for (size_t at = 0; at < bytes; at += kBlockBytes) {
+            unsigned char block[kBlockBytes] = {};
+            std::memcpy(block, p + at, bytes - at < kBlockBytes ? bytes - at : kBlockBytes);
+            Rangou(block, chain, key);
+            out.insert(out.end(), block, block + kBlockBytes);
+        }
+    }
+    void words(const uint32_t *w) {
+        unsigned char block[kBlockBytes];
+        quill::layout::store_words(w, block);
+        blocks(block, kBlockBytes);
+    }
+};
+
+std::string deflated(const std::string &data) {
+    uLongf length = compressBound(uLong(data.size()));
+    std::string out(length, '\0');
+    if (compress2(reinterpret_cast<Bytef *>(out.data()), &length,
+                  reinterpret_cast<const Bytef *>(data.data()), uLong(data.size()),
+                  Z_DEFAULT_COMPRESSION) != Z_OK)
+        std::abort();
+    out.resize(length);
+    return out;
+}
+
+// A name that needs no conversion, cannot climb or nest, and cannot meet
+// the archive's own name.
+bool plain_name(const std::string &name) {
+    if (name.empty() || name.size() > 16) return false;
+    for (char c : name)
+        if (!((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'))) return false;
+    return true;
+}
+
+std::string read_all(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Few entries keep each run short; more add nothing the mutator cannot reach.
+constexpr int kMaxEntries = 12;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    const Agreement &a = agreement();
+    Writer w;
+    w.out.assign(a.image, a.image + sizeof a.image);
+    // The same order as the encryption driver: the key derivation seeds the
+    // generator that Rangou draws from, and nothing else may draw in between.
+    kagikazusakusei(a.material, w.key, w.inv);
+    uint32_t state[QUILL_SHA_WORDS];
+    SHA256_array(a.image, uint32_t(sizeof a.image), state);
+    for (int i = 0; i < QUILL_SHA_WORDS; i++) quill::store32_le(w.chain + 4 * i, state[i]);
+
+    Reader in{data, size};
+    // What a plain archive must restore: name -> contents (folders: none).
+    bool plain = true;
+    std::map<std::string, std::string> expected;
+    std::map<std::string, bool> folders;
+    for (int n = 0; n < kMaxEntries && in.left != 0; n++) {
+        const uint32_t flags = in.take(1);
+        uint32_t header[8] = {};
+        header[quill::layout::kKind] = flags & 3;
+        if (flags & 8) {
+            header[quill::layout::kSizeLow] = in.take(4);
+            header[quill::layout::kSizeHigh] = in.take(4);
+        }
+        uint32_t name_word = 0;
+        const bool name_given = (flags & 16) != 0;
+        if (name_given) name_word = in.take(2);
+        if (flags & 32) header[quill::layout::kKind] = in.take(4);
+        uint32_t times[8] = {};
+        times[6] = quill::plat::kAttrArchive;
+        if (flags & 64)
+            for (int i = 0; i < 7; i++) times[i] = in.take(4);
+        const std::string name = in.bytes(in.take(1));
+        const std::string contents = in.bytes(in.take(2));
+
+        header[quill::layout::kNameLength] = name_given ? name_word : uint32_t(name.size() + 1);
+        if (!(flags & 8)) {
+            header[quill::layout::kSizeLow] = uint32_t(contents.size());
+            header[quill::layout::kSizeHigh] = 0;
+        }
+        const bool folder = (header[quill::layout::kKind] & 1) != 0;
+        const uint32_t kind = folder ? 1 : (flags & 4) ? 2 : 0;
+        if ((flags & (8 | 16 | 32 | 64)) != 0 || header[quill::layout::kKind] != kind ||
+            !plain_name(name) || folders.count(name) != 0 || expected.count(name) != 0)
+            plain = false;
+        if (folder)
+            folders[name] = true;
+        else
+            expected[name] = contents;
+        w.words(header);
+        if (!folder) w.words(times);
+        // The name field: the name, its NUL and zero filler up to the length
+        // word (capped: past 260 the reader stops at the header anyway).
+        std::string field = name;
+        field.resize(
+            header[quill::layout::kNameLength] < 320 ? header[quill::layout::kNameLength] : 320,
+            '\0');
+        w.blocks(field.data(), field.size());
+        if (!folder) {
+            const std::string stream = (flags & 4) ? deflated(contents) : contents;
+            w.blocks(stream.data(), stream.size());
+        }
+    }
+    // A trailer's worth of clear bytes, as a signed archive ends.
+    w.out.insert(w.out.end(), 192, 0);
+
+    const auto check = [&](const std::string &scratch, int32_t result) {
+        if (!plain || in.left != 0 || expected.size() + folders.size() == 0) return;
+        if (result != 0) {
+            std::fprintf(stderr, "a plain archive failed to decrypt: %d\n", result);
+            std::abort();
+        }
+        for (const auto &[name, contents] : expected) {
+            if (read_all(scratch + "/" + name) != contents) {
+                std::fprintf(stderr, "%s was not restored as written\n", name.c_str());
+                std::abort();
+            }
+        }
+        for (const auto &folder : folders) {
+            if (!fuzz::fs::is_directory(scratch + "/" + folder.first)) {
+                std::fprintf(stderr, "folder %s was not restored\n", folder.first.c_str());
+                std::abort();
+            }
+        }
+    };
+    fuzz::decrypt_in_scratch(w.out.data(), w.out.size(), size != 0 ? data[size - 1] : 0, check);
+    return 0;
+}
