@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "quillcore.h"
+
 namespace archive_files {
 
 namespace fs = std::filesystem;
@@ -100,6 +102,18 @@ inline void remove_tree(const std::string &folder) {
     fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add, ec);
     make_writable(folder);
     fs::remove_all(folder, ec);
+}
+
+// A key pair's two files.
+struct User {
+    std::string secret, pub;
+};
+
+// Selects the items in order, as a drop would; the library's file count.
+inline int32_t select(const std::vector<std::string> &items) {
+    int32_t n = 0;
+    for (size_t i = 0; i < items.size(); i++) n = file_get(int32_t(i), items[i].c_str());
+    return n;
 }
 
 }  // namespace archive_files

@@ -111,18 +111,9 @@ void expect_box(const Box &b, const std::string &caption, const char *text, unsi
 
 // ---- users and the drivers ---------------------------------------------------
 
-struct User {
-    std::string secret, pub;
-};
 User alice, bob;  // alice signs and sends, bob receives
 unsigned char password[160] = "eight or more characters";
 std::string root;
-
-int32_t select(const std::vector<std::string> &items) {
-    int32_t n = 0;
-    for (size_t i = 0; i < items.size(); i++) n = file_get(int32_t(i), items[i].c_str());
-    return n;
-}
 
 int32_t encrypt(const std::vector<std::string> &items, int32_t compress, const User &to = bob) {
     select(items);

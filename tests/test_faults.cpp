@@ -48,18 +48,9 @@ int record_box(void *, const char *text, const char *caption, unsigned type) {
     return (type & 0x0F) == QUILL_MB_YESNOCANCEL ? QUILL_IDCANCEL : QUILL_IDOK;
 }
 
-struct User {
-    std::string secret, pub;
-};
 User alice, bob;  // alice signs and sends, bob receives
 unsigned char password[160] = "a password for faults";
 std::string root;
-
-int32_t select(const std::vector<std::string> &items) {
-    int32_t n = 0;
-    for (size_t i = 0; i < items.size(); i++) n = file_get(int32_t(i), items[i].c_str());
-    return n;
-}
 
 int32_t encrypt(const std::vector<std::string> &items, int32_t compress) {
     select(items);
