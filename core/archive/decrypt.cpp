@@ -8,7 +8,7 @@
 
 #include "archive/entryname.h"
 #include "archive/layout.h"
-#include "archive/messages.h"
+#include "messages.h"
 #include "archive/msgbox.h"
 #include "archive/paths.h"
 #include "archive/selection.h"

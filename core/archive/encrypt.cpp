@@ -7,7 +7,7 @@
 #include <string>
 
 #include "archive/layout.h"
-#include "archive/messages.h"
+#include "messages.h"
 #include "archive/msgbox.h"
 #include "archive/selection.h"
 #include "bytes.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "archive/messages.h"
+#include "messages.h"
 #include "archive/msgbox.h"
 #include "archive/paths.h"
 #include "platform/platform.h"

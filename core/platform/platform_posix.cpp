@@ -15,7 +15,7 @@
 #include <new>
 #include <string>
 
-#include "archive/messages.h"
+#include "messages.h"
 #include "platform/platform.h"
 
 namespace quill::plat {

@@ -9,7 +9,7 @@
 #include <new>
 #include <string>
 
-#include "archive/messages.h"
+#include "messages.h"
 #include "platform/platform.h"
 #include "quillcore.h"
 

@@ -13,7 +13,13 @@
 
 #include <stdint.h>
 
-#if defined(_WIN32)
+/* One switch per kind of build: QUILLCORE_BUILD while the shared library
+ * itself is compiled, QUILL_STATIC where its sources are compiled into
+ * another program (the fuzz targets, white-box tests), neither for a program
+ * that links the shared library. */
+#if defined(QUILL_STATIC)
+#define QUILL_API
+#elif defined(_WIN32)
 #if defined(QUILLCORE_BUILD)
 #define QUILL_API __declspec(dllexport)
 #else
