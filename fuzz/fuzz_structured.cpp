@@ -34,6 +34,7 @@
 #include <vector>
 
 #include "archive/layout.h"
+#include "archive/stream.h"
 #include "bytes.h"
 #include "common.h"
 #include "keys/keyfile.h"
@@ -64,7 +65,7 @@ struct Reader {
 // public value x^r and the shared secret y^r are computed once.
 struct Agreement {
     unsigned char image[QUILL_NUM_BYTES];
-    unsigned char material[QUILL_NUM_BYTES];
+    uint32_t shared[QUILL_LIMBS];
 };
 
 const Agreement &agreement() {
@@ -79,9 +80,7 @@ const Agreement &agreement() {
         uint32_t value[QUILL_LIMBS];
         x_enujyou(r, value);
         quill::store_num(out.image, value);
-        uint32_t shared[QUILL_LIMBS];
-        fx_enujyou(y, r, shared);
-        quill::store_num(out.material, shared);
+        fx_enujyou(y, r, out.shared);
         return out;
     }();
     return a;
@@ -90,16 +89,14 @@ const Agreement &agreement() {
 // The block stream under construction, enciphered as it grows.
 struct Writer {
     std::vector<uint8_t> out;
-    uint32_t key[QUILL_KEY_WORDS];
-    uint32_t inv[QUILL_KEY_WORDS];
-    unsigned char chain[kBlockBytes];
+    quill::Secrets s;
 
     void blocks(const void *data, size_t bytes) {
         const auto *p = static_cast<const unsigned char *>(data);
         for (size_t at = 0; at < bytes; at += kBlockBytes) {
             unsigned char block[kBlockBytes] = {};
             std::memcpy(block, p + at, bytes - at < kBlockBytes ? bytes - at : kBlockBytes);
-            Rangou(block, chain, key);
+            Rangou(block, s.chain, s.key);
             out.insert(out.end(), block, block + kBlockBytes);
         }
     }
@@ -144,12 +141,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const Agreement &a = agreement();
     Writer w;
     w.out.assign(a.image, a.image + sizeof a.image);
-    // The same order as the encryption driver: the key derivation seeds the
-    // generator that Rangou draws from, and nothing else may draw in between.
-    kagikazusakusei(a.material, w.key, w.inv);
-    uint32_t state[QUILL_SHA_WORDS];
-    SHA256_array(a.image, uint32_t(sizeof a.image), state);
-    for (int i = 0; i < QUILL_SHA_WORDS; i++) quill::store32_le(w.chain + 4 * i, state[i]);
+    // The same start as the encryption driver's: the key derivation seeds
+    // the generator that Rangou draws from.
+    std::memcpy(w.s.shared, a.shared, sizeof a.shared);
+    quill::start_stream(&w.s, a.image);
 
     Reader in{data, size};
     // What a plain archive must restore: name -> contents (folders: none).

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/stream.h"
 #include "archive_files.h"
 #include "quillcore.h"
 
@@ -139,25 +140,17 @@ class Crafter {
         text.push_back(0);
         unsigned char area[164] = {};
         EXPECT_EQ(decode64(reinterpret_cast<const char *>(text.data()), area), 0);
-        uint32_t y[40], r[40], ephemeral[40], shared[40];
+        uint32_t y[40], ephemeral[40];
         std::mt19937 rng(std::random_device{}());
-        for (int i = 0; i < 40; i++) {
-            y[i] = uint32_t(area[4 * i]) | uint32_t(area[4 * i + 1]) << 8 |
-                   uint32_t(area[4 * i + 2]) << 16 | uint32_t(area[4 * i + 3]) << 24;
-            r[i] = uint32_t(rng());
-        }
-        r[39] &= 0x7FFFFFFF;
-        x_enujyou(r, ephemeral);
-        fx_enujyou(y, r, shared);
-        Bytes material;
-        for (uint32_t w : shared) put32(material, w);
-        kagikazusakusei(material.data(), key_, inv_);
-        for (uint32_t w : ephemeral) put32(bytes, w);
-        uint32_t state[8];
-        SHA256_array(bytes.data(), 160, state);
-        Bytes chain;
-        for (uint32_t w : state) put32(chain, w);
-        std::memcpy(chain_, chain.data(), 32);
+        quill::load_num(y, area);
+        for (uint32_t &w : s_.exponent) w = uint32_t(rng());
+        s_.exponent[39] &= 0x7FFFFFFF;
+        x_enujyou(s_.exponent, ephemeral);
+        fx_enujyou(y, s_.exponent, s_.shared);
+        unsigned char image[160];
+        quill::store_num(image, ephemeral);
+        bytes.assign(image, image + sizeof image);
+        quill::start_stream(&s_, image);
     }
     void folder(const std::string &name) {
         words({0, 0, uint32_t(name.size() + 1), 0, 0, 0, 0, 1});
@@ -190,11 +183,10 @@ class Crafter {
     }
     void blocks(Bytes data) {
         data.resize((data.size() + 31) / 32 * 32);
-        for (size_t i = 0; i < data.size(); i += 32) Rangou(&data[i], chain_, key_);
+        for (size_t i = 0; i < data.size(); i += 32) Rangou(&data[i], s_.chain, s_.key);
         bytes.insert(bytes.end(), data.begin(), data.end());
     }
-    uint32_t key_[40], inv_[40];
-    unsigned char chain_[32];
+    quill::Secrets s_;
 };
 
 class ArchiveTest : public ::testing::Test {

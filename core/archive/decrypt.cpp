@@ -12,6 +12,7 @@
 #include "archive/msgbox.h"
 #include "archive/paths.h"
 #include "archive/selection.h"
+#include "archive/stream.h"
 #include "bytes.h"
 #include "keys/keyfile.h"
 #include "platform/platform.h"
@@ -27,16 +28,6 @@ using layout::kChunkBytes;
 // The archive being decrypted (full native path).
 std::string a_filepath;
 
-// Key material of one archive, cleared however the call ends.
-struct Secrets {
-    uint32_t d[QUILL_LIMBS];
-    uint32_t shared[QUILL_LIMBS];
-    unsigned char material[QUILL_NUM_BYTES];
-    uint32_t key[QUILL_KEY_WORDS];
-    uint32_t inv[QUILL_KEY_WORDS];
-    ~Secrets() { wipe(this, sizeof *this); }
-};
-
 // The open files of one archive, closed however the call ends. A partly
 // written output file stays on disk as far as it was written.
 struct Files {
@@ -48,22 +39,15 @@ struct Files {
     }
 };
 
-// The cipher state that runs through the whole block stream.
-struct Stream {
-    const uint32_t *key;
-    const uint32_t *inv;
-    unsigned char chain[kBlockBytes];
-};
-
 // Reads blocks and deciphers them in place, in order.
-bool take_blocks(plat::File *in, unsigned char *data, size_t blocks, Stream &st) {
+bool take_blocks(plat::File *in, unsigned char *data, size_t blocks, Secrets &st) {
     if (!plat::read_exact(in, data, blocks * kBlockBytes)) return false;
     for (size_t i = 0; i < blocks; i++) Rfukugou(data + i * kBlockBytes, st.chain, st.key, st.inv);
     return true;
 }
 
 // Stored data: exactly ceil(size / 32) blocks, size bytes of them kept.
-bool restore_stored(plat::File *in, plat::File *out, uint64_t size, Stream &st) {
+bool restore_stored(plat::File *in, plat::File *out, uint64_t size, Secrets &st) {
     unsigned char chunk[kChunkBytes];
     const uint64_t blocks = size / kBlockBytes;
     for (uint64_t i = 0; i < blocks / kChunkBlocks; i++) {
@@ -87,7 +71,7 @@ bool restore_stored(plat::File *in, plat::File *out, uint64_t size, Stream &st) 
 // Compressed data: one block at a time into inflate until the stream ends;
 // the rest of the last block is filler. The zlib stream's own check value
 // guards the contents.
-bool restore_compressed(plat::File *in, plat::File *out, Stream &st) {
+bool restore_compressed(plat::File *in, plat::File *out, Secrets &st) {
     z_stream z{};
     if (inflateInit(&z) != Z_OK) return false;
     unsigned char block[kBlockBytes];
@@ -143,7 +127,7 @@ constexpr int32_t kNextEntry = -1;
 
 // The file entry whose name is settled: the output file, its data, its times
 // and attributes. kNextEntry when restored; else the archive's result.
-int32_t restore_file(Files &files, const Entry &e, const std::string &target, Stream &st) {
+int32_t restore_file(Files &files, const Entry &e, const std::string &target, Secrets &st) {
     // The same bytes as the archive's own path: unpacking would replace the
     // archive with its own content.
     if (target == a_filepath) {
@@ -185,7 +169,7 @@ int32_t restore_file(Files &files, const Entry &e, const std::string &target, St
 
 // The rest of one entry after its header: times, name, then the folder or
 // the file. kNextEntry when done; else the archive's result.
-int32_t restore_entry(Files &files, Entry &e, const std::string &out_folder, Stream &st) {
+int32_t restore_entry(Files &files, Entry &e, const std::string &out_folder, Secrets &st) {
     unsigned char block[kBlockBytes];
     if (!e.folder) {
         if (!take_blocks(files.archive, block, 1, st)) return 1;
@@ -228,8 +212,8 @@ int32_t restore_entry(Files &files, Entry &e, const std::string &out_folder, Str
 int32_t decrypt_archive(const char *secret_path, const unsigned char *password) {
     // The archive's own folder, its separator included.
     const std::string out_folder = a_filepath.substr(0, name_start(a_filepath));
-    Secrets s;
-    if (load_secret_exponent(secret_path, password, s.d) != 0) return 1;
+    Secrets st;
+    if (load_secret_exponent(secret_path, password, st.exponent) != 0) return 1;
     Files files;
     files.archive = plat::open_read(a_filepath.c_str());
     if (!files.archive) {
@@ -239,18 +223,9 @@ int32_t decrypt_archive(const char *secret_path, const unsigned char *password) 
     unsigned char image[layout::kPublicValueBytes];
     if (!plat::read_exact(files.archive, image, sizeof image)) return 1;
     uint32_t ephemeral[QUILL_LIMBS];
-    for (int i = 0; i < QUILL_LIMBS; i++) ephemeral[i] = load32_le(image + 4 * i);
-    fx_enujyou(ephemeral, s.d, s.shared);
-    for (int i = 0; i < QUILL_LIMBS; i++) store32_le(s.material + 4 * i, s.shared[i]);
-    kagikazusakusei(s.material, s.key, s.inv);
-    wipe(s.d, sizeof s.d);
-    wipe(s.shared, sizeof s.shared);
-    wipe(s.material, sizeof s.material);
-
-    Stream st{s.key, s.inv, {}};
-    uint32_t state[QUILL_SHA_WORDS];
-    SHA256_array(image, uint32_t(sizeof image), state);
-    for (int i = 0; i < QUILL_SHA_WORDS; i++) store32_le(st.chain + 4 * i, state[i]);
+    load_num(ephemeral, image);
+    fx_enujyou(ephemeral, st.exponent, st.shared);
+    start_stream(&st, image);
 
     bool accepted = false;
     for (;;) {

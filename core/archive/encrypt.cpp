@@ -10,6 +10,7 @@
 #include "messages.h"
 #include "archive/msgbox.h"
 #include "archive/selection.h"
+#include "archive/stream.h"
 #include "bytes.h"
 #include "keys/keyfile.h"
 #include "platform/platform.h"
@@ -31,17 +32,6 @@ std::string a_filename;
 
 // angoufolder reports nothing, so a failed write is kept here for angouka.
 bool folder_failed = false;
-
-// Secrets of one archive, cleared however the call ends.
-struct Secrets {
-    unsigned char r_bytes[QUILL_NUM_BYTES];
-    uint32_t r[QUILL_LIMBS];
-    uint32_t shared[QUILL_LIMBS];
-    unsigned char material[QUILL_NUM_BYTES];
-    uint32_t key[QUILL_KEY_WORDS];
-    uint32_t inv[QUILL_KEY_WORDS];
-    ~Secrets() { wipe(this, sizeof *this); }
-};
 
 // Enciphers blocks in place, in order, and writes them.
 bool put_blocks(plat::File *out, unsigned char *data, size_t blocks, const uint32_t *key,
@@ -221,22 +211,15 @@ int32_t write_archive(Archive &a, const char *public_path, bool compress) {
     if (load_public_key(public_path, y) != 0) return 1;
     // r is drawn before the key derivation: nothing may draw from the
     // generator between kagikazusakusei and the last block.
-    if (ransuu_tane(s.r_bytes, QUILL_NUM_BYTES) != 0) return 1;
-    for (int i = 0; i < QUILL_LIMBS; i++) s.r[i] = load32_le(s.r_bytes + 4 * i);
-    s.r[QUILL_LIMBS - 1] &= 0x7FFFFFFF;
-    fx_enujyou(y, s.r, s.shared);
-    for (int i = 0; i < QUILL_LIMBS; i++) store32_le(s.material + 4 * i, s.shared[i]);
-    kagikazusakusei(s.material, s.key, s.inv);
+    if (random_exponent(s.exponent) != 0) return 1;
+    fx_enujyou(y, s.exponent, s.shared);
     uint32_t ephemeral[QUILL_LIMBS];
-    x_enujyou(s.r, ephemeral);
-
+    x_enujyou(s.exponent, ephemeral);
     unsigned char image[layout::kPublicValueBytes];
-    for (int i = 0; i < QUILL_LIMBS; i++) store32_le(image + 4 * i, ephemeral[i]);
+    store_num(image, ephemeral);
+    start_stream(&s, image);
     if (!plat::write(a.file, image, sizeof image)) return 1;
-    uint32_t state[QUILL_SHA_WORDS];
-    SHA256_array(image, uint32_t(sizeof image), state);
-    unsigned char chain[kBlockBytes];
-    for (int i = 0; i < QUILL_SHA_WORDS; i++) store32_le(chain + 4 * i, state[i]);
+    unsigned char *chain = s.chain;
 
     folder_failed = false;
     for (const std::string &rel : selection.folders) {
