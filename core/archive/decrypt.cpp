@@ -8,13 +8,13 @@
 
 #include "archive/entryname.h"
 #include "archive/layout.h"
-#include "messages.h"
 #include "archive/msgbox.h"
 #include "archive/paths.h"
 #include "archive/selection.h"
 #include "archive/stream.h"
 #include "bytes.h"
 #include "keys/keyfile.h"
+#include "messages.h"
 #include "platform/platform.h"
 #include "quillcore.h"
 

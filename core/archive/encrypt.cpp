@@ -7,12 +7,12 @@
 #include <string>
 
 #include "archive/layout.h"
-#include "messages.h"
 #include "archive/msgbox.h"
 #include "archive/selection.h"
 #include "archive/stream.h"
 #include "bytes.h"
 #include "keys/keyfile.h"
+#include "messages.h"
 #include "platform/platform.h"
 #include "quillcore.h"
 

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <string>
 
-#include "messages.h"
 #include "archive/msgbox.h"
 #include "archive/paths.h"
+#include "messages.h"
 #include "platform/platform.h"
 #include "quillcore.h"
 
