@@ -11,6 +11,8 @@ inline constexpr const char kAbnormalFile[] = "ファイルに異常があるた
 inline constexpr const char kTooLarge[] = "ファイルの大きさが128GByte以上のため\n処理できません。";
 inline constexpr const char kWalkTooDeep[] =
     "フォルダの階層が深すぎるか、パスが長すぎるため処理できません。";
+inline constexpr const char kNothingToEncrypt[] =
+    "暗号化するファイルやフォルダが見つからないため処理できません。";
 inline constexpr const char kNameNotConvertible[] =
     "ファイル名に使えない文字が含まれているため処理できません。";
 
@@ -22,6 +24,8 @@ inline constexpr const char kSameName[] =
 inline constexpr const char kBadEntryName[] =
     "不正なファイル名が含まれているため、復号化を中止しました";
 inline constexpr const char kPathTooLong[] = "パスが長すぎるため処理できません。";
+inline constexpr const char kSizeMismatch[] =
+    "圧縮データの大きさが記録と一致しないため、復号化を中止しました";
 
 // Output name conflicts.
 inline constexpr const char kExistsReadOnly[] =

@@ -341,8 +341,9 @@ TEST_F(Faults, FolderWithoutWritePermissionFailsBothWays) {
 
 // A source that holds fewer bytes than its size: a kernel attribute file
 // states a size of a page and reads as a short text, the same as a file
-// that shrinks between the size query and the read.
-TEST_F(Faults, SourceShorterThanItsSizeFailsStoredAndKeepsWhatWasReadCompressed) {
+// that shrinks between the size query and the read. Either way the header
+// would promise bytes that are not there.
+TEST_F(Faults, SourceShorterThanItsSizeFailsStoredAndCompressed) {
     const char *const source = "/sys/kernel/mm/transparent_hugepage/enabled";
     struct stat st;
     if (stat(source, &st) != 0) GTEST_SKIP() << source << " is not there";
@@ -351,15 +352,10 @@ TEST_F(Faults, SourceShorterThanItsSizeFailsStoredAndKeepsWhatWasReadCompressed)
         GTEST_SKIP() << source << " is not shorter than its size";
     fs::create_symlink(source, at("short"));
 
-    EXPECT_EQ(encrypt({at("short")}, 0), 1);
-    EXPECT_FALSE(exists(at("short.velm")));
-
-    ASSERT_EQ(encrypt({at("short")}, 1), 0);
-    fs::create_directories(at("in"));
-    fs::rename(at("short.velm"), join(at("in"), "short.velm"));
-    EXPECT_EQ(decrypt(join(at("in"), "short.velm")), 0);
-    EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ(read_file(join(at("in"), "short")), actual);
+    for (int32_t compress : {0, 1}) {
+        EXPECT_EQ(encrypt({at("short")}, compress), 1);
+        EXPECT_FALSE(exists(at("short.velm")));
+    }
 }
 
 #endif  // !_WIN32

@@ -70,48 +70,59 @@ bool restore_stored(plat::File *in, plat::File *out, uint64_t size, Secrets &st)
 
 // Compressed data: one block at a time into inflate until the stream ends;
 // the rest of the last block is filler. The zlib stream's own check value
-// guards the contents.
-bool restore_compressed(plat::File *in, plat::File *out, Secrets &st) {
+// guards the contents, and the header's size bounds them: a stream that
+// would give more (a decompression bomb) fails before a byte beyond the size
+// is written, and so does one that ends short of it. kSizeMismatch names the
+// two; any other failure gives false.
+enum Inflated { kInflated, kInflateFailed, kSizeMismatch };
+
+Inflated restore_compressed(plat::File *in, plat::File *out, uint64_t size, Secrets &st) {
     z_stream z{};
-    if (inflateInit(&z) != Z_OK) return false;
+    if (inflateInit(&z) != Z_OK) return kInflateFailed;
     unsigned char block[kBlockBytes];
     unsigned char chunk[kChunkBytes];
-    z.next_out = chunk;
-    z.avail_out = kChunkBytes;
-    bool ok = true;
-    for (;;) {
+    uint64_t left = size;  // bytes the header still allows
+    Inflated result = kInflated;
+    bool ended = false;
+    while (!ended) {
         if (z.avail_in == 0) {
             if (!take_blocks(in, block, 1, st)) {
-                ok = false;
+                result = kInflateFailed;
                 break;
             }
             z.next_in = block;
             z.avail_in = kBlockBytes;
         }
+        z.next_out = chunk;
+        z.avail_out = kChunkBytes;
         const int rc = inflate(&z, Z_NO_FLUSH);
-        if (rc == Z_STREAM_END) break;
-        if (rc != Z_OK) {
-            ok = false;
+        ended = rc == Z_STREAM_END;
+        if (!ended && rc != Z_OK) {
+            result = kInflateFailed;
             break;
         }
-        if (z.avail_out == 0) {
-            if (!plat::write(out, chunk, kChunkBytes)) {
-                ok = false;
-                break;
-            }
-            z.next_out = chunk;
-            z.avail_out = kChunkBytes;
+        const size_t filled = kChunkBytes - z.avail_out;
+        if (filled > left) {
+            result = kSizeMismatch;
+            break;
         }
+        if (filled != 0 && !plat::write(out, chunk, filled)) {
+            result = kInflateFailed;
+            break;
+        }
+        left -= filled;
     }
-    const size_t filled = kChunkBytes - z.avail_out;
-    if (ok && filled != 0) ok = plat::write(out, chunk, filled);
-    const int end = inflateEnd(&z);
-    return ok && end == Z_OK;
+    if (result == kInflated && left != 0) result = kSizeMismatch;
+    if (inflateEnd(&z) != Z_OK && result == kInflated) result = kInflateFailed;
+    return result;
 }
 
-// The attribute bits a restored file may take; the rest (folder, device,
-// compression and the like) describe the source's storage, not the file.
-constexpr uint32_t kRestorableAttributes = 0x01 | 0x02 | 0x04 | 0x20 | 0x80 | 0x100 | 0x2000;
+// The attribute bits a restored file may take; the rest (folder, link,
+// device, compression and the like) describe the source's storage, not the
+// file.
+constexpr uint32_t kRestorableAttributes =
+    plat::kAttrReadOnly | plat::kAttrHidden | plat::kAttrSystem | plat::kAttrArchive |
+    plat::kAttrNormal | plat::kAttrTemporary | plat::kAttrNotContentIndexed;
 
 // One entry's header, already validated.
 struct Entry {
@@ -127,14 +138,19 @@ constexpr int32_t kNextEntry = -1;
 
 // The file entry whose name is settled: the output file, its data, its times
 // and attributes. kNextEntry when restored; else the archive's result.
-int32_t restore_file(Files &files, const Entry &e, const std::string &target, Secrets &st) {
-    // The same bytes as the archive's own path: unpacking would replace the
-    // archive with its own content.
-    if (target == a_filepath) {
+int32_t restore_file(Files &files, const Entry &e, const std::string &out_folder,
+                     const std::string &rel, Secrets &st) {
+    const std::string target = out_folder + rel;
+    // The archive's own file, however the name spells it: unpacking would
+    // replace the archive with its own content while it is being read.
+    if (target == a_filepath || plat::same_file(target.c_str(), a_filepath.c_str())) {
         warn(msg::kCannotDecrypt, msg::kSameName);
         return 1;
     }
-    plat::make_dirs(target.c_str());
+    if (!plat::make_dirs_below(out_folder.c_str(), rel.c_str())) {
+        warn(a_filepath.c_str(), msg::kBadEntryName);
+        return 1;
+    }
     char path[plat::kPathMax];
     std::memcpy(path, target.c_str(), target.size() + 1);
     switch (filenamesyori(path)) {
@@ -156,9 +172,19 @@ int32_t restore_file(Files &files, const Entry &e, const std::string &target, Se
         warn(path, msg::kOpenFailed);
         return 1;
     }
-    const bool ok = e.compressed ? restore_compressed(files.archive, files.out, st)
-                                 : restore_stored(files.archive, files.out, e.size, st);
-    if (!ok) return 1;
+    if (!e.compressed) {
+        if (!restore_stored(files.archive, files.out, e.size, st)) return 1;
+    } else {
+        switch (restore_compressed(files.archive, files.out, e.size, st)) {
+            case kInflated:
+                break;
+            case kSizeMismatch:
+                warn(a_filepath.c_str(), msg::kSizeMismatch);
+                return 1;
+            default:
+                return 1;
+        }
+    }
     plat::set_times(files.out, e.times);
     plat::close(files.out);
     files.out = nullptr;
@@ -194,17 +220,19 @@ int32_t restore_entry(Files &files, Entry &e, const std::string &out_folder, Sec
             warn(a_filepath.c_str(), msg::kBadEntryName);
             return 1;
     }
-    std::string target = out_folder + native;
-    if (e.folder) target += plat::kSep;
-    if (target.size() >= plat::kPathMax) {
-        warn(target.c_str(), msg::kPathTooLong);
+    std::string rel = native;
+    if (e.folder) rel += plat::kSep;
+    if (out_folder.size() + rel.size() >= plat::kPathMax) {
+        warn((out_folder + rel).c_str(), msg::kPathTooLong);
         return 1;
     }
-    if (e.folder) {
-        plat::make_dirs(target.c_str());
-        return kNextEntry;
+    if (!e.folder) return restore_file(files, e, out_folder, rel, st);
+    // Every folder up to the name, never through a link in the way.
+    if (!plat::make_dirs_below(out_folder.c_str(), rel.c_str())) {
+        warn(a_filepath.c_str(), msg::kBadEntryName);
+        return 1;
     }
-    return restore_file(files, e, target, st);
+    return kNextEntry;
 }
 
 // The archive at a_filepath. 0 read to its end (or stopped at a prompt);

@@ -72,28 +72,33 @@ bool put_stored(plat::File *out, plat::File *src, uint64_t size, const uint32_t 
     return true;
 }
 
-// Compressed data: the source runs through deflate to its end (a file that
-// shrank meanwhile simply ends early); every full output chunk is enciphered
-// and written, and the last one is rounded up to whole blocks.
-bool put_compressed(plat::File *out, plat::File *src, const uint32_t *key, unsigned char *chain) {
+// Compressed data: exactly size bytes of the source run through deflate, as
+// many as the header states; a source that shrank meanwhile fails like a
+// short read of stored data, and one that grew is taken only up to size.
+// Every full output chunk is enciphered and written, and the last one is
+// rounded up to whole blocks.
+bool put_compressed(plat::File *out, plat::File *src, uint64_t size, const uint32_t *key,
+                    unsigned char *chain) {
     z_stream z{};
     if (deflateInit(&z, Z_DEFAULT_COMPRESSION) != Z_OK) return false;
     unsigned char in[kChunkBytes];
     unsigned char chunk[kChunkBytes];
     z.next_out = chunk;
     z.avail_out = kChunkBytes;
-    int flush = Z_NO_FLUSH;
+    uint64_t left = size;
+    int flush = size == 0 ? Z_FINISH : Z_NO_FLUSH;
     bool ok = true;
     for (;;) {
         if (z.avail_in == 0 && flush == Z_NO_FLUSH) {
-            const int64_t got = plat::read(src, in, kChunkBytes);
-            if (got < 0) {
+            const size_t want = left < kChunkBytes ? size_t(left) : kChunkBytes;
+            if (!plat::read_exact(src, in, want)) {
                 ok = false;
                 break;
             }
-            if (size_t(got) < kChunkBytes) flush = Z_FINISH;
+            left -= want;
+            if (left == 0) flush = Z_FINISH;
             z.next_in = in;
-            z.avail_in = uInt(got);
+            z.avail_in = uInt(want);
         }
         const int rc = deflate(&z, flush);
         if (rc == Z_STREAM_END) break;
@@ -117,6 +122,7 @@ bool put_compressed(plat::File *out, plat::File *src, const uint32_t *key, unsig
         ok = put_blocks(out, chunk, blocks, key, chain);
     }
     const int end = deflateEnd(&z);
+    wipe(in, sizeof in);
     return ok && end == Z_OK;
 }
 
@@ -141,7 +147,7 @@ int32_t put_file_entry(plat::File *out, plat::File *src, const uint32_t *key, un
     layout::store_times(block, times, plat::attributes(path));
     if (!put_blocks(out, block, 1, key, chain)) return 1;
     if (!put_name(out, key, chain)) return 1;
-    const bool ok = compress ? put_compressed(out, src, key, chain)
+    const bool ok = compress ? put_compressed(out, src, uint64_t(size), key, chain)
                              : put_stored(out, src, uint64_t(size), key, chain);
     return ok ? 0 : 1;
 }
@@ -176,12 +182,28 @@ bool set_item(const std::string &rel) {
     }
 }
 
+// True when at least one selected file or folder still exists.
+bool anything_left() {
+    std::string path;
+    for (const auto *list : {&selection.folders, &selection.files})
+        for (const std::string &rel : *list)
+            if (full_path(rel, &path) && plat::attributes(path.c_str()) != plat::kNoAttributes)
+                return true;
+    return false;
+}
+
 // An encryption up to its signature: the archive's name, its file, the key
 // agreement and every entry. 0 written and closed; kStopped at the name
 // prompt; 1 failure.
 int32_t write_archive(Archive &a, const char *public_path, bool compress) {
     if (!selection.walk_failure.empty()) {
         warn(selection.walk_failure.c_str(), msg::kWalkTooDeep);
+        return 1;
+    }
+    // An archive of no entries holds nothing the user chose: every item has
+    // gone since it was chosen (or none existed).
+    if (!anything_left()) {
+        warn(selection.first_item.c_str(), msg::kNothingToEncrypt);
         return 1;
     }
     const std::string &item = selection.first_item;

@@ -1,22 +1,15 @@
 // The check of entry names read from an archive. The name is code page 932
 // whatever the host's code page is, so the scan steps over double-byte
-// characters by that code page's own lead-byte ranges: a trail byte may be
-// 0x5C, which is "\" only when it stands alone.
+// characters by that code page's own lead-byte ranges.
 #include "archive/entryname.h"
 
-#include "platform/platform.h"
+#include <cstddef>
+
+#include "cp932.h"
 
 namespace quill {
 
 namespace {
-
-bool is_lead(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
-bool is_trail(unsigned char c) {
-    return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC);
-}
 
 bool is_separator(unsigned char c) {
     return c == '\\' || c == '/';
@@ -26,10 +19,10 @@ bool is_separator(unsigned char c) {
 // components that the writer never made.
 constexpr bool kSlashRefused = plat::kSep == '/';
 
-// A component of two or more full stops climbs a level. Windows also drops
-// trailing full stops and spaces from a component, so ".. " and "..." are
-// taken as climbing too; a single "." stays where it is.
-bool climbs(const unsigned char *begin, const unsigned char *end) {
+// "." names the folder itself and a component of two or more full stops
+// climbs a level. Windows also drops trailing full stops and spaces from a
+// component, so ".. " and "..." are taken as climbing too.
+bool only_dots(const unsigned char *begin, const unsigned char *end) {
     int dots = 0;
     for (const unsigned char *p = begin; p < end; p++) {
         if (*p == '.')
@@ -37,29 +30,63 @@ bool climbs(const unsigned char *begin, const unsigned char *end) {
         else if (*p != ' ')
             return false;
     }
-    return dots >= 2;
+    return dots >= 1;
+}
+
+unsigned char upper(unsigned char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 'a' + 'A') : c;
+}
+
+// The component names a device on Windows: one of the reserved names, alone
+// or before an extension.
+bool device_name(const unsigned char *begin, const unsigned char *end) {
+    static const char *const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+    static const char *const kNumbered[] = {"COM", "LPT"};
+    const unsigned char *stem_end = begin;
+    while (stem_end < end && *stem_end != '.') stem_end++;
+    const size_t stem = size_t(stem_end - begin);
+    const auto same = [&](const char *word, size_t n) {
+        for (size_t i = 0; i < n; i++)
+            if (upper(begin[i]) != static_cast<unsigned char>(word[i])) return false;
+        return true;
+    };
+    for (const char *word : kDevices) {
+        size_t n = 0;
+        while (word[n]) n++;
+        if (stem == n && same(word, n)) return true;
+    }
+    for (const char *word : kNumbered)
+        if (stem == 4 && same(word, 3) && begin[3] >= '1' && begin[3] <= '9') return true;
+    return false;
+}
+
+// One component [begin, end) of a name.
+bool component_safe(const unsigned char *begin, const unsigned char *end, bool windows_names) {
+    if (begin == end || only_dots(begin, end)) return false;
+    if (windows_names && (end[-1] == '.' || end[-1] == ' ' || device_name(begin, end)))
+        return false;
+    return true;
 }
 
 }  // namespace
 
-bool entry_name_safe(const char *name) {
+bool entry_name_safe(const char *name, bool windows_names) {
     const unsigned char *p = reinterpret_cast<const unsigned char *>(name);
-    if (*p == 0 || is_separator(*p)) return false;
     const unsigned char *component = p;
     for (;;) {
         const unsigned char c = *p;
         if (c == 0 || is_separator(c)) {
-            if (climbs(component, p)) return false;
+            if (!component_safe(component, p, windows_names)) return false;
             if (c == 0) return true;
             if (c == '/' && kSlashRefused) return false;
             component = ++p;
             continue;
         }
         if (c < 0x20 || c == ':') return false;
-        if (is_lead(c)) {
+        if (cp932::is_lead(c)) {
             // A lead byte without a proper trail byte would let a converter
             // drop it and expose the byte after it ("/", ":" or NUL).
-            if (!is_trail(p[1])) return false;
+            if (!cp932::is_trail(p[1])) return false;
             p += 2;
             continue;
         }

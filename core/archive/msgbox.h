@@ -3,6 +3,8 @@
 #ifndef QUILL_MSGBOX_H
 #define QUILL_MSGBOX_H
 
+#include "quillcore.h"
+
 namespace quill {
 
 // Returns the button id (QUILL_IDOK, QUILL_IDYES, ...).
@@ -11,7 +13,7 @@ int show_message(const char *text, const char *caption, unsigned type);
 // The usual library box: OK button, exclamation icon, the concerned path as
 // caption.
 inline void warn(const char *caption, const char *text) {
-    show_message(text, caption, 0x30 /* MB_OK | MB_ICONEXCLAMATION */);
+    show_message(text, caption, QUILL_MB_OK | QUILL_MB_ICONEXCLAMATION);
 }
 
 }  // namespace quill

@@ -9,14 +9,6 @@
 
 namespace quill {
 
-inline bool is_path_separator(char c) {
-#if defined(_WIN32)
-    return c == '\\' || c == '/' || c == ':';  // ":" ends a drive
-#else
-    return c == '/';
-#endif
-}
-
 // Where the path's last component starts: just after its last separator.
 inline size_t name_start(const std::string &path) {
     size_t start = 0;
@@ -25,7 +17,7 @@ inline size_t name_start(const std::string &path) {
             i++;
             continue;
         }
-        if (is_path_separator(path[i])) start = i + 1;
+        if (plat::is_separator(path[i])) start = i + 1;
     }
     return start;
 }

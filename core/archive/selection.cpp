@@ -1,12 +1,21 @@
 // The selection: file_get takes the chosen items one by one and expands
 // folders into their trees, keeping a list of files and a list of folders
 // relative to the folder that holds the first item.
+//
+// The walk runs in four exported steps over shared state: foldersakusei sets
+// the first item's folder, foldersyori adds the item at a_filepath,
+// filesyori enumerates the folder a_dir at level depth, and filesyori2 adds
+// the entry found last (findfile). The walk takes regular files and folders
+// only. A link met inside a chosen folder is left out, whatever it points
+// to, so the walk never leaves the chosen tree, never runs round in a loop,
+// and one link never fails a whole encryption; a chosen item that is itself
+// a link is taken as what it points to, because the user named it. FIFOs,
+// sockets and devices inside a folder are left out too.
 #include "archive/selection.h"
-
-#include "archive/paths.h"
 
 #include <new>
 
+#include "archive/paths.h"
 #include "platform/platform.h"
 #include "quillcore.h"
 
@@ -18,81 +27,104 @@ namespace plat = quill::plat;
 // One open folder search per level; level 0 is the chosen item itself, so a
 // chosen folder's contents lie at level 1 and the deepest folder enumerated
 // lies at level kLevels - 1.
-constexpr int kLevels = 52;
+constexpr int32_t kLevels = 52;
+
+// The walk's shared state.
+std::string a_filepath;   // the item or entry being added, full path
+std::string a_dir;        // the folder being enumerated, separator included
+int32_t depth = 0;        // its level
+plat::DirEntry findfile;  // the entry enumerated last
+int32_t filesuu = 0;      // files selected so far
 
 bool fits(const std::string &path) {
     return path.size() < plat::kPathMax;
 }
 
 void fail_walk(const std::string &where) {
-    if (selection.walk_failure.empty()) selection.walk_failure = where;
+    if (selection.walk_failure.empty()) selection.walk_failure.set(where.c_str());
 }
 
 std::string relative(const std::string &full) {
     return full.substr(selection.a_folder.size());
 }
 
-// Lists the folder dir (ending in the separator) at the given level, depth
-// first: a folder is listed before its contents.
-int walk(const std::string &dir, int level) {
-    if (level >= kLevels) {
-        fail_walk(dir);
-        return 0;
+void enumerate();
+
+// The entry in findfile, found in a_dir.
+void add_entry() {
+    a_filepath = a_dir + findfile.name;
+    if (!fits(a_filepath)) {
+        fail_walk(a_filepath);
+        return;
     }
-    // The search pattern on Windows adds one byte ("*") to the folder.
-    if (!fits(dir + "*")) {
-        fail_walk(dir);
-        return 0;
+    if (findfile.kind == plat::kEntryFile) {
+        selection.files.push_back(relative(a_filepath));
+        filesuu++;
+    } else if (findfile.kind == plat::kEntryFolder) {
+        selection.folders.push_back(relative(a_filepath));
+        a_dir = a_filepath + plat::kSep;
+        depth++;
+        enumerate();
+        depth--;
+        // Back to the parent: cut after the separator in front of the last
+        // component (the scan steps over double-byte characters).
+        a_dir.resize(quill::name_start(a_dir.substr(0, a_dir.size() - 1)));
     }
-    plat::DirSearch *search = plat::dir_open(dir.c_str());
-    if (!search) return 0;  // unreadable: contributes nothing
-    int files = 0;
-    plat::DirEntry entry;
-    while (plat::dir_next(search, &entry)) {
-        // Skips the entries for the folder itself and its parent, and every
-        // other name that begins with a full stop.
-        if (entry.name[0] == '.' || entry.name[0] == '\0') continue;
-        const std::string path = dir + entry.name;
-        if (!fits(path)) {
-            fail_walk(path);
-            continue;
-        }
-        if (entry.is_dir) {
-            selection.folders.push_back(relative(path));
-            files += walk(path + plat::kSep, level + 1);
-        } else {
-            selection.files.push_back(relative(path));
-            files++;
-        }
-    }
-    plat::dir_close(search);
-    return files;
 }
 
-// Adds one chosen item: a file, or a folder with its whole tree.
-int add_item(const std::string &path) {
+// Lists the folder a_dir at level depth, depth first: a folder is listed
+// before its contents.
+void enumerate() {
+    // The search pattern on Windows adds one byte ("*") to the folder.
+    if (depth >= kLevels || !fits(a_dir + "*")) {
+        fail_walk(a_dir);
+        return;
+    }
+    plat::DirSearch *search = plat::dir_open(a_dir.c_str());
+    if (!search) return;  // unreadable: contributes nothing
+    while (plat::dir_next(search, &findfile)) {
+        // Skips the entries for the folder itself and its parent, and every
+        // other name that begins with a full stop.
+        if (findfile.name[0] == '.' || findfile.name[0] == '\0') continue;
+        add_entry();
+    }
+    plat::dir_close(search);
+}
+
+// The chosen item at a_filepath: a file, or a folder with its whole tree.
+void add_item() {
+    depth = 0;
     const std::string &base = selection.a_folder;
     // Relative names are the path with the first item's folder cut off; an
     // item elsewhere has no such name.
-    if (path.compare(0, base.size(), base) != 0 || path.size() == base.size()) {
-        fail_walk(path);
-        return 0;
+    if (a_filepath.compare(0, base.size(), base) != 0 || a_filepath.size() == base.size() ||
+        !fits(a_filepath)) {
+        fail_walk(a_filepath);
+        return;
     }
-    if (!fits(path)) {
-        fail_walk(path);
-        return 0;
-    }
-    const uint32_t attrs = plat::attributes(path.c_str());
-    if (attrs == plat::kNoAttributes) return 0;  // missing: contributes nothing
+    const uint32_t attrs = plat::attributes(a_filepath.c_str());
+    if (attrs == plat::kNoAttributes) return;  // missing: contributes nothing
     if (!(attrs & plat::kAttrDirectory)) {
-        selection.files.push_back(relative(path));
-        return 1;
+        selection.files.push_back(relative(a_filepath));
+        filesuu++;
+        return;
     }
-    selection.folders.push_back(relative(path));
-    return walk(path + plat::kSep, 1);
+    selection.folders.push_back(relative(a_filepath));
+    a_dir = a_filepath + plat::kSep;
+    depth = 1;
+    enumerate();
 }
 
-int32_t file_count = 0;
+// Runs one step of the walk; a step that runs out of memory marks the
+// selection as incomplete without needing any.
+template <typename Step>
+void guarded(Step step) {
+    try {
+        step();
+    } catch (const std::bad_alloc &) {
+        selection.walk_failure.set(a_dir.c_str());
+    }
+}
 
 }  // namespace
 
@@ -107,25 +139,41 @@ bool full_path(const std::string &relative, std::string *out) {
 
 }  // namespace quill
 
+void foldersakusei(void) {
+    guarded([] { selection.a_folder = a_filepath.substr(0, quill::name_start(a_filepath)); });
+}
+
+void foldersyori(void) {
+    guarded(add_item);
+}
+
+void filesyori(void) {
+    guarded(enumerate);
+}
+
+void filesyori2(void) {
+    guarded(add_entry);
+}
+
 int32_t file_get(int32_t index, const char *path) {
+    if (index != 0 && !selection.made) return 0;
     try {
-        std::string item = path ? path : "";
+        a_filepath = path ? path : "";
         // "photos/" names the same folder as "photos".
-        while (item.size() > 1 && item.back() != ':' && quill::is_path_separator(item.back()))
-            item.pop_back();
+        while (a_filepath.size() > 1 && a_filepath.back() != ':' &&
+               plat::is_separator(a_filepath.back()))
+            a_filepath.pop_back();
         if (index == 0) {
             selection = quill::Selection{};
             selection.made = true;
-            selection.a_folder = item.substr(0, quill::name_start(item));
-            selection.first_item = item;
-            file_count = 0;
-        } else if (!selection.made) {
-            return 0;
+            selection.first_item = a_filepath;
+            filesuu = 0;
+            foldersakusei();
         }
-        file_count += add_item(item);
-        return file_count;
     } catch (const std::bad_alloc &) {
-        selection.walk_failure = path ? path : "";
-        return file_count;
+        selection.walk_failure.set(path ? path : "");
+        return filesuu;
     }
+    foldersyori();
+    return filesuu;
 }

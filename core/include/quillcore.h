@@ -177,6 +177,17 @@ QUILL_API int32_t syomeikakunin(const char *public_path, const char *archive_pat
  * selection; index 0 starts a new selection. Returns the number of files
  * selected so far. */
 QUILL_API int32_t file_get(int32_t index, const char *path);
+/* The steps of the walk behind file_get, over the selection's state: the
+ * folder of the item being added becomes the folder the relative names start
+ * from (foldersakusei); the item being added joins the selection, a folder
+ * with its whole tree (foldersyori); the folder being walked is enumerated
+ * (filesyori); the entry enumerated last joins the selection (filesyori2).
+ * The walk takes regular files and folders; links and other kinds met inside
+ * a folder are left out. */
+QUILL_API void foldersakusei(void);
+QUILL_API void foldersyori(void);
+QUILL_API void filesyori(void);
+QUILL_API void filesyori2(void);
 /* Settles an existing output name with the user. path: a buffer of the
  * platform's path size (260 bytes on Windows, 4096 on Linux). 0 nothing of
  * that name exists; 1 overwrite (a read-only file was made writable); 2 path
@@ -195,6 +206,7 @@ QUILL_API intptr_t MsgBoxHookProc(int code, uintptr_t wparam, intptr_t lparam);
 enum {
     QUILL_MB_OK = 0x00,
     QUILL_MB_YESNOCANCEL = 0x03,
+    QUILL_MB_TYPEMASK = 0x0F, /* the buttons' part of a box's type */
     QUILL_MB_ICONEXCLAMATION = 0x30,
     QUILL_IDOK = 1,
     QUILL_IDCANCEL = 2,

@@ -58,11 +58,17 @@ int random_exponent(uint32_t *e);
 // failed. A failed file is left as it is, not removed.
 int store_key_text(const char *path, const unsigned char *data, size_t bytes);
 
-// Loads the public key y (40 limbs). 0 loaded; 1 the file cannot be opened,
-// its text does not decode into the area, or it holds 0 or 1 (an empty or
-// zeroed file), which no key pair has.
+// True when y can be someone's public key: a reduced element (bit 1279
+// clear) other than 0 and 1.
+bool public_key_valid(const uint32_t *y);
+
+// Loads the public key y (40 limbs). 0 loaded; 1 the file cannot be opened
+// or is no regular file, its text does not decode into the area or is
+// shorter than a whole key (a file cut short), or the value is no valid
+// public key (an empty or zeroed file gives 0).
 int load_public_key(const char *path, uint32_t *y);
-// Loads the secret key record (kRecordBytes). 0 loaded; 1 as above.
+// Loads the secret key record (kRecordBytes). 0 loaded; 1 the file cannot be
+// opened or is no regular file, or its text does not decode into the area.
 int load_secret_record(const char *path, unsigned char *record);
 // Loads the record and unlocks the secret exponent d (40 limbs) with the
 // password block. 0 done; 1 the file cannot be loaded. A wrong password gives

@@ -9,7 +9,6 @@
 // The trailer (h, then s) is appended after the body has been signed, so the
 // length signed and the length checked (file length minus the trailer) are
 // the same number. Lengths are 64-bit throughout.
-#include <cstdio>
 #include <cstring>
 
 #include "keys/keyfile.h"
@@ -61,13 +60,13 @@ int32_t append(const char *archive_path, const uint32_t *h, const uint32_t *s) {
         quill::store32_le(trailer + quill::kTrailerHash + 4 * i, h[i]);
     quill::store_num(trailer + quill::kTrailerResponse, s);
 
-    std::FILE *file = std::fopen(archive_path, "ab");
+    quill::plat::File *file = quill::plat::open_append(archive_path);
     if (!file) return 1;
     // An incomplete trailer is a failed signature, whatever part is missing.
     const bool written =
-        std::fwrite(trailer + quill::kTrailerHash, 1, kHashBytes, file) == kHashBytes &&
-        std::fwrite(trailer + quill::kTrailerResponse, 1, kResponseBytes, file) == kResponseBytes;
-    const bool closed = std::fclose(file) == 0;
+        quill::plat::write(file, trailer + quill::kTrailerHash, kHashBytes) &&
+        quill::plat::write(file, trailer + quill::kTrailerResponse, kResponseBytes);
+    const bool closed = quill::plat::close(file);
     return written && closed ? 0 : 1;
 }
 
@@ -75,12 +74,12 @@ int32_t toridasi(const char *archive_path, uint32_t *h, uint32_t *s) {
     // A file with no room for a trailer has none to read.
     const int64_t length = quill::plat::file_size(archive_path);
     if (length < int64_t(quill::kTrailerBytes)) return 1;
-    std::FILE *file = std::fopen(archive_path, "rb");
+    quill::plat::File *file = quill::plat::open_read_shared(archive_path);
     if (!file) return 1;
     unsigned char trailer[quill::kTrailerBytes];
-    const bool read = quill::plat::seek_stream(file, length - int64_t(sizeof trailer)) == 0 &&
-                      std::fread(trailer, 1, sizeof trailer, file) == sizeof trailer;
-    std::fclose(file);
+    const bool read = quill::plat::seek(file, length - int64_t(sizeof trailer)) &&
+                      quill::plat::read_exact(file, trailer, sizeof trailer);
+    quill::plat::close(file);
     if (!read) return 1;
 
     for (size_t i = 0; i < kHashWords; i++)

@@ -10,17 +10,29 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 
 namespace quill::plat {
 
 #if defined(_WIN32)
 constexpr char kSep = '\\';
 constexpr size_t kPathMax = 260;  // MAX_PATH, the terminating NUL included
+// Windows gives some names a meaning of their own (devices, trailing dots).
+constexpr bool kWindowsNames = true;
 #else
 constexpr char kSep = '/';
 constexpr size_t kPathMax = 4096;  // PATH_MAX, the terminating NUL included
+constexpr bool kWindowsNames = false;
 #endif
+
+// The one rule for what separates components of a native path: on Windows
+// "\" and "/", and ":" after a drive; on Linux "/".
+inline bool is_separator(char c) {
+#if defined(_WIN32)
+    return c == '\\' || c == '/' || c == ':';
+#else
+    return c == '/';
+#endif
+}
 
 // ---- random source and clock ---------------------------------------------
 
@@ -35,12 +47,25 @@ uint32_t tick_count();
 
 struct File;
 
-// An existing file for reading, not shared with other openers; null on failure.
+// Every open of an existing file checks its kind before anything is read or
+// written: only a regular file opens. A FIFO, socket or device is refused
+// without blocking (it could hold the caller for ever), and so is a folder.
+
+// An existing file for reading, not shared with other openers (the drivers'
+// sources and archives); null on failure.
 File *open_read(const char *path);
+// An existing file for reading that others may read meanwhile (key files,
+// hashing, signatures); null on failure.
+File *open_read_shared(const char *path);
+// An existing file for writing at its end; null on failure.
+File *open_append(const char *path);
 // A new, empty file for writing, not shared; null on failure, also when
 // something of that name exists already (nothing is ever replaced here).
 File *create_new(const char *path);
-void close(File *f);
+// A file for writing, created or truncated (key files); null on failure.
+File *create_truncate(const char *path);
+// Closes the file; false when data could not be written out.
+bool close(File *f);
 // Reads up to n bytes, fewer only at the end of the file; -1 on an error.
 int64_t read(File *f, void *buf, size_t n);
 // Reads exactly n bytes; false at an error or when the file ends first.
@@ -51,6 +76,8 @@ inline bool read_exact(File *f, void *buf, size_t n) {
 bool write(File *f, const void *buf, size_t n);
 // The file's size in bytes; -1 when it cannot be determined.
 int64_t size(File *f);
+// Positions the file at byte pos from its start; false on failure.
+bool seek(File *f, int64_t pos);
 
 // Windows file times: 100-nanosecond intervals since 1601-01-01 UTC.
 struct FileTimes {
@@ -67,32 +94,47 @@ bool set_times(File *f, const FileTimes &t);
 // Windows file attribute bits, as the attribute word of archive entries.
 constexpr uint32_t kAttrReadOnly = 0x01;
 constexpr uint32_t kAttrHidden = 0x02;
+constexpr uint32_t kAttrSystem = 0x04;
 constexpr uint32_t kAttrDirectory = 0x10;
 constexpr uint32_t kAttrArchive = 0x20;
 constexpr uint32_t kAttrNormal = 0x80;
+constexpr uint32_t kAttrTemporary = 0x100;
+constexpr uint32_t kAttrReparsePoint = 0x400;  // a link or junction
+constexpr uint32_t kAttrNotContentIndexed = 0x2000;
 constexpr uint32_t kNoAttributes = 0xFFFFFFFF;
 
 // The attribute word of a file or folder; kNoAttributes when nothing of that
 // name exists. On Linux it is derived from the mode and the name.
 uint32_t attributes(const char *path);
 // Applies an attribute word where it has a meaning (on Linux: read-only as
-// the absence of write permission).
+// the absence of write permission). A link is left as it is: nothing is
+// ever changed through one.
 bool set_attributes(const char *path, uint32_t attrs);
 bool remove_file(const char *path);
-// Creates every missing folder up to the path's last separator.
-void make_dirs(const char *path);
+// Creates the missing folders of rel, a relative native path below the
+// folder base (which ends in a separator), up to rel's last separator, one
+// component at a time and never through a link. False when a component below
+// base is a link (a symbolic link, or on Windows any reparse point): nothing
+// further is created then. A component that cannot be created is passed over
+// silently; creating the file inside it fails afterwards.
+bool make_dirs_below(const char *base, const char *rel);
 // The size of the file at path, -1 when it cannot be opened or measured.
 int64_t file_size(const char *path);
-// Positions a C stream at byte pos of a file of any size (a long is 32 bits
-// on Windows, so fseek cannot reach past 2 GiB there). 0 success.
-int seek_stream(std::FILE *file, int64_t pos);
+// True when both paths name one and the same existing file, however they are
+// spelled (case, "." components, links, short names).
+bool same_file(const char *a, const char *b);
 
 // ---- folder enumeration ---------------------------------------------------
 
 struct DirSearch;
+enum EntryKind {
+    kEntryFile,    // a regular file
+    kEntryFolder,  // a folder
+    kEntryOther,   // a link, junction, FIFO, socket or device
+};
 struct DirEntry {
     char name[kPathMax];  // the entry's own name, no folder
-    bool is_dir;
+    EntryKind kind;       // what the entry itself is: a link is not followed
 };
 // Starts enumerating the folder (a path ending in the separator); null when
 // it cannot be opened.

@@ -15,8 +15,10 @@
 #include <new>
 #include <string>
 
+#include "cp932.h"
 #include "messages.h"
 #include "platform/platform.h"
+#include "quillcore.h"
 
 namespace quill::plat {
 
@@ -49,31 +51,58 @@ struct File {
     int fd;
 };
 
-File *open_read(const char *path) {
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+namespace {
+
+// Opens without blocking, then keeps the descriptor only for a regular file:
+// opening a FIFO would wait for a peer, and a device or socket has no
+// contents to read. The descriptor blocks again for the reads that follow.
+File *open_regular(const char *path, int flags) {
+    const int fd = ::open(path, flags | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0) return nullptr;
-    // Only regular files have contents to read; a folder opens on Linux but
-    // fails every read.
     struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
         ::close(fd);
         return nullptr;
     }
-    return new (std::nothrow) File{fd};
-}
-
-File *create_new(const char *path) {
-    const int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) return nullptr;
     File *f = new (std::nothrow) File{fd};
     if (!f) ::close(fd);
     return f;
 }
 
-void close(File *f) {
-    if (!f) return;
-    ::close(f->fd);
+}  // namespace
+
+File *open_read(const char *path) {
+    return open_regular(path, O_RDONLY);
+}
+
+File *open_read_shared(const char *path) {
+    return open_regular(path, O_RDONLY);
+}
+
+File *open_append(const char *path) {
+    return open_regular(path, O_WRONLY | O_APPEND);
+}
+
+File *create_new(const char *path) {
+    return open_regular(path, O_WRONLY | O_CREAT | O_EXCL);
+}
+
+File *create_truncate(const char *path) {
+    // O_TRUNC only after the kind is known: truncating is itself a write.
+    File *f = open_regular(path, O_WRONLY | O_CREAT);
+    if (f && ftruncate(f->fd, 0) != 0) {
+        close(f);
+        return nullptr;
+    }
+    return f;
+}
+
+bool close(File *f) {
+    if (!f) return true;
+    const bool closed = ::close(f->fd) == 0;
     delete f;
+    return closed;
 }
 
 int64_t read(File *f, void *buf, size_t n) {
@@ -108,6 +137,10 @@ int64_t size(File *f) {
     struct stat st;
     if (fstat(f->fd, &st) != 0) return -1;
     return int64_t(st.st_size);
+}
+
+bool seek(File *f, int64_t pos) {
+    return lseek(f->fd, off_t(pos), SEEK_SET) == off_t(pos);
 }
 
 namespace {
@@ -171,8 +204,9 @@ uint32_t attributes(const char *path) {
 
 bool set_attributes(const char *path, uint32_t attrs) {
     struct stat st;
-    if (stat(path, &st) != 0) return false;
-    if (S_ISDIR(st.st_mode)) return true;
+    if (lstat(path, &st) != 0) return false;
+    // chmod would follow a link and change a file elsewhere.
+    if (S_ISLNK(st.st_mode) || S_ISDIR(st.st_mode)) return true;
     // Read-only is the one attribute with a meaning here: no write permission.
     mode_t mode = st.st_mode & 07777;
     if (attrs & kAttrReadOnly)
@@ -186,12 +220,34 @@ bool remove_file(const char *path) {
     return unlink(path) == 0;
 }
 
-void make_dirs(const char *path) {
-    std::string part;
-    for (const char *p = path; *p; ++p) {
-        if (*p == '/' && !part.empty()) mkdir(part.c_str(), 0777);  // existing ones are fine
-        part += *p;
+bool make_dirs_below(const char *base, const char *rel) {
+    int dir = ::open(base, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) return true;  // nothing can be made; creating the file fails
+    bool ok = true;
+    std::string component;
+    for (const char *p = rel; *p && ok; ++p) {
+        if (*p != '/') {
+            component += *p;
+            continue;
+        }
+        if (component.empty()) continue;
+        // Each folder is made and entered relative to its parent, so no
+        // component is ever resolved through a link.
+        mkdirat(dir, component.c_str(), 0777);  // an existing folder is fine
+        struct stat st;
+        if (fstatat(dir, component.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)) {
+            ok = false;
+            break;
+        }
+        const int next =
+            openat(dir, component.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        ::close(dir);
+        dir = next;
+        if (dir < 0) break;  // a file in the way: creating the file fails
+        component.clear();
     }
+    if (dir >= 0) ::close(dir);
+    return ok;
 }
 
 int64_t file_size(const char *path) {
@@ -200,8 +256,10 @@ int64_t file_size(const char *path) {
     return int64_t(st.st_size);
 }
 
-int seek_stream(std::FILE *file, int64_t pos) {
-    return fseeko(file, off_t(pos), SEEK_SET);
+bool same_file(const char *a, const char *b) {
+    struct stat sa, sb;
+    return stat(a, &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
 }
 
 // ---- folder enumeration -------------------------------------------------------
@@ -227,19 +285,22 @@ bool dir_next(DirSearch *s, DirEntry *e) {
         // Linux names are at most 255 bytes; this cannot happen, but an entry
         // must never be cut short silently.
         e->name[0] = '\0';
-        e->is_dir = false;
+        e->kind = kEntryOther;
         return true;
     }
     memcpy(e->name, de->d_name, len + 1);
-    // A link is listed as what it is, not what it points to, so the walk
-    // never follows a link out of the chosen tree or round in a loop.
-    if (de->d_type != DT_UNKNOWN) {
-        e->is_dir = de->d_type == DT_DIR;
-    } else {
+    // What the entry itself is: a link is not followed, so the walk never
+    // leaves the chosen tree or runs round in a loop.
+    unsigned char type = de->d_type;
+    if (type == DT_UNKNOWN) {
         struct stat st;
         const std::string full = s->folder + de->d_name;
-        e->is_dir = lstat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        type = lstat(full.c_str(), &st) != 0 ? DT_UNKNOWN
+               : S_ISREG(st.st_mode)         ? DT_REG
+               : S_ISDIR(st.st_mode)         ? DT_DIR
+                                             : DT_UNKNOWN;
     }
+    e->kind = type == DT_REG ? kEntryFile : type == DT_DIR ? kEntryFolder : kEntryOther;
     return true;
 }
 
@@ -270,10 +331,6 @@ bool convert(const char *to, const char *from, const std::string &in, std::strin
     result.resize(result.size() - dst_left);
     *out = result;
     return true;
-}
-
-bool is_cp932_lead(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
 
 NameResult finish(const std::string &s, char *out, size_t cap) {
@@ -314,7 +371,7 @@ NameResult from_archive_name(const char *name, char *out, size_t cap) {
             if (*p == '\0') break;
             result += '/';
             component.clear();
-        } else if (is_cp932_lead(*p) && p[1] != '\0') {
+        } else if (cp932::is_lead(*p) && p[1] != '\0') {
             component += char(p[0]);
             component += char(p[1]);
             ++p;
@@ -335,16 +392,16 @@ bool is_lead_byte(unsigned char) {
 
 int message_box(const char *text, const char *caption, unsigned type) {
     fprintf(stderr, "%s: %s\n", caption, text);
-    if ((type & 0x0F) != 0x03) return 1;  // IDOK
+    if ((type & QUILL_MB_TYPEMASK) != QUILL_MB_YESNOCANCEL) return QUILL_IDOK;
     // The three-way question about an existing name: ask on the terminal when
     // there is one; without one nothing is overwritten unasked.
-    if (!isatty(STDIN_FILENO) || !isatty(STDERR_FILENO)) return 2;  // IDCANCEL
+    if (!isatty(STDIN_FILENO) || !isatty(STDERR_FILENO)) return QUILL_IDCANCEL;
     fprintf(stderr, "  1: %s  2: %s  3: %s > ", msg::kOverwrite, msg::kSaveAs, msg::kStop);
     char line[16];
-    if (!fgets(line, sizeof line, stdin)) return 2;
-    if (line[0] == '1') return 6;  // IDYES
-    if (line[0] == '2') return 7;  // IDNO
-    return 2;
+    if (!fgets(line, sizeof line, stdin)) return QUILL_IDCANCEL;
+    if (line[0] == '1') return QUILL_IDYES;
+    if (line[0] == '2') return QUILL_IDNO;
+    return QUILL_IDCANCEL;
 }
 
 }  // namespace quill::plat

@@ -61,20 +61,53 @@ FILETIME split(uint64_t t) {
 
 }  // namespace
 
+namespace {
+
+// Keeps a handle only for a file on disk: a device name such as NUL or CON,
+// a pipe or a console opens too, but has no contents of its own.
+File *open_disk_file(const char *path, DWORD access, DWORD share, DWORD disposition) {
+    HANDLE h =
+        CreateFileA(path, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE && GetFileType(h) != FILE_TYPE_DISK) {
+        CloseHandle(h);
+        return nullptr;
+    }
+    return wrap(h);
+}
+
+}  // namespace
+
 File *open_read(const char *path) {
-    return wrap(
-        CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return open_disk_file(path, GENERIC_READ, 0, OPEN_EXISTING);
+}
+
+File *open_read_shared(const char *path) {
+    return open_disk_file(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+}
+
+File *open_append(const char *path) {
+    File *f = open_disk_file(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING);
+    LARGE_INTEGER zero{};
+    if (f && !SetFilePointerEx(f->h, zero, nullptr, FILE_END)) {
+        close(f);
+        return nullptr;
+    }
+    return f;
 }
 
 File *create_new(const char *path) {
-    return wrap(
-        CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return open_disk_file(path, GENERIC_WRITE, 0, CREATE_NEW);
 }
 
-void close(File *f) {
-    if (!f) return;
-    CloseHandle(f->h);
+File *create_truncate(const char *path) {
+    return open_disk_file(path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
+}
+
+bool close(File *f) {
+    if (!f) return true;
+    const bool closed = CloseHandle(f->h) != 0;
     delete f;
+    return closed;
 }
 
 int64_t read(File *f, void *buf, size_t n) {
@@ -108,6 +141,12 @@ int64_t size(File *f) {
     return li.QuadPart;
 }
 
+bool seek(File *f, int64_t pos) {
+    LARGE_INTEGER to;
+    to.QuadPart = pos;
+    return SetFilePointerEx(f->h, to, nullptr, FILE_BEGIN) != 0;
+}
+
 bool get_times(File *f, FileTimes *t) {
     FILETIME c, a, w;
     if (!GetFileTime(f->h, &c, &a, &w)) return false;
@@ -136,25 +175,33 @@ bool remove_file(const char *path) {
     return DeleteFileA(path) != 0;
 }
 
-// MakeSureDirectoryPathExists looks for "\" byte by byte, so a character
+// MakeSureDirectoryPathExists looks for "\\" byte by byte, so a character
 // whose second byte is 0x5C (表, ソ) would split a name and leave a stray
-// folder behind; this walk steps over double-byte characters whole.
-void make_dirs(const char *path) {
-    std::string part;
-    bool named = false;  // part ends in a folder name, not in "\" or a drive
-    for (const char *p = path; *p; ++p) {
-        if (IsDBCSLeadByte(static_cast<BYTE>(*p)) && p[1]) {
+// folder behind; this walk steps over double-byte characters whole. Each
+// component is looked at before it is used: a reparse point (a symbolic
+// link or a junction) would lead the path out of base.
+bool make_dirs_below(const char *base, const char *rel) {
+    std::string part = base;
+    bool named = false;  // part ends in a folder name, not in a separator
+    for (const char *p = rel; *p; ++p) {
+        if (is_lead_byte(static_cast<unsigned char>(*p)) && p[1]) {
             part += *p++;
             part += *p;
             named = true;
             continue;
         }
-        const bool separator = *p == '\\' || *p == '/';
-        // Folders that exist already are fine.
-        if (separator && named) CreateDirectoryA(part.c_str(), nullptr);
+        const bool separator = is_separator(*p);
+        if (separator && named) {
+            const DWORD attrs = GetFileAttributesA(part.c_str());
+            if (attrs == INVALID_FILE_ATTRIBUTES)
+                CreateDirectoryA(part.c_str(), nullptr);
+            else if (attrs & FILE_ATTRIBUTE_REPARSE_POINT)
+                return false;
+        }
         part += *p;
-        named = !separator && *p != ':';
+        named = !separator;
     }
+    return true;
 }
 
 int64_t file_size(const char *path) {
@@ -165,8 +212,27 @@ int64_t file_size(const char *path) {
     return int64_t(uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow);
 }
 
-int seek_stream(std::FILE *file, int64_t pos) {
-    return _fseeki64(file, pos, SEEK_SET);
+namespace {
+
+// The identity of an existing file: its volume and its index there. A handle
+// without access rights asks for attributes only, so a file that another
+// handle holds without sharing (the archive being read) can still be asked.
+bool file_identity(const char *path, BY_HANDLE_FILE_INFORMATION *info) {
+    HANDLE h = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    const bool ok = GetFileInformationByHandle(h, info) != 0;
+    CloseHandle(h);
+    return ok;
+}
+
+}  // namespace
+
+bool same_file(const char *a, const char *b) {
+    BY_HANDLE_FILE_INFORMATION ia, ib;
+    return file_identity(a, &ia) && file_identity(b, &ib) &&
+           ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
+           ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
 }
 
 // ---- folder enumeration -------------------------------------------------------
@@ -193,8 +259,14 @@ DirSearch *dir_open(const char *folder) {
 bool dir_next(DirSearch *s, DirEntry *e) {
     if (!s->pending && !FindNextFileA(s->h, &s->found)) return false;
     s->pending = false;
-    strcpy(e->name, s->found.cFileName);  // both MAX_PATH bytes
-    e->is_dir = (s->found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    memcpy(e->name, s->found.cFileName, sizeof e->name);  // both MAX_PATH bytes
+    e->name[sizeof e->name - 1] = '\0';
+    // A reparse point (a symbolic link or a junction) is what it is, not what
+    // it points to; the search returns only files and folders otherwise.
+    const DWORD attrs = s->found.dwFileAttributes;
+    e->kind = (attrs & FILE_ATTRIBUTE_REPARSE_POINT) ? kEntryOther
+              : (attrs & FILE_ATTRIBUTE_DIRECTORY)   ? kEntryFolder
+                                                     : kEntryFile;
     return true;
 }
 

@@ -30,7 +30,7 @@ int sextet(char c) {
 
 // The one decoder behind decode64 and decode64_bounded; decode64 passes an
 // unlimited capacity.
-int32_t decode_text(const char *text, unsigned char *out, size_t capacity) {
+int32_t decode_text(const char *text, unsigned char *out, size_t capacity, size_t *written) {
     char quad[4];
     int held = 0;
     size_t pos = 0;
@@ -42,6 +42,7 @@ int32_t decode_text(const char *text, unsigned char *out, size_t capacity) {
         if (decode_str(quad, out + pos) != 0) return 1;
         pos += 3;
         held = 0;
+        if (written) *written = pos;
     }
     // A group cut short means the text was truncated or had stray characters.
     return held == 0 ? 0 : 1;
@@ -51,8 +52,9 @@ int32_t decode_text(const char *text, unsigned char *out, size_t capacity) {
 
 namespace quill {
 
-int32_t decode64_bounded(const char *text, unsigned char *out, size_t capacity) {
-    return decode_text(text, out, capacity);
+int32_t decode64_bounded(const char *text, unsigned char *out, size_t capacity, size_t *written) {
+    if (written) *written = 0;
+    return decode_text(text, out, capacity, written);
 }
 
 }  // namespace quill
@@ -106,7 +108,7 @@ void encode64(const unsigned char *data, int32_t length, char *out) {
 }
 
 int32_t decode64(const char *text, unsigned char *out) {
-    return decode_text(text, out, SIZE_MAX);
+    return decode_text(text, out, SIZE_MAX, nullptr);
 }
 
 }  // extern "C"

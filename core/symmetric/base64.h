@@ -11,7 +11,9 @@ namespace quill {
 // would write past the area fails (1), and nothing is ever written at or past
 // out[capacity]; groups that fit before the failure stay written. Key-file
 // readers use it so that an over-long file cannot overrun their record area.
-int32_t decode64_bounded(const char *text, unsigned char *out, size_t capacity);
+// written, when given, receives the count of bytes decoded (three a group).
+int32_t decode64_bounded(const char *text, unsigned char *out, size_t capacity,
+                         size_t *written = nullptr);
 
 }  // namespace quill
 

@@ -6,10 +6,10 @@
 // place, so its content is gone after every call.
 #include "quillcore.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "bytes.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -152,20 +152,20 @@ void SHA256_array(const unsigned char *data, uint32_t length, uint32_t *state) {
 
 int32_t SHA256(const char *path, uint32_t *state) {
     SHA256_int(state);
-    std::FILE *file = std::fopen(path, "rb");
+    quill::plat::File *file = quill::plat::open_read_shared(path);
     if (!file) return 1;
 
     uint32_t work[64];
     unsigned char buf[read_bytes];
     uint64_t total = 0;
     size_t fill = 0;
-    size_t got;
-    while ((got = std::fread(buf, 1, sizeof buf, file)) > 0) {
-        fill = absorb(state, work, fill, buf, got);
-        total += got;
+    int64_t got;
+    while ((got = quill::plat::read(file, buf, sizeof buf)) > 0) {
+        fill = absorb(state, work, fill, buf, size_t(got));
+        total += uint64_t(got);
     }
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
+    const bool failed = got < 0;
+    quill::plat::close(file);
     if (!failed) finish_total(state, work, total);
 
     // The file may be secret material (a password is derived from one).
@@ -177,7 +177,7 @@ int32_t SHA256(const char *path, uint32_t *state) {
 int32_t SHA256R(const char *path, int64_t count, const unsigned char *extra, uint32_t *state) {
     SHA256_int(state);
     if (count < 0) return 1;
-    std::FILE *file = std::fopen(path, "rb");
+    quill::plat::File *file = quill::plat::open_read_shared(path);
     if (!file) return 1;
 
     uint32_t work[64];
@@ -186,15 +186,14 @@ int32_t SHA256R(const char *path, int64_t count, const unsigned char *extra, uin
     size_t fill = 0;
     while (left > 0) {
         const size_t want = left < sizeof buf ? size_t(left) : sizeof buf;
-        const size_t got = std::fread(buf, 1, want, file);
-        fill = absorb(state, work, fill, buf, got);
-        left -= got;
-        if (got < want) break;  // end of file or read error
+        // A file shorter than count fails like a read error: the hash would
+        // not cover what the caller asked for.
+        if (!quill::plat::read_exact(file, buf, want)) break;
+        fill = absorb(state, work, fill, buf, want);
+        left -= want;
     }
-    // A file shorter than count is a failure like a read error: the hash
-    // would not cover what the caller asked for.
-    const bool failed = left != 0 || std::ferror(file) != 0;
-    std::fclose(file);
+    const bool failed = left != 0;
+    quill::plat::close(file);
     if (!failed) {
         absorb(state, work, fill, extra, extra_bytes);
         finish_total(state, work, uint64_t(count) + extra_bytes);
