@@ -139,70 +139,44 @@ void on_destroy(HWND window) {
     PostQuitMessage(0);
 }
 
+// One row of the command table: a command or control id, the notification
+// code it answers to, and what it runs.
+struct Command {
+    WORD id;
+    int code;  // kAnyCode, or the one notification that counts
+    void (*run)();
+};
+
+constexpr int kAnyCode = -1;
+
 // Control commands count only for their notification; menu commands always.
+constexpr Command kCommands[] = {
+    {IDC_SECRET_BUTTON, BN_CLICKED, cmd_select_secret},
+    {IDC_PUBLIC_BUTTON, BN_CLICKED, cmd_select_public},
+    {IDC_FILE_BUTTON, BN_CLICKED, cmd_select_file},
+    {IDC_PASSWORD, EN_CHANGE, cmd_password_changed},
+    {IDC_ENCRYPT, BN_CLICKED, cmd_encrypt},
+    {IDC_DECRYPT, BN_CLICKED, cmd_decrypt},
+    {IDC_SHOW_PASSWORD, BN_CLICKED, cmd_show_password},
+    {IDC_COMPRESS, BN_CLICKED, cmd_compress},
+    {IDM_KEY_PAIR, kAnyCode, cmd_key_pair},
+    {IDM_EXPORT_SECRET, kAnyCode, cmd_export_secret},
+    {IDM_EXPORT_PUBLIC, kAnyCode, cmd_export_public},
+    {IDM_IMPORT_PUBLIC, kAnyCode, cmd_import_public},
+    {IDM_TAMPER_CHECK, kAnyCode, cmd_tamper_check},
+    {IDM_FINGERPRINT, kAnyCode, cmd_fingerprint},
+    {IDM_SHA256, kAnyCode, cmd_sha256},
+    {IDM_PASSWORD_FROM_FILE, kAnyCode, cmd_password_from_file},
+    {IDM_HELP, kAnyCode, cmd_help},
+    {IDM_ABOUT, kAnyCode, cmd_about},
+};
+
+// Ids are unique in the table, so the first row of the id decides.
 void on_command(WORD id, WORD code) {
-    if (id >= IDM_KEY_PAIR) {
-        switch (id) {
-            case IDM_KEY_PAIR:
-                cmd_key_pair();
-                break;
-            case IDM_EXPORT_SECRET:
-                cmd_export_secret();
-                break;
-            case IDM_EXPORT_PUBLIC:
-                cmd_export_public();
-                break;
-            case IDM_IMPORT_PUBLIC:
-                cmd_import_public();
-                break;
-            case IDM_TAMPER_CHECK:
-                cmd_tamper_check();
-                break;
-            case IDM_FINGERPRINT:
-                cmd_fingerprint();
-                break;
-            case IDM_SHA256:
-                cmd_sha256();
-                break;
-            case IDM_PASSWORD_FROM_FILE:
-                cmd_password_from_file();
-                break;
-            case IDM_HELP:
-                cmd_help();
-                break;
-            case IDM_ABOUT:
-                cmd_about();
-                break;
-        }
+    for (const Command &c : kCommands) {
+        if (c.id != id) continue;
+        if (c.code == kAnyCode || c.code == code) c.run();
         return;
-    }
-    if (id == IDC_PASSWORD) {
-        if (code == EN_CHANGE) cmd_password_changed();
-        return;
-    }
-    if (code != BN_CLICKED) return;
-    switch (id) {
-        case IDC_SECRET_BUTTON:
-            cmd_select_secret();
-            break;
-        case IDC_PUBLIC_BUTTON:
-            cmd_select_public();
-            break;
-        case IDC_FILE_BUTTON:
-            cmd_select_file();
-            break;
-        case IDC_ENCRYPT:
-            cmd_encrypt();
-            break;
-        case IDC_DECRYPT:
-            cmd_decrypt();
-            break;
-        case IDC_SHOW_PASSWORD:
-            cmd_show_password();
-            break;
-        case IDC_COMPRESS:
-            cmd_compress();
-            break;
     }
 }
 
