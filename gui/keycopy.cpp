@@ -7,9 +7,9 @@
 #include <commdlg.h>
 #include <shlobj.h>
 
-#include <cstring>
 #include <string>
 
+#include "copy_text.h"
 #include "strings.h"
 
 namespace {
@@ -39,7 +39,10 @@ void export_key(const ExportKind &kind) {
     }
     const std::string filter = make_filter({text::kAllFilesFilter, "*", kind.filter, kind.pattern});
     char path[kPathBytes] = {};
-    strcpy(path, display_name(kind.key).c_str());
+    if (!copy_text(path, display_name(kind.key).c_str())) {
+        message(app.main, text::kPathTooLong, text::kCaution);
+        return;
+    }
     if (!run_file_dialog(true, filter, special_folder(CSIDL_DESKTOPDIRECTORY), kind.title, path))
         return;
     if (!may_write(path, kind.exists)) return;

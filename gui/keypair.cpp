@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "copy_text.h"
 #include "quillcore.h"
 #include "strings.h"
 
@@ -102,7 +103,8 @@ void create_pair(HWND window) {
     const std::string secret = secret_folder + app.pair.user_id + text::kSecretExt;
     const std::string public_key = public_folder + app.pair.user_id + text::kPublicExt;
     // The main window and the library hold key paths in 260-byte buffers.
-    if (secret.size() >= size_t(kPathBytes) || public_key.size() >= size_t(kPathBytes)) {
+    char secret_path[kPathBytes];
+    if (!copy_text(secret_path, secret.c_str()) || public_key.size() >= size_t(kPathBytes)) {
         message(window, text::kUserIdTooLong, text::kCaution, MB_ICONINFORMATION);
         return;
     }
@@ -117,7 +119,8 @@ void create_pair(HWND window) {
         message(app.main, text::kErrorHappened, text::kFailure);
         return;
     }
-    strcpy(app.sel.secret_key, secret.c_str());
+    static_assert(sizeof app.sel.secret_key == sizeof secret_path);
+    memcpy(app.sel.secret_key, secret_path, sizeof secret_path);
     close_form(window, 1);
 }
 

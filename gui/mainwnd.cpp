@@ -8,6 +8,7 @@
 
 #include <cstring>
 
+#include "copy_text.h"
 #include "quillcore.h"
 #include "strings.h"
 
@@ -45,15 +46,27 @@ WNDPROC replace_proc(int id, WNDPROC proc) {
                                                        reinterpret_cast<LONG_PTR>(proc)));
 }
 
+// The first argument taken as a key or as the first item, shown by its name.
+bool take_argument(char (&buffer)[kPathBytes], int field, const char *path) {
+    if (!copy_text(buffer, path)) {
+        message(app.main, text::kPathTooLong, text::kCaution);
+        return false;
+    }
+    SetDlgItemTextA(app.main, field, display_name(path).c_str());
+    return true;
+}
+
 // Key files as the first argument select that key; anything else, and no
 // argument at all, goes to the library as the selection.
 void read_command_line() {
     char token[kPathBytes];
+    // A program folder that does not fit stays empty, as for a program path
+    // without a drive: the help file is then looked for in the current folder.
     if (get_argument(0, token)) {
         PathParts parts;
         split_path(token, &parts);
-        strcpy(app.sel.program_folder, parts.drive);
-        strcat(app.sel.program_folder, parts.folder);
+        if (!copy_text(app.sel.program_folder, (std::string(parts.drive) + parts.folder).c_str()))
+            memset(app.sel.program_folder, 0, sizeof app.sel.program_folder);
     }
     // A path longer than a path buffer would reach the library changed:
     // such a command line selects nothing.
@@ -69,19 +82,14 @@ void read_command_line() {
     const size_t len = strlen(first);
     const char *tail = len > 5 ? first + len - 5 : "";
     if (strcmp(tail, text::kSecretExt) == 0) {
-        strcpy(app.sel.secret_key, first);
-        SetDlgItemTextA(app.main, IDC_SECRET_FIELD, display_name(first).c_str());
+        take_argument(app.sel.secret_key, IDC_SECRET_FIELD, first);
         return;
     }
     if (strcmp(tail, text::kPublicExt) == 0) {
-        strcpy(app.sel.public_key, first);
-        SetDlgItemTextA(app.main, IDC_PUBLIC_FIELD, display_name(first).c_str());
+        take_argument(app.sel.public_key, IDC_PUBLIC_FIELD, first);
         return;
     }
-    if (first[0]) {
-        strcpy(app.sel.selected, first);
-        SetDlgItemTextA(app.main, IDC_FILE_FIELD, display_name(first).c_str());
-    }
+    if (first[0] && !take_argument(app.sel.selected, IDC_FILE_FIELD, first)) return;
     int count = 0;
     for (int k = 0; get_argument(k + 1, token); k++) count = file_get(k, token);
     show_file_count(count);

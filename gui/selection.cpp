@@ -11,6 +11,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "copy_text.h"
 #include "quillcore.h"
 #include "strings.h"
 
@@ -23,15 +24,16 @@ bool choose_file(const std::string &filter, const std::string &folder, const cha
     return run_file_dialog(false, filter, folder, title, path);
 }
 
-// A state buffer gets a new path, zero-filled behind it.
-void set_path(char *buffer, const char *path) {
-    memset(buffer, 0, kPathBytes);
-    strcpy(buffer, path);
+// A state buffer gets a new path, zero-filled behind it; a path that does
+// not fit is refused with a message and the buffer keeps its old one.
+bool set_path(char (&buffer)[kPathBytes], const char *path) {
+    if (copy_text(buffer, path)) return true;
+    message(app.main, text::kPathTooLong, text::kCaution);
+    return false;
 }
 
-void select_key(char *key, int field, const char *path) {
-    set_path(key, path);
-    SetDlgItemTextA(app.main, field, display_name(path).c_str());
+void select_key(char (&key)[kPathBytes], int field, const char *path) {
+    if (set_path(key, path)) SetDlgItemTextA(app.main, field, display_name(path).c_str());
 }
 
 // The key dialogs open in the user's own key folder of that kind.
@@ -61,7 +63,7 @@ bool ends_with(const char *path, const char *ext) {
 // A key field takes the first dropped file, and only a key file of its kind;
 // anything else leaves the field and the key as they were.
 LRESULT key_drop(HWND field, UINT msg, WPARAM wparam, LPARAM lparam, WNDPROC previous,
-                 const char *ext, char *key) {
+                 const char *ext, char (&key)[kPathBytes]) {
     if (msg != WM_DROPFILES) return CallWindowProcA(previous, field, msg, wparam, lparam);
     HDROP drop = reinterpret_cast<HDROP>(wparam);
     char path[kPathBytes];
@@ -87,7 +89,7 @@ void select_dropped(HDROP drop) {
     if (items == 0) return;
     char path[kPathBytes];
     dropped_path(drop, 0, path);
-    set_path(app.sel.selected, path);
+    if (!set_path(app.sel.selected, path)) return;
     SetDlgItemTextA(app.main, IDC_FILE_FIELD, path);
     int count = 0;
     for (UINT i = 0; i < items; i++) {
@@ -119,7 +121,7 @@ void cmd_select_file() {
     if (!choose_file(make_filter({text::kAllFilesFilter, "*", text::kArchiveFilter, "*.velm"}),
                      special_folder(CSIDL_DESKTOPDIRECTORY), text::kSelectFileTitle, path))
         return;
-    set_path(app.sel.selected, path);
+    if (!set_path(app.sel.selected, path)) return;
     file_get(0, path);
     SetDlgItemTextA(app.main, IDC_FILE_FIELD, path);
     SetDlgItemTextA(app.main, IDC_INFO, "");

@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "copy_text.h"
 #include "harness.h"
 #include "strings.h"
 
@@ -383,5 +384,21 @@ QS_SCENARIO(paths_split) {
     split_path(long_path.c_str(), &parts);
     QS_CHECK_EQ(strlen(parts.folder), size_t(kPathBytes - 1));
     QS_CHECK_EQ(strlen(parts.name), size_t(kPathBytes - 1));
+    close_main();
+}
+
+// A path buffer takes 259 bytes and a NUL, zeros behind them; one byte more
+// is refused and the buffer keeps what it held.
+QS_SCENARIO(paths_copy_refuses_what_does_not_fit) {
+    main_window();
+    char buffer[kPathBytes];
+    memset(buffer, 'x', sizeof buffer);
+    QS_CHECK(copy_text(buffer, "C:\\a"));
+    QS_CHECK_EQ(std::string(buffer, sizeof buffer), "C:\\a" + std::string(kPathBytes - 4, '\0'));
+    const std::string longest(kPathBytes - 1, 'p');
+    QS_CHECK(copy_text(buffer, longest.c_str()));
+    QS_CHECK_EQ(std::string(buffer), longest);
+    QS_CHECK(!copy_text(buffer, (longest + "q").c_str()));
+    QS_CHECK_EQ(std::string(buffer), longest);
     close_main();
 }
