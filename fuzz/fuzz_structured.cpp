@@ -21,27 +21,17 @@
 // matching how the data was stored, names of one component of lower-case
 // letters and digits, all different), the archive is one this library could
 // have written: decryption must succeed and give back every file unchanged.
-#include <zlib.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
-#include <vector>
 
 #include "archive/layout.h"
-#include "archive/stream.h"
-#include "bytes.h"
 #include "common.h"
-#include "keys/keyfile.h"
+#include "stated.h"
+#include "writer.h"
 
 namespace {
-
-using quill::layout::kBlockBytes;
 
 // Takes fields off the front of the input; past its end every field is zero.
 struct Reader {
@@ -61,63 +51,6 @@ struct Reader {
     }
 };
 
-// The fixed key agreement: the ephemeral exponent r is a constant, so the
-// public value x^r and the shared secret y^r are computed once.
-struct Agreement {
-    unsigned char image[QUILL_NUM_BYTES];
-    uint32_t shared[QUILL_LIMBS];
-};
-
-const Agreement &agreement() {
-    static const Agreement a = [] {
-        Agreement out{};
-        // The committed public key, read the way the library reads it.
-        uint32_t y[QUILL_LIMBS];
-        if (quill::load_public_key(fuzz::public_key().c_str(), y) != 0) std::abort();
-        uint32_t r[QUILL_LIMBS];
-        for (int i = 0; i < QUILL_LIMBS; i++) r[i] = 0x9E3779B9u * uint32_t(i + 1);
-        r[QUILL_LIMBS - 1] &= 0x7FFFFFFFu;  // as every drawn exponent
-        uint32_t value[QUILL_LIMBS];
-        x_enujyou(r, value);
-        quill::store_num(out.image, value);
-        fx_enujyou(y, r, out.shared);
-        return out;
-    }();
-    return a;
-}
-
-// The block stream under construction, enciphered as it grows.
-struct Writer {
-    std::vector<uint8_t> out;
-    quill::Secrets s;
-
-    void blocks(const void *data, size_t bytes) {
-        const auto *p = static_cast<const unsigned char *>(data);
-        for (size_t at = 0; at < bytes; at += kBlockBytes) {
-            unsigned char block[kBlockBytes] = {};
-            std::memcpy(block, p + at, bytes - at < kBlockBytes ? bytes - at : kBlockBytes);
-            Rangou(block, s.chain, s.key);
-            out.insert(out.end(), block, block + kBlockBytes);
-        }
-    }
-    void words(const uint32_t *w) {
-        unsigned char block[kBlockBytes];
-        quill::layout::store_words(w, block);
-        blocks(block, kBlockBytes);
-    }
-};
-
-std::string deflated(const std::string &data) {
-    uLongf length = compressBound(uLong(data.size()));
-    std::string out(length, '\0');
-    if (compress2(reinterpret_cast<Bytef *>(out.data()), &length,
-                  reinterpret_cast<const Bytef *>(data.data()), uLong(data.size()),
-                  Z_DEFAULT_COMPRESSION) != Z_OK)
-        std::abort();
-    out.resize(length);
-    return out;
-}
-
 // A name that needs no conversion, cannot climb or nest, and cannot meet
 // the archive's own name.
 bool plain_name(const std::string &name) {
@@ -127,25 +60,13 @@ bool plain_name(const std::string &name) {
     return true;
 }
 
-std::string read_all(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // Few entries keep each run short; more add nothing the mutator cannot reach.
 constexpr int kMaxEntries = 12;
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    const Agreement &a = agreement();
-    Writer w;
-    w.out.assign(a.image, a.image + sizeof a.image);
-    // The same start as the encryption driver's: the key derivation seeds
-    // the generator that Rangou draws from.
-    std::memcpy(w.s.shared, a.shared, sizeof a.shared);
-    quill::start_stream(&w.s, a.image);
-
+    fuzz::Writer w;
     Reader in{data, size};
     // What a plain archive must restore: name -> contents (folders: none).
     bool plain = true;
@@ -194,12 +115,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             '\0');
         w.blocks(field.data(), field.size());
         if (!folder) {
-            const std::string stream = (flags & 4) ? deflated(contents) : contents;
+            const std::string stream = (flags & 4) ? fuzz::deflated(contents) : contents;
             w.blocks(stream.data(), stream.size());
         }
     }
-    // A trailer's worth of clear bytes, as a signed archive ends.
-    w.out.insert(w.out.end(), 192, 0);
+    w.end();
 
     const auto check = [&](const std::string &scratch, int32_t result) {
         if (!plain || in.left != 0 || expected.size() + folders.size() == 0) return;
@@ -208,7 +128,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             std::abort();
         }
         for (const auto &[name, contents] : expected) {
-            if (read_all(scratch + "/" + name) != contents) {
+            if (fuzz::read_all(scratch + "/" + name) != contents) {
                 std::fprintf(stderr, "%s was not restored as written\n", name.c_str());
                 std::abort();
             }
@@ -220,6 +140,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             }
         }
     };
-    fuzz::decrypt_in_scratch(w.out.data(), w.out.size(), size != 0 ? data[size - 1] : 0, check);
+    // The headers a reader meets are found in the clear text of every block
+    // it deciphers, not in the list of entries above: a kind word or size
+    // that does not match the data written puts later headers elsewhere.
+    const auto stated = [&] {
+        return fuzz::stated_bytes(w.plain.data(), w.plain.size() / quill::layout::kBlockBytes);
+    };
+    fuzz::decrypt_in_scratch(w.out.data(), w.out.size(), size != 0 ? data[size - 1] : 0, stated,
+                             check);
     return 0;
 }
