@@ -15,7 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "archive/layout.h"
 #include "common.h"
+#include "writer.h"
 
 namespace {
 
@@ -49,15 +51,46 @@ bool archive_seed(const std::string &item, int compress, const std::string &seed
     return true;
 }
 
-// One entry in the input format of fuzz_structured (flags, name, data).
-std::string entry(uint8_t flags, const std::string &name, const std::string &data) {
+// One entry in the input format of fuzz_structured (flags, the size words
+// when flags bit 3 asks for them, name, data).
+std::string entry(uint8_t flags, const std::string &name, const std::string &data,
+                  uint64_t size = 0) {
     std::string s(1, char(flags));
+    if (flags & 8)
+        for (int i = 0; i < 8; i++) s += char(size >> (8 * i));
     s += char(name.size());
     s += name;
     s += char(data.size() & 0xFF);
     s += char(data.size() >> 8);
     s += data;
     return s;
+}
+
+// An archive of one compressed file entry whose header states size bytes and
+// whose zlib stream holds contents, then a plain stored entry.
+std::string compressed_archive(uint64_t size, const std::string &contents) {
+    namespace l = quill::layout;
+    fuzz::Writer w;
+    const std::string name = "big";
+    uint32_t header[l::kBlockWords] = {uint32_t(size), uint32_t(size >> 32),
+                                       uint32_t(name.size() + 1)};
+    header[l::kKind] = l::kKindCompressed;
+    uint32_t times[l::kBlockWords] = {};
+    times[l::kAttributes] = quill::plat::kAttrArchive;
+    w.words(header);
+    w.words(times);
+    w.blocks(name.c_str(), name.size() + 1);
+    const std::string stream = fuzz::deflated(contents);
+    w.blocks(stream.data(), stream.size());
+    const std::string after = "after";
+    const std::string text = "the entry after\n";
+    const uint32_t stored[l::kBlockWords] = {uint32_t(text.size()), 0, uint32_t(after.size() + 1)};
+    w.words(stored);
+    w.words(times);
+    w.blocks(after.c_str(), after.size() + 1);
+    w.blocks(text.data(), text.size());
+    w.end();
+    return std::string(w.out.begin(), w.out.end());
 }
 
 }  // namespace
@@ -106,5 +139,19 @@ int main(int argc, char **argv) {
     put(out + "/structured/plain",
         entry(1, "docs", "") + entry(0, "a1", "hello") + entry(6, "b2", text));
     put(out + "/structured/one", entry(0, "one.txt", "contents of one file\n"));
+    // Compressed entries whose zlib streams (written as they are: kind 2,
+    // not deflated by the target) inflate to far more, and to less, than
+    // their headers state.
+    const std::string zeros(100 * 1024, '\0');
+    put(out + "/structured/overlong",
+        entry(2 | 8, "big", fuzz::deflated(zeros), 10) + entry(0, "after", "the entry after\n"));
+    put(out + "/structured/short", entry(2 | 8, "short", fuzz::deflated("a few bytes\n"), 5000) +
+                                       entry(0, "after", "the entry after\n"));
+    // A file entry named for the archive itself through a "." component; the
+    // final 0 answers the conflict prompt with yes (overwrite).
+    put(out + "/structured/own-name", entry(0, ".\\input.velm", std::string("replaced\0", 9)));
+    // The over-long and the short entry as archives for the decrypting target.
+    put(out + "/decrypt/overlong.velm", compressed_archive(10, zeros));
+    put(out + "/decrypt/short.velm", compressed_archive(5000, "a few bytes\n"));
     return 0;
 }
