@@ -3,6 +3,8 @@
 #ifndef QUILLGUI_STRINGS_H
 #define QUILLGUI_STRINGS_H
 
+#include "quill_version.h"
+
 namespace text {
 
 // Windows.
@@ -127,7 +129,7 @@ inline constexpr char kHelpFile[] = "Quillseal.chm";
 inline constexpr char kHelpMissing[] = "ヘルプファイルを開けませんでした。";
 inline constexpr char kAboutCaption[] = "バージョン情報";
 inline constexpr char kAboutText[] =
-    "Quillseal Ver1.02\nQuillseal 開発チーム\n\nhttps://quillseal.example/";
+    "Quillseal Ver" QUILL_VERSION "\nQuillseal 開発チーム\n\nhttps://quillseal.example/";
 
 }  // namespace text
 

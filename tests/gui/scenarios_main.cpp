@@ -8,6 +8,7 @@
 
 #include "copy_text.h"
 #include "harness.h"
+#include "quill_version.h"
 #include "strings.h"
 
 using namespace harness;
@@ -257,7 +258,7 @@ QS_SCENARIO(main_about) {
     Box box = wait_box();
     QS_CHECK_EQ(box.caption, text::kAboutCaption);
     QS_CHECK_EQ(box.text, text::kAboutText);
-    QS_CHECK_EQ(box.text.substr(0, box.text.find('\n')), "Quillseal Ver1.02");
+    QS_CHECK_EQ(box.text.substr(0, box.text.find('\n')), "Quillseal Ver" QUILL_VERSION);
     QS_CHECK(box.owner == main);
     QS_CHECK(GetDlgItem(box.window, IDOK) != nullptr);
     QS_CHECK(GetDlgItem(box.window, IDCANCEL) == nullptr);

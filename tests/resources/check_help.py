@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
 """The compiled help file Quillseal.chm, read back with chmls.
 
-    check_help.py HELP_CHM TEXT_HEADER...
+    check_help.py HELP_CHM VERSION TEXT_HEADER...
 
 Every page is in the contents; every contents entry, index entry, link and
 anchor leads to something inside the file; the pages are code page 932 and
 declare it, with balanced tags; and every message and caption that the
 message tables quote is one that the program or the library shows (the
-TEXT_HEADERs hold all of those).
+TEXT_HEADERs hold all of those). The front page names the project VERSION,
+and no page keeps a version placeholder.
 """
 
 import html.parser
@@ -19,6 +20,7 @@ import tempfile
 import unittest
 
 CHM = ""
+VERSION = ""
 HEADERS = []
 
 VOID = {"meta", "link", "br", "img", "hr", "param", "input"}
@@ -117,6 +119,11 @@ class HelpFile(unittest.TestCase):
             self.assertIn("charset=Shift_JIS", text, name)
             self.assertEqual(Page(text).problems, [], name)
 
+    def test_front_page_names_the_project_version(self):
+        self.assertIn(f"Quillseal Ver{VERSION} ", self.pages["index.html"])
+        for name, text in self.pages.items():
+            self.assertNotIn("@QUILL_VERSION@", text, name)
+
     def test_contents_list_every_page_and_lead_inside(self):
         contents = self.sitemap("toc.hhc")
         for target in contents:
@@ -158,7 +165,7 @@ class HelpFile(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) < 3:
-        sys.exit("usage: check_help.py HELP_CHM TEXT_HEADER...")
-    CHM, HEADERS = sys.argv[1], sys.argv[2:]
+    if len(sys.argv) < 4:
+        sys.exit("usage: check_help.py HELP_CHM VERSION TEXT_HEADER...")
+    CHM, VERSION, HEADERS = sys.argv[1], sys.argv[2], sys.argv[3:]
     unittest.main(argv=sys.argv[:1], verbosity=2)

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "quill_version.h"
+
 namespace {
 
 #pragma pack(push, 2)
@@ -132,7 +134,8 @@ TEST_F(ProgramFile, HoldsFourIconGroupsOfOne48x48ImageIn16Colours) {
     }
 }
 
-TEST_F(ProgramFile, NamesItsMakerInTheVersionRecord) {
+// The maker, and the project version both as text and as the four numbers.
+TEST_F(ProgramFile, NamesItsMakerAndTheProjectVersionInTheVersionRecord) {
     char path[MAX_PATH];
     ASSERT_GT(GetFullPathNameA("quillgui.exe", MAX_PATH, path, nullptr), 0u);
     DWORD ignored = 0;
@@ -140,11 +143,27 @@ TEST_F(ProgramFile, NamesItsMakerInTheVersionRecord) {
     ASSERT_GT(size, 0u);
     std::vector<char> record(size);
     ASSERT_TRUE(GetFileVersionInfoA(path, 0, size, record.data()));
-    char *value = nullptr;
+    const auto value = [&](const char *name) {
+        char *text = nullptr;
+        UINT length = 0;
+        const std::string key = std::string("\\StringFileInfo\\041104B0\\") + name;
+        if (!VerQueryValueA(record.data(), key.c_str(), reinterpret_cast<void **>(&text), &length))
+            return std::string("(none)");
+        return std::string(text);
+    };
+    EXPECT_EQ(value("CompanyName"), "Quillseal 開発チーム");
+    EXPECT_EQ(value("FileVersion"), QUILL_VERSION);
+    EXPECT_EQ(value("ProductVersion"), QUILL_VERSION);
+
+    VS_FIXEDFILEINFO *fixed = nullptr;
     UINT length = 0;
-    ASSERT_TRUE(VerQueryValueA(record.data(), "\\StringFileInfo\\041104B0\\CompanyName",
-                               reinterpret_cast<void **>(&value), &length));
-    EXPECT_EQ(std::string(value), "Quillseal 開発チーム");
+    ASSERT_TRUE(VerQueryValueA(record.data(), "\\", reinterpret_cast<void **>(&fixed), &length));
+    const DWORD ms = (DWORD(QUILL_VERSION_MAJOR) << 16) | QUILL_VERSION_MINOR;
+    const DWORD ls = (DWORD(QUILL_VERSION_PATCH) << 16) | QUILL_VERSION_TWEAK;
+    EXPECT_EQ(fixed->dwFileVersionMS, ms);
+    EXPECT_EQ(fixed->dwFileVersionLS, ls);
+    EXPECT_EQ(fixed->dwProductVersionMS, ms);
+    EXPECT_EQ(fixed->dwProductVersionLS, ls);
 }
 
 TEST(WaitCursor, IsAClockWhoseHotSpotIsItsCentre) {
