@@ -9,7 +9,7 @@
 #include <iterator>
 #include <string>
 
-#include "fixture.h"
+#include "files.h"
 #include "quillcore.h"
 
 namespace {
@@ -44,52 +44,49 @@ int box(void *, const char *text, const char *caption, unsigned) {
 }
 
 int make(const std::string &dir) {
-    const std::string base = dir + kSep;
-    if (kagisakusei((base + "a.velh").c_str(), (base + "a.velk").c_str(), password) ||
-        kagisakusei((base + "b.velh").c_str(), (base + "b.velk").c_str(), password))
+    if (kagisakusei(join(dir, "a.velh").c_str(), join(dir, "a.velk").c_str(), password) ||
+        kagisakusei(join(dir, "b.velh").c_str(), join(dir, "b.velk").c_str(), password))
         return 1;
     for (const Entry &e : tree()) {
-        const std::string path = base + native(e.rel);
+        const std::string path = join(dir, e.rel);
         fs::create_directories(to_path(path).parent_path());
-        write_file(path, e.bytes);
+        write_text(path, e.bytes);
     }
-    fs::create_directories(base + native("tree/void"));
-    file_get(0, (base + "tree").c_str());
-    return angouka((base + "a.velh").c_str(), password, (base + "b.velk").c_str(), 1);
+    fs::create_directories(join(dir, "tree/void"));
+    file_get(0, join(dir, "tree").c_str());
+    return angouka(join(dir, "a.velh").c_str(), password, join(dir, "b.velk").c_str(), 1);
 }
 
 int open(const std::string &dir) {
-    const std::string base = dir + kSep;
-    if (syomei_kakunin((base + "tree.velm").c_str(), (base + "a.velk").c_str()) != 0) {
+    if (syomei_kakunin(join(dir, "tree.velm").c_str(), join(dir, "a.velk").c_str()) != 0) {
         fprintf(stderr, "signature check failed\n");
         return 1;
     }
-    fs::remove_all(base + "out");
-    fs::create_directories(base + "out");
-    fs::copy_file(base + "tree.velm", base + native("out/tree.velm"));
-    file_get(0, (base + native("out/tree.velm")).c_str());
-    const int r = fukugouka((base + "b.velh").c_str(), password, (base + "a.velk").c_str());
+    fresh_folder(join(dir, "out"));
+    fs::copy_file(join(dir, "tree.velm"), join(dir, "out/tree.velm"));
+    file_get(0, join(dir, "out/tree.velm").c_str());
+    const int r = fukugouka(join(dir, "b.velh").c_str(), password, join(dir, "a.velk").c_str());
     if (r != 0) {
         fprintf(stderr, "decryption gave %d\n", r);
         return 1;
     }
     int bad = 0;
     for (const Entry &e : tree()) {
-        const std::string path = base + native("out/" + e.rel);
-        if (!fs::exists(to_path(path)) || read_file(path) != e.bytes) {
+        const std::string path = join(dir, "out/" + e.rel);
+        if (!exists(path) || read_text(path) != e.bytes) {
             fprintf(stderr, "wrong or missing: %s\n", e.rel.c_str());
             bad++;
         }
     }
     // Nothing beside the entries: a trail byte 0x5C must not split a name
     // into a stray folder.
-    const fs::path photos = to_path(base + native(std::string("out/tree/") + kPhotos));
+    const fs::path photos = to_path(join(dir, std::string("out/tree/") + kPhotos));
     const auto count = std::distance(fs::directory_iterator(photos), fs::directory_iterator());
     if (count != 2) {
         fprintf(stderr, "%d entries where 2 belong\n", int(count));
         bad++;
     }
-    if (!fs::is_directory(base + native("out/tree/void"))) {
+    if (!fs::is_directory(join(dir, "out/tree/void"))) {
         fprintf(stderr, "missing empty folder\n");
         bad++;
     }

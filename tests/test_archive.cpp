@@ -8,16 +8,14 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "archive/stream.h"
 #include "archive_files.h"
+#include "files.h"
 #include "quillcore.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -27,11 +25,9 @@ using namespace archive_files;
 // elsewhere.
 #ifdef _WIN32
 #define TEXT_OF(utf8, cp932) cp932
-constexpr char kSep = '\\';
 constexpr size_t kPathMax = 260;
 #else
 #define TEXT_OF(utf8, cp932) utf8
-constexpr char kSep = '/';
 constexpr size_t kPathMax = 4096;
 #endif
 
@@ -192,32 +188,24 @@ class Crafter {
 class ArchiveTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        root = (fs::current_path() / "archive_test").string();
-        make_writable(root);
-        fs::remove_all(root);
-        const std::string keys = join(root, "keys");
-        fs::create_directories(keys);
+        root = fresh_folder(join(to_native(fs::current_path()), "archive_test"));
+        const std::string keys = fresh_folder(join(root, "keys"));
         alice = {join(keys, "alice.velh"), join(keys, "alice.velk")};
         bob = {join(keys, "bob.velh"), join(keys, "bob.velk")};
         ASSERT_EQ(kagisakusei(alice.secret.c_str(), alice.pub.c_str(), password), 0);
         ASSERT_EQ(kagisakusei(bob.secret.c_str(), bob.pub.c_str(), password), 0);
     }
-    static void TearDownTestSuite() {
-        std::error_code ec;
-        fs::remove_all(root, ec);
-    }
+    static void TearDownTestSuite() { remove_tree(root); }
     void SetUp() override {
-        dir = join(root, ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir);
+        dir = fresh_folder(
+            join(root, ::testing::UnitTest::GetInstance()->current_test_info()->name()));
         boxes.clear();
         answers.clear();
         msgbox_set(record_box);
     }
     void TearDown() override {
         msgbox_set(nullptr);
-        make_writable(dir);
-        std::error_code ec;
-        fs::remove_all(dir, ec);
+        remove_tree(dir);
     }
     std::string at(const std::string &rel) const { return join(dir, rel); }
     void mkdir(const std::string &rel) const { fs::create_directories(at(rel)); }

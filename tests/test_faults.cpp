@@ -8,8 +8,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -22,19 +20,12 @@
 #endif
 
 #include "archive_files.h"
+#include "files.h"
 #include "quillcore.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
 using namespace archive_files;
-
-#ifdef _WIN32
-constexpr char kSep = '\\';
-#else
-constexpr char kSep = '/';
-#endif
 
 // Boxes are recorded; prompts are answered "stop".
 struct Box {
@@ -65,10 +56,8 @@ int32_t decrypt(const std::string &archive) {
 class Faults : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        root = (fs::current_path() / "faults_test").string();
-        remove_tree(root);
-        const std::string keys = join(root, "keys");
-        fs::create_directories(keys);
+        root = fresh_folder(join(to_native(fs::current_path()), "faults_test"));
+        const std::string keys = fresh_folder(join(root, "keys"));
         alice = {join(keys, "alice.velh"), join(keys, "alice.velk")};
         bob = {join(keys, "bob.velh"), join(keys, "bob.velk")};
         ASSERT_EQ(kagisakusei(alice.secret.c_str(), alice.pub.c_str(), password), 0);
@@ -76,9 +65,8 @@ class Faults : public ::testing::Test {
     }
     static void TearDownTestSuite() { remove_tree(root); }
     void SetUp() override {
-        dir = join(root, ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        remove_tree(dir);
-        fs::create_directories(dir);
+        dir = fresh_folder(
+            join(root, ::testing::UnitTest::GetInstance()->current_test_info()->name()));
         boxes.clear();
         msgbox_set(record_box);
     }
@@ -209,8 +197,7 @@ TEST_F(Faults, KeyFilesOfTheWrongKindOrWithoutAKeyAreRefused) {
     write_file(empty, {});
     // Base64 of 160 zero bytes: decodes, but to the element 0.
     const std::string zeros = at("zeros.velk");
-    const std::string zero_text = std::string(212, 'A') + "AA==\r\n";
-    write_file(zeros, Bytes(zero_text.begin(), zero_text.end()));
+    write_text(zeros, std::string(212, 'A') + "AA==\r\n");
     // Every power of 0 is 0: an archive made for it would open for anyone.
     for (const std::string &pub : {empty, zeros, alice.secret}) {
         SCOPED_TRACE(pub);
@@ -263,13 +250,6 @@ int32_t with_file_size_limit(rlim_t limit, int32_t (*body)()) {
     if (pid < 0 || waitpid(pid, &status, 0) != pid) return -1;
     if (!WIFEXITED(status)) return -2;
     return WEXITSTATUS(status);
-}
-
-Bytes random_bytes(size_t n, uint32_t seed) {
-    std::mt19937 rng(seed);
-    Bytes d(n);
-    for (auto &b : d) b = uint8_t(rng());
-    return d;
 }
 
 std::string fault_source, fault_archive;

@@ -5,16 +5,15 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "files.h"
 #include "quillcore.h"
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
 using Num = std::array<uint32_t, 40>;
 using Password = std::array<unsigned char, 160>;
 
@@ -22,22 +21,6 @@ Password password_block(const char *text) {
     Password p{};
     std::memcpy(p.data(), text, std::strlen(text));
     return p;
-}
-
-std::string read_text(const std::string &path) {
-    std::string text;
-    if (std::FILE *f = std::fopen(path.c_str(), "rb")) {
-        for (int c; (c = std::fgetc(f)) != EOF;) text += char(c);
-        std::fclose(f);
-    }
-    return text;
-}
-
-void write_text(const std::string &path, const std::string &text) {
-    std::FILE *f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr) << path;
-    EXPECT_EQ(std::fwrite(text.data(), 1, text.size(), f), text.size());
-    ASSERT_EQ(std::fclose(f), 0);
 }
 
 // A key text decoded into a zeroed area with room for the padding bytes.
@@ -70,18 +53,10 @@ std::string without(std::string text, char c) {
 
 const Password kPassword = password_block("correct horse 8");
 
-// Each test names its files after itself and removes them at the end.
+// Each test keeps its files in a scratch folder named after it.
 class KeyFiles : public ::testing::Test {
   protected:
-    std::string path(const std::string &suffix) {
-        made_.push_back(std::string("keys_") +
-                        ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
-                        suffix);
-        return made_.back();
-    }
-    void TearDown() override {
-        for (const std::string &p : made_) std::remove(p.c_str());
-    }
+    std::string path(const std::string &name) const { return dir_ / name; }
     // A new pair under kPassword: secret path, public path.
     void create(std::string &secret, std::string &pub, const std::string &name = "k") {
         secret = path(name + ".velh");
@@ -90,7 +65,8 @@ class KeyFiles : public ::testing::Test {
     }
 
   private:
-    std::vector<std::string> made_;
+    ScratchDir dir_{std::string("keys_") +
+                    ::testing::UnitTest::GetInstance()->current_test_info()->name()};
 };
 
 TEST_F(KeyFiles, BothFilesHaveTheirExactTextLayout) {

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "fixture.h"
+#include "files.h"
 #include "quillcore.h"
 
 #if defined(_WIN32)
@@ -57,7 +57,7 @@ TEST_F(Names, FreeNameIsNotAsked) {
 
 TEST_F(Names, ExistingNameAsksWithThePathAsCaption) {
     ScratchDir d("names_ask");
-    write_file(d / "r.doc", "x");
+    write_text(d / "r.doc", "x");
     std::string out;
     EXPECT_EQ(ask(d / "r.doc", QUILL_IDCANCEL, &out), 3);
     EXPECT_EQ(out, d / "r.doc");
@@ -66,12 +66,12 @@ TEST_F(Names, ExistingNameAsksWithThePathAsCaption) {
     EXPECT_EQ(boxes[0].text, "同名のファイルが既に存在します。どう処理しますか。");
     EXPECT_EQ(boxes[0].type, unsigned(QUILL_MB_YESNOCANCEL));
     EXPECT_EQ(ask(d / "r.doc", QUILL_IDYES), 1);
-    EXPECT_EQ(read_file(d / "r.doc"), "x") << "the caller removes the file, not the question";
+    EXPECT_EQ(read_text(d / "r.doc"), "x") << "the caller removes the file, not the question";
 }
 
 TEST_F(Names, ReadOnlyFileIsNamedAsSuchAndMadeWritableOnOverwrite) {
     ScratchDir d("names_ro");
-    write_file(d / "ro.txt", "x");
+    write_text(d / "ro.txt", "x");
     fs::permissions(d / "ro.txt",
                     fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
@@ -87,18 +87,18 @@ TEST_F(Names, ReadOnlyFileIsNamedAsSuchAndMadeWritableOnOverwrite) {
 
 TEST_F(Names, AnotherNameIsTheFirstFreeNumberedName) {
     ScratchDir d("names_num");
-    write_file(d / "r.doc", "x");
+    write_text(d / "r.doc", "x");
     std::string out;
     EXPECT_EQ(ask(d / "r.doc", QUILL_IDNO, &out), 2);
     EXPECT_EQ(out, d / "r(1).doc");
     EXPECT_EQ(boxes.size(), 1u) << "candidates are not asked about";
 
-    write_file(d / "r(1).doc", "x");
+    write_text(d / "r(1).doc", "x");
     fs::create_directories(d / "r(2).doc");  // a folder takes a name too
     EXPECT_EQ(ask(d / "r.doc", QUILL_IDNO, &out), 2);
     EXPECT_EQ(out, d / "r(3).doc");
 
-    for (int n = 3; n <= 9; n++) write_file(d / ("r(" + std::to_string(n) + ").doc"), "x");
+    for (int n = 3; n <= 9; n++) write_text(d / ("r(" + std::to_string(n) + ").doc"), "x");
     EXPECT_EQ(ask(d / "r.doc", QUILL_IDNO, &out), 2);
     EXPECT_EQ(out, d / "r(10).doc");
 }
@@ -106,8 +106,8 @@ TEST_F(Names, AnotherNameIsTheFirstFreeNumberedName) {
 TEST_F(Names, ExtensionIsTheLastDotOfTheLastComponent) {
     ScratchDir d("names_ext");
     fs::create_directories(d / "dir.x");
-    write_file(d / "dir.x/plain", "x");
-    write_file(d / "dir.x/a.b.c", "x");
+    write_text(d / "dir.x/plain", "x");
+    write_text(d / "dir.x/a.b.c", "x");
     std::string out;
     EXPECT_EQ(ask(d / "dir.x/plain", QUILL_IDNO, &out), 2);
     EXPECT_EQ(out, d / "dir.x/plain(1)");
@@ -119,7 +119,7 @@ TEST_F(Names, ExtensionIsTheLastDotOfTheLastComponent) {
 
 TEST_F(Names, ArchiveNameKeepsTheItemsExtension) {
     ScratchDir d("names_archive");
-    write_file(d / "report.doc", "x");
+    write_text(d / "report.doc", "x");
     fs::create_directories(d / "photos");
     std::vector<char> archive(4096), scratch(4096);
     EXPECT_EQ(angoufilemeisakusei((d / "report.doc").c_str(), archive.data(), scratch.data()), 0);
@@ -128,7 +128,7 @@ TEST_F(Names, ArchiveNameKeepsTheItemsExtension) {
     EXPECT_EQ(angoufilemeisakusei((d / "photos").c_str(), archive.data(), scratch.data()), 0);
     EXPECT_EQ(std::string(archive.data()), d / "photos.velm");
 
-    write_file(d / "report.doc.velm", "old");
+    write_text(d / "report.doc.velm", "old");
     answer = QUILL_IDNO;
     std::vector<char> same(4096);
     strcpy(same.data(), (d / "report.doc").c_str());
@@ -145,7 +145,7 @@ TEST_F(Names, NoFreeNameFitsThePathLimit) {
     std::string path = d / "";
     path += std::string(259 - path.size() - 4, 'n') + ".txt";
     ASSERT_EQ(path.size(), 259u);
-    write_file(path, "x");
+    write_text(path, "x");
     std::string out;
     EXPECT_EQ(ask(path, QUILL_IDNO, &out), -1);
     EXPECT_EQ(out, path);
@@ -155,7 +155,7 @@ TEST_F(Names, NoFreeNameFitsThePathLimit) {
 // would: its buttons carry the library's labels.
 TEST(NamesWindows, SystemBoxShowsTheThreeLabels) {
     ScratchDir d("names_box");
-    write_file(d / "x.txt", "x");
+    write_text(d / "x.txt", "x");
     const std::string path = d / "x.txt";
     std::string labels[3];
     bool found = false;

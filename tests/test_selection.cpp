@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "archive/selection.h"
-#include "fixture.h"
+#include "files.h"
 #include "quillcore.h"
 
 namespace {
@@ -20,7 +20,7 @@ Names natives(Names names) {
 
 TEST(Selection, SingleFile) {
     ScratchDir d("sel_single");
-    write_file(d / "b.txt", "x");
+    write_text(d / "b.txt", "x");
     EXPECT_EQ(file_get(0, (d / "b.txt").c_str()), 1);
     EXPECT_EQ(selection.files, natives({"b.txt"}));
     EXPECT_TRUE(selection.folders.empty());
@@ -32,9 +32,9 @@ TEST(Selection, FolderTreeIsListedDepthFirstFolderBeforeContents) {
     ScratchDir d("sel_tree");
     fs::create_directories(d / "photos/e");
     fs::create_directories(d / "photos/2009/deep");
-    write_file(d / "photos/x.jpg", "x");
-    write_file(d / "photos/2009/a.jpg", "a");
-    write_file(d / "photos/2009/deep/b.jpg", "b");
+    write_text(d / "photos/x.jpg", "x");
+    write_text(d / "photos/2009/a.jpg", "a");
+    write_text(d / "photos/2009/deep/b.jpg", "b");
     EXPECT_EQ(file_get(0, (d / "photos").c_str()), 3);
 
     // Siblings come in the platform's order; what holds everywhere is that a
@@ -59,9 +59,9 @@ TEST(Selection, FolderTreeIsListedDepthFirstFolderBeforeContents) {
 TEST(Selection, DotNamesAreSkippedInsideFoldersButNotAsChosenItems) {
     ScratchDir d("sel_dots");
     fs::create_directories(d / "f/.hidden_dir");
-    write_file(d / "f/.hidden", "h");
-    write_file(d / "f/.hidden_dir/x", "x");
-    write_file(d / ".chosen", "c");
+    write_text(d / "f/.hidden", "h");
+    write_text(d / "f/.hidden_dir/x", "x");
+    write_text(d / ".chosen", "c");
     EXPECT_EQ(file_get(0, (d / "f").c_str()), 0);
     EXPECT_EQ(selection.folders, natives({"f"}));
     EXPECT_TRUE(selection.files.empty());
@@ -73,8 +73,8 @@ TEST(Selection, IndexZeroStartsAfreshAndCountsOnlyFiles) {
     ScratchDir d("sel_fresh");
     fs::create_directories(d / "empty1");
     fs::create_directories(d / "empty2");
-    write_file(d / "a", "a");
-    write_file(d / "b", "b");
+    write_text(d / "a", "a");
+    write_text(d / "b", "b");
     EXPECT_EQ(file_get(0, (d / "a").c_str()), 1);
     EXPECT_EQ(file_get(1, (d / "b").c_str()), 2);
     EXPECT_EQ(file_get(0, (d / "empty1").c_str()), 0);
@@ -86,7 +86,7 @@ TEST(Selection, IndexZeroStartsAfreshAndCountsOnlyFiles) {
 TEST(Selection, TrailingSeparatorAndMissingItems) {
     ScratchDir d("sel_trailing");
     fs::create_directories(d / "f");
-    write_file(d / "f/x", "x");
+    write_text(d / "f/x", "x");
     EXPECT_EQ(file_get(0, (d.str() + kSep + "f" + kSep).c_str()), 1);
     EXPECT_EQ(selection.folders, natives({"f"}));
     EXPECT_EQ(file_get(1, (d / "missing").c_str()), 1);
@@ -100,12 +100,12 @@ TEST(Selection, TreeDeeperThanTheWalkFailsTheSelection) {
     std::string rel = "t";
     for (int level = 2; level <= 51; level++) rel += "/d";
     fs::create_directories(d / rel);
-    write_file(d / (rel + "/ok"), "x");
+    write_text(d / (rel + "/ok"), "x");
     EXPECT_EQ(file_get(0, (d / "t").c_str()), 1);
     EXPECT_TRUE(selection.walk_failure.empty());
 
     fs::create_directories(d / (rel + "/d"));
-    write_file(d / (rel + "/d/lost"), "x");
+    write_text(d / (rel + "/d/lost"), "x");
     file_get(0, (d / "t").c_str());
     EXPECT_EQ(selection.walk_failure, d / (rel + "/d/"));
 }
@@ -113,8 +113,8 @@ TEST(Selection, TreeDeeperThanTheWalkFailsTheSelection) {
 TEST(Selection, ItemOutsideTheFirstItemsFolderFailsTheSelection) {
     ScratchDir d("sel_outside");
     fs::create_directories(d / "sub");
-    write_file(d / "a", "a");
-    write_file(d / "sub/b", "b");
+    write_text(d / "a", "a");
+    write_text(d / "sub/b", "b");
     file_get(0, (d / "sub/b").c_str());
     EXPECT_EQ(file_get(1, (d / "a").c_str()), 1);
     EXPECT_EQ(selection.walk_failure, d / "a");

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "files.h"
 #include "quillcore.h"
 
 namespace {
@@ -15,10 +15,6 @@ Digest hash_array(const std::vector<unsigned char> &data) {
     uint32_t state[8];
     SHA256_array(data.data(), uint32_t(data.size()), state);
     return Digest(state, state + 8);
-}
-
-std::vector<unsigned char> bytes_of(const std::string &s) {
-    return {s.begin(), s.end()};
 }
 
 // Bytes that differ from position to position, so a misplaced byte shows.
@@ -32,14 +28,6 @@ std::vector<unsigned char> extra_value() {
     std::vector<unsigned char> v(160);
     for (size_t i = 0; i < v.size(); i++) v[i] = uint8_t(0xA0 ^ i * 13);
     return v;
-}
-
-void write_file(const char *name, const std::vector<unsigned char> &data) {
-    std::FILE *f = std::fopen(name, "wb");
-    ASSERT_NE(f, nullptr);
-    const size_t written = data.empty() ? 0 : std::fwrite(data.data(), 1, data.size(), f);
-    std::fclose(f);
-    ASSERT_EQ(written, data.size());
 }
 
 }  // namespace
@@ -167,26 +155,28 @@ TEST(Sha256Streaming, CallerDrivenBlocksEqualOneShot) {
 
 TEST(Sha256File, EqualsArrayOverTheFileBytes) {
     // Sizes around the block and around the 4096-byte read buffer.
-    const char *name = "sha256_file.bin";
+    const ScratchDir d("sha256_file");
+    const std::string name = d / "f.bin";
     for (size_t n : {0, 1, 55, 63, 64, 65, 4095, 4096, 4097, 10000}) {
         const std::vector<unsigned char> data = pattern(n);
         write_file(name, data);
         uint32_t state[8];
-        EXPECT_EQ(SHA256(name, state), 0);
+        EXPECT_EQ(SHA256(name.c_str(), state), 0);
         EXPECT_EQ(Digest(state, state + 8), hash_array(data)) << n << " bytes";
     }
-    std::remove(name);
 }
 
 TEST(Sha256File, MissingFileFails) {
+    const ScratchDir d("sha256_missing");
+    const std::string missing = d / "missing.bin";
     uint32_t state[8];
-    std::remove("sha256_missing.bin");
-    EXPECT_EQ(SHA256("sha256_missing.bin", state), 1);
-    EXPECT_EQ(SHA256R("sha256_missing.bin", 0, extra_value().data(), state), 1);
+    EXPECT_EQ(SHA256(missing.c_str(), state), 1);
+    EXPECT_EQ(SHA256R(missing.c_str(), 0, extra_value().data(), state), 1);
 }
 
 TEST(Sha256File, PrefixWithExtraEqualsArrayOverConcatenation) {
-    const char *name = "sha256_prefix.bin";
+    const ScratchDir d("sha256_prefix");
+    const std::string name = d / "f.bin";
     const std::vector<unsigned char> data = pattern(9000);
     const std::vector<unsigned char> extra = extra_value();
     write_file(name, data);
@@ -194,20 +184,19 @@ TEST(Sha256File, PrefixWithExtraEqualsArrayOverConcatenation) {
         std::vector<unsigned char> msg(data.begin(), data.begin() + count);
         msg.insert(msg.end(), extra.begin(), extra.end());
         uint32_t state[8];
-        EXPECT_EQ(SHA256R(name, count, extra.data(), state), 0);
+        EXPECT_EQ(SHA256R(name.c_str(), count, extra.data(), state), 0);
         EXPECT_EQ(Digest(state, state + 8), hash_array(msg)) << count << " bytes of the file";
     }
-    std::remove(name);
 }
 
 TEST(Sha256File, PrefixCountOutsideTheFileFails) {
-    const char *name = "sha256_short.bin";
+    const ScratchDir d("sha256_short");
+    const std::string name = d / "f.bin";
     write_file(name, pattern(100));
     uint32_t state[8];
-    EXPECT_EQ(SHA256R(name, 101, extra_value().data(), state), 1);
-    EXPECT_EQ(SHA256R(name, 5000, extra_value().data(), state), 1);
-    EXPECT_EQ(SHA256R(name, -1, extra_value().data(), state), 1);
-    EXPECT_EQ(SHA256R(name, INT64_MIN, extra_value().data(), state), 1);
-    EXPECT_EQ(SHA256R(name, 100, extra_value().data(), state), 0);
-    std::remove(name);
+    EXPECT_EQ(SHA256R(name.c_str(), 101, extra_value().data(), state), 1);
+    EXPECT_EQ(SHA256R(name.c_str(), 5000, extra_value().data(), state), 1);
+    EXPECT_EQ(SHA256R(name.c_str(), -1, extra_value().data(), state), 1);
+    EXPECT_EQ(SHA256R(name.c_str(), INT64_MIN, extra_value().data(), state), 1);
+    EXPECT_EQ(SHA256R(name.c_str(), 100, extra_value().data(), state), 0);
 }

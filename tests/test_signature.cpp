@@ -5,41 +5,22 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "files.h"
 #include "quillcore.h"
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
 using Password = std::array<unsigned char, 160>;
 
 Password password_block(const char *text) {
     Password p{};
     std::memcpy(p.data(), text, std::strlen(text));
     return p;
-}
-
-Bytes read_file(const std::string &path) {
-    Bytes data;
-    if (std::FILE *f = std::fopen(path.c_str(), "rb")) {
-        for (int c; (c = std::fgetc(f)) != EOF;) data.push_back(uint8_t(c));
-        std::fclose(f);
-    }
-    return data;
-}
-
-void write_file(const std::string &path, const Bytes &data) {
-    std::FILE *f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr) << path;
-    if (!data.empty()) {
-        EXPECT_EQ(std::fwrite(data.data(), 1, data.size(), f), data.size());
-    }
-    ASSERT_EQ(std::fclose(f), 0);
 }
 
 Bytes body_of(size_t length) {
@@ -59,19 +40,10 @@ struct Signature {
     uint32_t s[40];
 };
 
-// Every test names its files after itself and removes them at the end.
+// Each test keeps its files in a scratch folder named after it.
 class Signing : public ::testing::Test {
   protected:
-    std::string path(const std::string &suffix) {
-        std::string p = std::string("sig_") +
-                        ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
-                        suffix;
-        made_.push_back(p);
-        return p;
-    }
-    void TearDown() override {
-        for (const std::string &p : made_) std::remove(p.c_str());
-    }
+    std::string path(const std::string &name) const { return dir_ / name; }
 
     // A key pair under kPassword; returns its secret and public paths.
     std::pair<std::string, std::string> key_pair(const std::string &name) {
@@ -92,7 +64,8 @@ class Signing : public ::testing::Test {
     }
 
   private:
-    std::vector<std::string> made_;
+    ScratchDir dir_{std::string("sig_") +
+                    ::testing::UnitTest::GetInstance()->current_test_info()->name()};
 };
 
 TEST_F(Signing, ChecksOnlyWithTheSignersKey) {
@@ -194,7 +167,7 @@ TEST_F(Signing, ErrorsAreToldApartFromMismatches) {
     EXPECT_EQ(syomei_kakunin(path("missing.velm").c_str(), keys.second.c_str()), 1);
     EXPECT_EQ(syomei_kakunin(archive.c_str(), path("missing.velk").c_str()), 1);
     const std::string not_base64 = path("text.velk");
-    write_file(not_base64, Bytes{'n', 'o', 't', ' ', 'a', ' ', 'k', 'e', 'y', '\r', '\n'});
+    write_text(not_base64, "not a key\r\n");
     EXPECT_EQ(syomei_kakunin(archive.c_str(), not_base64.c_str()), 1);
     // A folder where a file is expected: nothing to read is an error, not an
     // empty key.
@@ -233,7 +206,7 @@ const char kGoldenTrailer[] =
 
 TEST_F(Signing, FixedSignedFileKeepsChecking) {
     const std::string pub = path("golden.velk"), archive = path("golden.velm");
-    write_file(pub, Bytes(kGoldenPublic, kGoldenPublic + std::strlen(kGoldenPublic)));
+    write_text(pub, kGoldenPublic);
     Bytes file = body_of(1000);
     unsigned char trailer[196] = {};
     ASSERT_EQ(decode64(kGoldenTrailer, trailer), 0);
