@@ -41,11 +41,18 @@ const char *as_text(const unsigned char *block) {
     return reinterpret_cast<const char *>(block);
 }
 
+// Both password blocks wiped, as the window closes and before new text.
+void wipe_passwords() {
+    SecureZeroMemory(app.pair.first, sizeof app.pair.first);
+    SecureZeroMemory(app.pair.second, sizeof app.pair.second);
+}
+
 // The main window's password, if any, is offered in both password fields.
 void on_init(HWND window) {
     create_controls(window, kControls, sizeof kControls / sizeof *kControls, app.f2);
     SetDlgItemTextA(window, IDK_FIRST, as_text(app.sel.password));
     SetDlgItemTextA(window, IDK_SECOND, as_text(app.sel.password));
+    wipe_passwords();
     memcpy(app.pair.first, app.sel.password, kPasswordBytes);
     memcpy(app.pair.second, app.sel.password, kPasswordBytes);
     memset(app.pair.user_id, 0, sizeof app.pair.user_id);
@@ -114,6 +121,7 @@ void create_pair(HWND window) {
         message(app.main, secret.c_str(), text::kKeyExists, MB_YESNO) != IDYES)
         return;
     CreateDirectoryA(public_folder.c_str(), nullptr);
+    SecureZeroMemory(app.sel.password, sizeof app.sel.password);
     memcpy(app.sel.password, app.pair.first, kPasswordBytes);
     if (kagisakusei(secret.c_str(), public_key.c_str(), app.sel.password) != 0) {
         message(app.main, text::kErrorHappened, text::kFailure);
@@ -165,6 +173,7 @@ LRESULT CALLBACK key_pair_proc(HWND window, UINT msg, WPARAM wparam, LPARAM lpar
             close_form(window, 0);
             return 0;
         case WM_DESTROY:
+            wipe_passwords();
             return 0;
         case WM_COMMAND:
             on_command(window, LOWORD(wparam), HIWORD(wparam));

@@ -117,7 +117,7 @@ void on_init(HWND window) {
     memset(app.sel.selected, 0, sizeof app.sel.selected);
     memset(app.sel.public_key, 0, sizeof app.sel.public_key);
     memset(app.sel.secret_key, 0, sizeof app.sel.secret_key);
-    memset(app.sel.password, 0, sizeof app.sel.password);
+    SecureZeroMemory(app.sel.password, sizeof app.sel.password);
     app.sel.masking = 1;
     create_main_fonts();
     set_font(IDC_ENCRYPT, app.f3);
@@ -130,7 +130,9 @@ void on_init(HWND window) {
     first_run_check();
 }
 
+// The password goes with the window: nothing needs it after the last command.
 void on_destroy(HWND window) {
+    SecureZeroMemory(app.sel.password, sizeof app.sel.password);
     DeleteObject(app.f3);
     DeleteObject(app.f4);
     replace_proc(IDC_PUBLIC_FIELD, app.public_field_proc);

@@ -98,7 +98,8 @@ std::string appdata_folder() {
     return special_folder(CSIDL_APPDATA);
 }
 
+// The old text may be a password: it is wiped, not merely overwritten.
 void read_field(HWND window, int id, void *buffer, int limit) {
-    memset(buffer, 0, size_t(limit));
+    SecureZeroMemory(buffer, size_t(limit));
     GetDlgItemTextA(window, id, static_cast<char *>(buffer), limit);
 }

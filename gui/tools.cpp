@@ -98,8 +98,11 @@ void cmd_password_from_file() {
     char base64[kDigestTextBytes];
     digest_base64(digest, base64);
     base64[kFilePasswordChars] = '\0';
-    memset(app.sel.password, 0, sizeof app.sel.password);
+    SecureZeroMemory(app.sel.password, sizeof app.sel.password);
     memcpy(app.sel.password, base64, kFilePasswordChars);
     // The field takes it over as if it had been typed.
     SetDlgItemTextA(app.main, IDC_PASSWORD, base64);
+    // The digest and its text are the password itself.
+    SecureZeroMemory(base64, sizeof base64);
+    SecureZeroMemory(&digest, sizeof digest);
 }

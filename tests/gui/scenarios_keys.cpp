@@ -283,6 +283,9 @@ QS_SCENARIO(keypair_close_box_changes_nothing) {
     QS_CHECK_EQ(block_of(app.sel.password), block_for("before-the-window"));
     QS_CHECK_EQ(harness::text_of(main, IDC_SECRET_FIELD), secret_hint);
     QS_CHECK(!harness::exists(secret_of("saburo")));
+    // The window's password blocks are wiped as it closes.
+    QS_CHECK_EQ(block_of(app.pair.first), block_for(""));
+    QS_CHECK_EQ(block_of(app.pair.second), block_for(""));
     harness::close_main();
 }
 

@@ -4,7 +4,9 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "copy_text.h"
 #include "harness.h"
@@ -302,10 +304,12 @@ QS_SCENARIO(main_help_present) {
     close_main();
 }
 
-// The close box ends the program: the window and its menus are gone, and
-// the process ends with 0 (the runner checks the exit code).
+// The close box ends the program: the window and its menus are gone, the
+// password is wiped, and the process ends with 0 (the runner checks the exit
+// code).
 QS_SCENARIO(main_close_box) {
     HWND main = main_window();
+    set_text(main, IDC_PASSWORD, "secret");
     const HMENU bar = app.bar, file = app.file_menu;
     PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
     const DWORD deadline = GetTickCount() + 10000;
@@ -313,6 +317,8 @@ QS_SCENARIO(main_close_box) {
     QS_CHECK(!IsWindow(main));
     QS_CHECK(!IsMenu(bar));
     QS_CHECK(!IsMenu(file));
+    QS_CHECK(std::all_of(std::begin(app.sel.password), std::end(app.sel.password),
+                         [](unsigned char c) { return c == 0; }));
 }
 
 // Without the user's secret key folder the key pair window comes first, over
