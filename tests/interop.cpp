@@ -11,16 +11,9 @@
 
 #include "files.h"
 #include "quillcore.h"
+#include "texts.h"
 
 namespace {
-
-#if defined(_WIN32)
-const char kPhotos[] = "\x8e\xca\x90\x5e";  // 写真 in code page 932
-const char kTable[] = "\x95\x5c.txt";       // 表.txt: the second byte is 0x5C
-#else
-const char kPhotos[] = "写真";
-const char kTable[] = "表.txt";
-#endif
 
 struct Entry {
     std::string rel;

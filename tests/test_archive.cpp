@@ -16,67 +16,17 @@
 #include "archive_files.h"
 #include "files.h"
 #include "quillcore.h"
+#include "texts.h"
 
 namespace {
 
 using namespace archive_files;
 
-// Texts and names as the library sees them: code page 932 on Windows, UTF-8
-// elsewhere.
+// The longest path a path buffer of the platform holds.
 #ifdef _WIN32
-#define TEXT_OF(utf8, cp932) cp932
 constexpr size_t kPathMax = 260;
 #else
-#define TEXT_OF(utf8, cp932) utf8
 constexpr size_t kPathMax = 4096;
-#endif
-
-const char *const kBadEntryName =
-    TEXT_OF("不正なファイル名が含まれているため、復号化を中止しました",
-            "\x95\x73\x90\xb3\x82\xc8\x83\x74\x83\x40\x83\x43\x83\x8b\x96\xbc\x82\xaa\x8a\xdc"
-            "\x82\xdc\x82\xea\x82\xc4\x82\xa2\x82\xe9\x82\xbd\x82\xdf\x81\x41\x95\x9c\x8d\x86"
-            "\x89\xbb\x82\xf0\x92\x86\x8e\x7e\x82\xb5\x82\xdc\x82\xb5\x82\xbd");
-const char *const kSignatureBad =
-    TEXT_OF("公開鍵が違うか、ファイルが改竄されています",
-            "\x8c\xf6\x8a\x4a\x8c\xae\x82\xaa\x88\xe1\x82\xa4\x82\xa9\x81\x41\x83\x74\x83\x40"
-            "\x83\x43\x83\x8b\x82\xaa\x89\xfc\xe2\x82\x82\xb3\x82\xea\x82\xc4\x82\xa2\x82\xdc"
-            "\x82\xb7");
-const char *const kSameName =
-    TEXT_OF("ファイル名と復号ファイル名が一致しています。\nファイル名を変更して下さい。",
-            "\x83\x74\x83\x40\x83\x43\x83\x8b\x96\xbc\x82\xc6\x95\x9c\x8d\x86\x83\x74\x83\x40"
-            "\x83\x43\x83\x8b\x96\xbc\x82\xaa\x88\xea\x92\x76\x82\xb5\x82\xc4\x82\xa2\x82\xdc"
-            "\x82\xb7\x81\x42\x0a\x83\x74\x83\x40\x83\x43\x83\x8b\x96\xbc\x82\xf0\x95\xcf\x8d"
-            "\x58\x82\xb5\x82\xc4\x89\xba\x82\xb3\x82\xa2\x81\x42");
-const char *const kCannotDecrypt =
-    TEXT_OF("復号化できません", "\x95\x9c\x8d\x86\x89\xbb\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1");
-const char *const kPathTooLong =
-    TEXT_OF("パスが長すぎるため処理できません。",
-            "\x83\x70\x83\x58\x82\xaa\x92\xb7\x82\xb7\x82\xac\x82\xe9\x82\xbd\x82\xdf\x8f\x88"
-            "\x97\x9d\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1\x81\x42");
-const char *const kTooLarge =
-    TEXT_OF("ファイルの大きさが128GByte以上のため\n処理できません。",
-            "\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xcc\x91\xe5\x82\xab\x82\xb3\x82\xaa\x31\x32"
-            "\x38\x47\x42\x79\x74\x65\x88\xc8\x8f\xe3\x82\xcc\x82\xbd\x82\xdf\x0a\x8f\x88\x97"
-            "\x9d\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1\x81\x42");
-const char *const kExists =
-    TEXT_OF("同名のファイルが既に存在します。どう処理しますか。",
-            "\x93\xaf\x96\xbc\x82\xcc\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xaa\x8a\xf9\x82\xc9"
-            "\x91\xb6\x8d\xdd\x82\xb5\x82\xdc\x82\xb7\x81\x42\x82\xc7\x82\xa4\x8f\x88\x97\x9d"
-            "\x82\xb5\x82\xdc\x82\xb7\x82\xa9\x81\x42");
-const char *const kExistsReadOnly =
-    TEXT_OF("同名の読み込み専用ファイルが既に存在します。どう処理しますか。",
-            "\x93\xaf\x96\xbc\x82\xcc\x93\xc7\x82\xdd\x8d\x9e\x82\xdd\x90\xea\x97\x70\x83\x74"
-            "\x83\x40\x83\x43\x83\x8b\x82\xaa\x8a\xf9\x82\xc9\x91\xb6\x8d\xdd\x82\xb5\x82\xdc"
-            "\x82\xb7\x81\x42\x82\xc7\x82\xa4\x8f\x88\x97\x9d\x82\xb5\x82\xdc\x82\xb7\x82\xa9"
-            "\x81\x42");
-const char *const kOpenFailed =
-    TEXT_OF("ファイルオープンに失敗",
-            "\x83\x74\x83\x40\x83\x43\x83\x8b\x83\x49\x81\x5b\x83\x76\x83\x93\x82\xc9\x8e\xb8"
-            "\x94\x73");
-const char *const kJapaneseName = TEXT_OF("写真表.txt", "\x8e\xca\x90\x5e\x95\x5c\x2e\x74\x78\x74");
-#ifndef _WIN32
-const char *const kNameNotConvertible =
-    "ファイル名に使えない文字が含まれているため処理できません。";
 #endif
 
 // ---- message boxes: recorded, prompts answered from a script ----------------
@@ -246,7 +196,7 @@ std::vector<TreeItem> make_tree(const std::string &base) {
     file(t + "noise.bin", random_bytes(70000, seed++));
     file(t + std::string(26, 'n'), bytes_of("one name block"));   // 31 bytes and the NUL
     file(t + std::string(27, 'm'), bytes_of("two name blocks"));  // 32 bytes and the NUL
-    file(t + kJapaneseName, bytes_of("photo"));
+    file(t + kPhotoTable, bytes_of("photo"));
     items.back().name_bytes = 5 + 10 + 1;
     items.back().japanese = true;
     file(t + "readonly.txt", bytes_of("keep me"));
@@ -503,20 +453,20 @@ TEST_F(ArchiveTest, HostileEntryNamesAreRefused) {
 TEST_F(ArchiveTest, DoubleByteNamesAndFilesWithoutFolderEntriesAreRestored) {
     mkdir("in");
     Crafter c(bob.pub);
-    c.file("\x83\x5c\x95\x5c\\f.txt", "f");  // trail bytes 0x5C inside the folder's name
+    c.file(std::string(kSoTableInArchive) + "\\f.txt", "f");  // trail bytes 0x5C in the folder name
     c.file("p\\q\\r.txt", "r");
 #ifndef _WIN32
     // A trail byte 0x5C, then "..": one component, not a climb. (Windows
     // drops trailing full stops from names, so only here.)
-    c.file("\x95\x5c..\\g.txt", "g");
+    c.file(std::string(kTableDotsInArchive) + "\\g.txt", "g");
 #endif
     const std::string in = at("in") + kSep;
     write_file(in + "a.velm", c.bytes);
     EXPECT_EQ(decrypt({in + "a.velm"}), 0);  // no trailer: read to the physical end
-    EXPECT_EQ(read_file(in + TEXT_OF("ソ表", "\x83\x5c\x95\x5c") + kSep + "f.txt"), bytes_of("f"));
+    EXPECT_EQ(read_file(in + kSoTable + kSep + "f.txt"), bytes_of("f"));
     EXPECT_EQ(read_file(in + "p" + kSep + "q" + kSep + "r.txt"), bytes_of("r"));
 #ifndef _WIN32
-    EXPECT_EQ(read_file(in + "表.." + kSep + "g.txt"), bytes_of("g"));
+    EXPECT_EQ(read_file(in + kTableDots + kSep + "g.txt"), bytes_of("g"));
 #endif
     EXPECT_EQ(boxes.size(), 1u);  // the signature warning
 }

@@ -6,6 +6,7 @@
 
 #include "files.h"
 #include "quillcore.h"
+#include "texts.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -63,7 +64,7 @@ TEST_F(Names, ExistingNameAsksWithThePathAsCaption) {
     EXPECT_EQ(out, d / "r.doc");
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, d / "r.doc");
-    EXPECT_EQ(boxes[0].text, "同名のファイルが既に存在します。どう処理しますか。");
+    EXPECT_EQ(boxes[0].text, kExists);
     EXPECT_EQ(boxes[0].type, unsigned(QUILL_MB_YESNOCANCEL));
     EXPECT_EQ(ask(d / "r.doc", QUILL_IDYES), 1);
     EXPECT_EQ(read_text(d / "r.doc"), "x") << "the caller removes the file, not the question";
@@ -76,13 +77,12 @@ TEST_F(Names, ReadOnlyFileIsNamedAsSuchAndMadeWritableOnOverwrite) {
                     fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
     EXPECT_EQ(ask(d / "ro.txt", QUILL_IDCANCEL), 3);
-    EXPECT_EQ(boxes.back().text, "同名の読み込み専用ファイルが既に存在します。どう処理しますか。");
+    EXPECT_EQ(boxes.back().text, kExistsReadOnly);
     EXPECT_EQ(ask(d / "ro.txt", QUILL_IDYES), 1);
     EXPECT_TRUE((fs::status(d / "ro.txt").permissions() & fs::perms::owner_write) !=
                 fs::perms::none);
     EXPECT_EQ(ask(d / "ro.txt", QUILL_IDCANCEL), 3);
-    EXPECT_EQ(boxes.back().text, "同名のファイルが既に存在します。どう処理しますか。")
-        << "asked again after the read-only bit went";
+    EXPECT_EQ(boxes.back().text, kExists) << "asked again after the read-only bit went";
 }
 
 TEST_F(Names, AnotherNameIsTheFirstFreeNumberedName) {
@@ -181,9 +181,9 @@ TEST(NamesWindows, SystemBoxShowsTheThreeLabels) {
     ASSERT_TRUE(found);
     EXPECT_EQ(r, 2);
     EXPECT_EQ(std::string(buf.data()), d / "x(1).txt");
-    EXPECT_EQ(labels[0], "上書き");
-    EXPECT_EQ(labels[1], "別名保存");
-    EXPECT_EQ(labels[2], "処理中止");
+    EXPECT_EQ(labels[0], kOverwrite);
+    EXPECT_EQ(labels[1], kSaveAs);
+    EXPECT_EQ(labels[2], kStop);
 }
 #endif
 

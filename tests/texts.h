@@ -1,0 +1,42 @@
+// Every Japanese text the unit tests expect, written once. The source is
+// UTF-8; the Windows test programs are compiled with code page 932 as their
+// execution character set, as the library is, so each literal has the bytes
+// the library shows there. These are the tests' own copies, not the
+// library's, so that a changed message fails a test.
+#ifndef QUILL_TEST_TEXTS_H
+#define QUILL_TEST_TEXTS_H
+
+// Encryption.
+inline constexpr char kOpenFailed[] = "ファイルオープンに失敗";
+inline constexpr char kTooLarge[] = "ファイルの大きさが128GByte以上のため\n処理できません。";
+inline constexpr char kNameNotConvertible[] =
+    "ファイル名に使えない文字が含まれているため処理できません。";
+
+// Decryption.
+inline constexpr char kSignatureBad[] = "公開鍵が違うか、ファイルが改竄されています";
+inline constexpr char kCannotDecrypt[] = "復号化できません";
+inline constexpr char kSameName[] =
+    "ファイル名と復号ファイル名が一致しています。\nファイル名を変更して下さい。";
+inline constexpr char kBadEntryName[] = "不正なファイル名が含まれているため、復号化を中止しました";
+inline constexpr char kPathTooLong[] = "パスが長すぎるため処理できません。";
+
+// The question about an existing output name and its three buttons.
+inline constexpr char kExists[] = "同名のファイルが既に存在します。どう処理しますか。";
+inline constexpr char kExistsReadOnly[] =
+    "同名の読み込み専用ファイルが既に存在します。どう処理しますか。";
+inline constexpr char kOverwrite[] = "上書き";
+inline constexpr char kSaveAs[] = "別名保存";
+inline constexpr char kStop[] = "処理中止";
+
+// Names. In code page 932 the second byte of ソ (83 5C) and of 表 (95 5C) is
+// the byte of '\', which a walk over the name must step over.
+inline constexpr char kPhotos[] = "写真";
+inline constexpr char kTable[] = "表.txt";
+inline constexpr char kPhotoTable[] = "写真表.txt";
+inline constexpr char kSoTable[] = "ソ表";
+inline constexpr char kTableDots[] = "表..";
+// The same names as an archive holds them: code page 932 on every build.
+inline constexpr char kSoTableInArchive[] = "\x83\x5c\x95\x5c";
+inline constexpr char kTableDotsInArchive[] = "\x95\x5c..";
+
+#endif
