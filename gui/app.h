@@ -7,6 +7,8 @@
 #include <initializer_list>
 #include <string>
 
+#include "controls.h"
+
 constexpr int kPathBytes = MAX_PATH;  // 260: paths, 259 bytes and a NUL
 constexpr int kPasswordBytes = 160;   // the password block
 
@@ -127,18 +129,8 @@ void read_field(HWND window, int id, void *buffer, int limit);
 
 // ---- controls and file dialogs (dialogs.cpp) ---------------------------------
 
-// One row of a window's table of controls; every control also gets WS_CHILD
-// and WS_VISIBLE.
-struct Control {
-    int id;
-    const char *cls;
-    const char *text;
-    DWORD style;
-    DWORD ex_style;
-    int x, y, w, h;
-};
 // Creates the controls in table order, each with the given font.
-void create_controls(HWND window, const Control *controls, size_t count, HFONT font);
+void create_controls(HWND window, const ControlTable &controls, HFONT font);
 // A dialog filter from description and pattern pairs.
 std::string make_filter(std::initializer_list<const char *> parts);
 // The open (or save) dialog of one existing file, owned by the main window,

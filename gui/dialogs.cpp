@@ -45,9 +45,8 @@ bool run_file_dialog(bool save, const std::string &filter, const std::string &fo
     return chosen && !too_long;
 }
 
-void create_controls(HWND window, const Control *controls, size_t count, HFONT font) {
-    for (size_t i = 0; i < count; i++) {
-        const Control &c = controls[i];
+void create_controls(HWND window, const ControlTable &controls, HFONT font) {
+    for (const Control &c : controls) {
         CreateWindowExA(c.ex_style, c.cls, c.text, WS_CHILD | WS_VISIBLE | c.style, c.x, c.y, c.w,
                         c.h, window, reinterpret_cast<HMENU>(INT_PTR(c.id)), app.instance, nullptr);
         SendDlgItemMessageA(window, c.id, WM_SETFONT, WPARAM(font), TRUE);

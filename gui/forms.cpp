@@ -6,26 +6,14 @@
 #include "app.h"
 #include "strings.h"
 
-namespace {
-
-// The main window can be resized and minimised, not maximised; the key pair
-// window has a caption and a close box only.
-constexpr DWORD kMainStyle = WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX;
-constexpr DWORD kKeyPairStyle = WS_CAPTION | WS_SYSMENU;
-
-}  // namespace
-
 int open_form(HWND owner, const char *name) {
     const bool main_form = strcmp(name, text::kMainForm) == 0;
     if (!main_form && strcmp(name, text::kKeyPairForm) != 0) return 0;
 
-    HWND window = main_form
-                      ? CreateWindowExA(WS_EX_CONTROLPARENT, text::kClassName, text::kMainTitle,
-                                        kMainStyle, CW_USEDEFAULT, CW_USEDEFAULT, 570, 276, owner,
-                                        nullptr, app.instance, nullptr)
-                      : CreateWindowExA(0, text::kClassName, text::kKeyPairTitle, kKeyPairStyle,
-                                        CW_USEDEFAULT, CW_USEDEFAULT, 573, 206, owner, nullptr,
-                                        app.instance, nullptr);
+    const Layout &layout = main_form ? kMainLayout : kKeyPairLayout;
+    HWND window = CreateWindowExA(layout.ex_style, text::kClassName, layout.title, layout.style,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, layout.width, layout.height, owner,
+                                  nullptr, app.instance, nullptr);
     if (!window) return 0;
     (main_form ? app.main : app.key_pair) = window;
     // SetWindowLongPtrA keeps the whole pointer on 64-bit Windows.

@@ -14,21 +14,6 @@
 
 namespace {
 
-// In creation order.
-const Control kControls[] = {
-    {IDK_USER_ID, "EDIT", "", WS_TABSTOP, WS_EX_CLIENTEDGE, 105, 15, 450, 20},
-    {IDK_FIRST, "EDIT", "", WS_TABSTOP | ES_PASSWORD, WS_EX_CLIENTEDGE, 105, 45, 450, 20},
-    {IDK_SECOND, "EDIT", "", WS_TABSTOP | ES_PASSWORD, WS_EX_CLIENTEDGE, 105, 76, 450, 20},
-    {IDK_CREATE, "BUTTON", text::kCreateKeyPair, WS_TABSTOP, 0, 453, 104, 92, 29},
-    {IDK_FIRST_LABEL, "STATIC", text::kPasswordLabel, 0, 0, 8, 49, 83, 20},
-    {IDK_SECOND_LABEL, "STATIC", text::kSecondPasswordLabel, 0, 0, 8, 80, 95, 23},
-    {IDK_USER_ID_LABEL, "STATIC", text::kUserIdLabel, 0, 0, 8, 16, 86, 20},
-    {IDK_HINT1, "STATIC", text::kKeyPairHint1, 0, 0, 15, 117, 413, 15},
-    {IDK_SHOW_PASSWORD, "BUTTON", text::kShowPassword, WS_TABSTOP | BS_AUTOCHECKBOX, 0, 425, 147,
-     137, 20},
-    {IDK_HINT2, "STATIC", text::kKeyPairHint2, 0, 0, 15, 140, 376, 15},
-};
-
 // The user ID field is read with this limit: at most 159 bytes of text.
 constexpr int kUserIdLimit = 160;
 
@@ -49,7 +34,7 @@ void wipe_passwords() {
 
 // The main window's password, if any, is offered in both password fields.
 void on_init(HWND window) {
-    create_controls(window, kControls, sizeof kControls / sizeof *kControls, app.f2);
+    create_controls(window, kKeyPairLayout.controls, app.f2);
     SetDlgItemTextA(window, IDK_FIRST, as_text(app.sel.password));
     SetDlgItemTextA(window, IDK_SECOND, as_text(app.sel.password));
     wipe_passwords();

@@ -14,29 +14,6 @@
 
 namespace {
 
-// In creation order.
-const Control kControls[] = {
-    {IDC_SECRET_BUTTON, "BUTTON", text::kSelectSecret, WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 8, 7, 84,
-     30},
-    {IDC_PASSWORD, "EDIT", "", WS_TABSTOP | ES_PASSWORD, WS_EX_CLIENTEDGE, 100, 43, 450, 20},
-    {IDC_PUBLIC_BUTTON, "BUTTON", text::kSelectPublic, WS_TABSTOP, 0, 8, 72, 84, 30},
-    {IDC_FILE_BUTTON, "BUTTON", text::kSelectFile, WS_TABSTOP, 0, 8, 114, 84, 29},
-    {IDC_ENCRYPT, "BUTTON", text::kEncrypt, WS_TABSTOP, 0, 354, 182, 80, 30},
-    {IDC_DECRYPT, "BUTTON", text::kDecrypt, WS_TABSTOP, 0, 459, 182, 80, 30},
-    {IDC_SECRET_FIELD, "STATIC", text::kSecretHint, 0, WS_EX_CLIENTEDGE | WS_EX_ACCEPTFILES, 100,
-     12, 450, 20},
-    {IDC_PASSWORD_LABEL, "STATIC", text::kPasswordLabel, SS_CENTER, 0, 9, 46, 83, 18},
-    {IDC_INFO, "EDIT", "", ES_READONLY, WS_EX_CLIENTEDGE, 100, 153, 451, 20},
-    {IDC_PUBLIC_FIELD, "STATIC", text::kPublicHint, 0, WS_EX_CLIENTEDGE | WS_EX_ACCEPTFILES, 100,
-     77, 450, 20},
-    {IDC_FILE_FIELD, "STATIC", text::kFileHint, 0, WS_EX_CLIENTEDGE | WS_EX_ACCEPTFILES, 100, 115,
-     450, 30},
-    {IDC_INFO_LABEL, "STATIC", text::kInfoLabel, SS_CENTER, 0, 4, 156, 92, 14},
-    {IDC_SHOW_PASSWORD, "BUTTON", text::kShowPassword, WS_TABSTOP | BS_AUTOCHECKBOX, 0, 20, 190,
-     131, 15},
-    {IDC_COMPRESS, "BUTTON", text::kCompress, WS_TABSTOP | BS_AUTOCHECKBOX, 0, 169, 190, 123, 16},
-};
-
 void set_font(int id, HFONT font) {
     SendDlgItemMessageA(app.main, id, WM_SETFONT, WPARAM(font), TRUE);
 }
@@ -110,7 +87,7 @@ void first_run_check() {
 void on_init(HWND window) {
     app.main = window;
     SetMenu(window, app.bar);
-    create_controls(window, kControls, sizeof kControls / sizeof *kControls, app.f1);
+    create_controls(window, kMainLayout.controls, app.f1);
     app.secret_field_proc = replace_proc(IDC_SECRET_FIELD, secret_drop_proc);
     app.public_field_proc = replace_proc(IDC_PUBLIC_FIELD, public_drop_proc);
     app.file_field_proc = replace_proc(IDC_FILE_FIELD, file_drop_proc);

@@ -15,6 +15,9 @@
 #include <cstring>
 #include <string>
 
+#include "app.h"
+#include "strings.h"
+
 namespace {
 
 constexpr char kUserId[] = "山田太郎";
@@ -115,37 +118,41 @@ int main(int argc, char **argv) {
     program_pid = pi.dwProcessId;
 
     // A first run: the key pair window comes up over the main window.
-    HWND pair = wait_window("NORMALDLG", "秘密鍵・公開鍵ペアの作成");
-    set_text(pair, 1014, kUserId);
-    set_text(pair, 1001, kPassword);
-    set_text(pair, 1008, kPassword);
+    HWND pair = wait_window(text::kClassName, text::kKeyPairTitle);
+    set_text(pair, IDK_USER_ID, kUserId);
+    set_text(pair, IDK_FIRST, kPassword);
+    set_text(pair, IDK_SECOND, kPassword);
     scene("key-pair-window", pair);
-    PostMessageA(GetDlgItem(pair, 1000), BM_CLICK, 0, 0);
+    PostMessageA(GetDlgItem(pair, IDK_CREATE), BM_CLICK, 0, 0);
     wait_for([&] { return !IsWindow(pair); }, "the key pair window stays open");
 
     // The new pair's public key, chosen in the open dialog.
-    HWND main_window = wait_window("NORMALDLG", "Quillseal");
+    HWND main_window = wait_window(text::kClassName, text::kMainTitle);
     char appdata[MAX_PATH] = {};
     SHGetSpecialFolderPathA(nullptr, appdata, CSIDL_APPDATA, FALSE);
     const std::string public_key =
-        std::string(appdata) + "\\quillseal\\koukai\\" + kUserId + ".velk";
-    PostMessageA(GetDlgItem(main_window, 1002), BM_CLICK, 0, 0);
-    HWND dialog = wait_window("#32770", "相手の公開鍵を選択");
+        std::string(appdata) + text::kBaseFolder + text::kPublicFolder + kUserId + text::kPublicExt;
+    PostMessageA(GetDlgItem(main_window, IDC_PUBLIC_BUTTON), BM_CLICK, 0, 0);
+    HWND dialog = wait_window("#32770", text::kSelectPublicTitle);
     set_text(dialog, 0x47C, public_key.c_str());
     PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
     wait_for([&] { return !IsWindow(dialog); }, "the open dialog stays open");
     wait_for(
-        [&] { return text_of(GetDlgItem(main_window, 1009)) == std::string(kUserId) + ".velk"; },
+        [&] {
+            return text_of(GetDlgItem(main_window, IDC_PUBLIC_FIELD)) ==
+                   std::string(kUserId) + text::kPublicExt;
+        },
         "the public key is not selected");
     scene("main-window", main_window);
 
-    // The archive exists already: the library asks what to do.
-    PostMessageA(GetDlgItem(main_window, 1004), BM_CLICK, 0, 0);
+    // The archive exists already: the library asks what to do, in its own
+    // words.
+    PostMessageA(GetDlgItem(main_window, IDC_ENCRYPT), BM_CLICK, 0, 0);
     HWND prompt =
         wait_window("#32770", nullptr, "同名のファイルが既に存在します。どう処理しますか。");
     scene("conflict-prompt", prompt);
     PostMessageA(prompt, WM_COMMAND, IDCANCEL, 0);
-    wait_for([&] { return text_of(GetDlgItem(main_window, 1008)) == "暗号化終了"; },
+    wait_for([&] { return text_of(GetDlgItem(main_window, IDC_INFO)) == text::kEncrypted; },
              "the encryption does not end");
 
     PostMessageA(main_window, WM_CLOSE, 0, 0);

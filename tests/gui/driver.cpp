@@ -111,8 +111,8 @@ Program start(const std::string &arguments) {
     const DWORD deadline = GetTickCount() + kWaitMs;
     while (!expired(deadline)) {
         for (HWND w : windows_of(p.process.dwProcessId))
-            if (class_of(w) == text::kClassName && title_of(w) == text::kMainTitle &&
-                GetDlgItem(w, IDC_COMPRESS))
+            if (class_of(w) == text::kClassName && title_of(w) == kMainLayout.title &&
+                GetDlgItem(w, kMainLayout.controls.last().id))
                 p.main = w;
         if (p.main) break;
         Sleep(20);
@@ -205,7 +205,7 @@ void first_run(const std::string &secret, const std::string &arguments) {
     const DWORD deadline = GetTickCount() + kWaitMs;
     while (p.main && !pair && !expired(deadline)) {
         for (HWND w : windows_of(p.process.dwProcessId))
-            if (title_of(w) == text::kKeyPairTitle) pair = w;
+            if (title_of(w) == kKeyPairLayout.title) pair = w;
         Sleep(20);
     }
     CHECK(pair != nullptr);

@@ -351,7 +351,7 @@ HWND main_window() {
     const DWORD deadline = GetTickCount() + kAppearMs;
     for (;;) {
         HWND main = current_main();
-        if (ready(main, IDC_COMPRESS)) return main;
+        if (ready(main, kMainLayout.controls.last().id)) return main;
         if (LONG(deadline - GetTickCount()) <= 0) break;
         Sleep(kPollMs);
     }
@@ -363,7 +363,7 @@ HWND key_pair_window(int timeout_ms) {
     const DWORD deadline = GetTickCount() + DWORD(timeout_ms);
     for (;;) {
         HWND window = current_key_pair();
-        if (ready(window, IDK_HINT2)) return window;
+        if (ready(window, kKeyPairLayout.controls.last().id)) return window;
         if (LONG(deadline - GetTickCount()) <= 0) return nullptr;
         Sleep(kPollMs);
     }

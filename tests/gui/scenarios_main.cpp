@@ -17,41 +17,18 @@ using namespace harness;
 
 namespace {
 
-struct Expected {
-    int id;
-    const char *cls;
-    const char *text;
-    DWORD style;     // bits besides WS_CHILD and WS_VISIBLE
-    DWORD ex_style;  // bits that must be set
-    int x, y, w, h;
-};
-
-// Creation order, which is also the tab order.
-const Expected kLayout[] = {
-    {IDC_SECRET_BUTTON, "Button", text::kSelectSecret, WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 8, 7, 84,
-     30},
-    {IDC_PASSWORD, "Edit", "", WS_TABSTOP | ES_PASSWORD, WS_EX_CLIENTEDGE, 100, 43, 450, 20},
-    {IDC_PUBLIC_BUTTON, "Button", text::kSelectPublic, WS_TABSTOP, 0, 8, 72, 84, 30},
-    {IDC_FILE_BUTTON, "Button", text::kSelectFile, WS_TABSTOP, 0, 8, 114, 84, 29},
-    {IDC_ENCRYPT, "Button", text::kEncrypt, WS_TABSTOP, 0, 354, 182, 80, 30},
-    {IDC_DECRYPT, "Button", text::kDecrypt, WS_TABSTOP, 0, 459, 182, 80, 30},
-    {IDC_SECRET_FIELD, "Static", text::kSecretHint, 0, WS_EX_CLIENTEDGE | WS_EX_ACCEPTFILES, 100,
-     12, 450, 20},
-    {IDC_PASSWORD_LABEL, "Static", text::kPasswordLabel, SS_CENTER, 0, 9, 46, 83, 18},
-    {IDC_INFO, "Edit", "", ES_READONLY, WS_EX_CLIENTEDGE, 100, 153, 451, 20},
-    {IDC_PUBLIC_FIELD, "Static", text::kPublicHint, 0, WS_EX_CLIENTEDGE | WS_EX_ACCEPTFILES, 100,
-     77, 450, 20},
-    {IDC_FILE_FIELD, "Static", text::kFileHint, 0, WS_EX_CLIENTEDGE | WS_EX_ACCEPTFILES, 100, 115,
-     450, 30},
-    {IDC_INFO_LABEL, "Static", text::kInfoLabel, SS_CENTER, 0, 4, 156, 92, 14},
-    {IDC_SHOW_PASSWORD, "Button", text::kShowPassword, WS_TABSTOP | BS_AUTOCHECKBOX, 0, 20, 190,
-     131, 15},
-    {IDC_COMPRESS, "Button", text::kCompress, WS_TABSTOP | BS_AUTOCHECKBOX, 0, 169, 190, 123, 16},
-};
-
 std::string class_name(HWND w) {
     char name[64] = {};
     GetClassNameA(w, name, sizeof name);
+    return name;
+}
+
+// The class name as the program's tables spell it: Windows answers "Button"
+// for a control made as "BUTTON".
+std::string upper_class_name(HWND w) {
+    std::string name = class_name(w);
+    for (char &c : name)
+        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
     return name;
 }
 
@@ -78,6 +55,39 @@ LOGFONTA font_of(HWND parent, int id) {
     HFONT font = reinterpret_cast<HFONT>(SendDlgItemMessageA(parent, id, WM_GETFONT, 0, 0));
     GetObjectA(font, sizeof lf, &lf);
     return lf;
+}
+
+// A window as its table in the program describes it: title, style, size,
+// and its controls in table order (the tab order) with their classes, texts,
+// styles and places.
+void check_layout(HWND window, const Layout &layout) {
+    QS_CHECK_EQ(class_name(window), text::kClassName);
+    QS_CHECK_EQ(text_of(window), layout.title);
+    QS_CHECK_EQ(GetWindowLongPtrA(window, GWL_STYLE) & layout.style, LONG_PTR(layout.style));
+    QS_CHECK_EQ(GetWindowLongPtrA(window, GWL_EXSTYLE) & layout.ex_style,
+                LONG_PTR(layout.ex_style));
+    RECT frame;
+    GetWindowRect(window, &frame);
+    QS_CHECK_EQ(frame.right - frame.left, layout.width);
+    QS_CHECK_EQ(frame.bottom - frame.top, layout.height);
+
+    HWND child = GetWindow(window, GW_CHILD);
+    for (const Control &c : layout.controls) {
+        HWND w = GetDlgItem(window, c.id);
+        QS_CHECK(w == child);
+        child = GetWindow(child, GW_HWNDNEXT);
+        if (!w) continue;
+        QS_CHECK_EQ(std::to_string(c.id) + " " + upper_class_name(w),
+                    std::to_string(c.id) + " " + c.cls);
+        QS_CHECK_EQ(text_of(w), c.text);
+        const LONG_PTR want = WS_CHILD | WS_VISIBLE | c.style;
+        QS_CHECK_EQ(GetWindowLongPtrA(w, GWL_STYLE) & want, want);
+        QS_CHECK_EQ(GetWindowLongPtrA(w, GWL_EXSTYLE) & c.ex_style, LONG_PTR(c.ex_style));
+        const RECT r = client_rect_of(window, w);
+        QS_CHECK_EQ(place(c.id, r.left, r.top, r.right - r.left, r.bottom - r.top),
+                    place(c.id, c.x, c.y, c.w, c.h));
+    }
+    QS_CHECK(child == nullptr);
 }
 
 // The texts the three fields and the information line show.
@@ -116,43 +126,18 @@ void end_children() {
 
 }  // namespace
 
-// Ids, classes, texts, styles, places, fonts and tab order of the controls,
-// and the initial selection; a resize moves nothing.
+// The main window and its controls as the program's table describes them,
+// with their fonts, no maximise box, and the initial selection; a resize
+// moves nothing.
 QS_SCENARIO(main_window_layout) {
     HWND main = main_window();
-    QS_CHECK_EQ(class_name(main), text::kClassName);
-    QS_CHECK_EQ(text_of(main), text::kMainTitle);
-    const LONG_PTR style = GetWindowLongPtrA(main, GWL_STYLE);
-    const LONG_PTR want = WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX;
-    QS_CHECK_EQ(style & want, want);
-    QS_CHECK_EQ(style & WS_MAXIMIZEBOX, 0);
-    QS_CHECK(GetWindowLongPtrA(main, GWL_EXSTYLE) & WS_EX_CONTROLPARENT);
-    RECT frame;
-    GetWindowRect(main, &frame);
-    QS_CHECK_EQ(frame.right - frame.left, 570);
-    QS_CHECK_EQ(frame.bottom - frame.top, 276);
+    check_layout(main, kMainLayout);
+    QS_CHECK_EQ(GetWindowLongPtrA(main, GWL_STYLE) & WS_MAXIMIZEBOX, 0);
     QS_CHECK(GetWindow(main, GW_OWNER) == nullptr);
     QS_CHECK(IsWindowEnabled(main));
     QS_CHECK(key_pair_window(300) == nullptr);
 
-    HWND child = GetWindow(main, GW_CHILD);
-    for (const Expected &e : kLayout) {
-        HWND w = GetDlgItem(main, e.id);
-        QS_CHECK(w == child);
-        child = GetWindow(child, GW_HWNDNEXT);
-        if (!w) continue;
-        QS_CHECK_EQ(std::to_string(e.id) + " " + class_name(w), std::to_string(e.id) + " " + e.cls);
-        QS_CHECK_EQ(text_of(w), e.text);
-        const DWORD want = WS_CHILD | WS_VISIBLE | e.style;
-        QS_CHECK_EQ(GetWindowLongPtrA(w, GWL_STYLE) & want, want);
-        QS_CHECK_EQ(GetWindowLongPtrA(w, GWL_EXSTYLE) & e.ex_style, e.ex_style);
-        const RECT r = client_rect_of(main, w);
-        QS_CHECK_EQ(place(e.id, r.left, r.top, r.right - r.left, r.bottom - r.top),
-                    place(e.id, e.x, e.y, e.w, e.h));
-    }
-    QS_CHECK(child == nullptr);
-
-    for (const Expected &e : kLayout) {
+    for (const Control &e : kMainLayout.controls) {
         const LOGFONTA lf = font_of(main, e.id);
         QS_CHECK_EQ(std::string(lf.lfFaceName), text::kFontFace);
         QS_CHECK_EQ(lf.lfCharSet, SHIFTJIS_CHARSET);
@@ -328,7 +313,7 @@ QS_SCENARIO(firstrun_key_pair_first) {
     HWND pair = key_pair_window(20000);
     QS_CHECK(pair != nullptr);
     if (!pair) return;
-    QS_CHECK_EQ(text_of(pair), text::kKeyPairTitle);
+    check_layout(pair, kKeyPairLayout);
     QS_CHECK(GetWindow(pair, GW_OWNER) == app.main);
     QS_CHECK(!IsWindowEnabled(app.main));
     QS_CHECK(!exists(secret_folder()));
