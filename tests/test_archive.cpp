@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "archive/stream.h"
 #include "archive_files.h"
+#include "crafter.h"
 #include "files.h"
 #include "quillcore.h"
 #include "texts.h"
@@ -29,140 +29,12 @@ constexpr size_t kPathMax = 260;
 constexpr size_t kPathMax = 4096;
 #endif
 
-// ---- message boxes: recorded, prompts answered from a script ----------------
-
-struct Box {
-    std::string text, caption;
-    unsigned type;
-};
-std::vector<Box> boxes;
-std::vector<int> answers;
-
-int record_box(void *, const char *text, const char *caption, unsigned type) {
-    boxes.push_back({text, caption, type});
-    if ((type & 0x0F) != QUILL_MB_YESNOCANCEL) return QUILL_IDOK;
-    if (answers.empty()) {
-        ADD_FAILURE() << "unexpected prompt for " << caption;
-        return QUILL_IDCANCEL;
-    }
-    const int answer = answers.front();
-    answers.erase(answers.begin());
-    return answer;
-}
-
-void expect_box(const Box &b, const std::string &caption, const char *text, unsigned type) {
-    EXPECT_EQ(b.caption, caption);
-    EXPECT_EQ(b.text, text);
-    EXPECT_EQ(b.type, type);
-}
-
-// ---- users and the drivers ---------------------------------------------------
-
-User alice, bob;  // alice signs and sends, bob receives
-unsigned char password[160] = "eight or more characters";
-std::string root;
-
-int32_t encrypt(const std::vector<std::string> &items, int32_t compress, const User &to = bob) {
-    select(items);
-    return angouka(alice.secret.c_str(), password, to.pub.c_str(), compress);
-}
-
-int32_t decrypt(const std::vector<std::string> &archives, const User &me = bob) {
-    select(archives);
-    return fukugouka(me.secret.c_str(), password, alice.pub.c_str());
-}
-
-void put32(Bytes &out, uint32_t w) {
-    for (int i = 0; i < 4; i++) out.push_back(uint8_t(w >> (8 * i)));
-}
-
-// Archives laid out by hand from the library's own primitives, for entries
-// that angouka never writes. All blocks are enciphered before anything else
-// draws from the library's generator. No trailer: the signature check warns.
-class Crafter {
-  public:
-    explicit Crafter(const std::string &public_key_file) {
-        Bytes text = read_file(public_key_file);
-        text.push_back(0);
-        unsigned char area[164] = {};
-        EXPECT_EQ(decode64(reinterpret_cast<const char *>(text.data()), area), 0);
-        uint32_t y[40], ephemeral[40];
-        std::mt19937 rng(std::random_device{}());
-        quill::load_num(y, area);
-        for (uint32_t &w : s_.exponent) w = uint32_t(rng());
-        s_.exponent[39] &= 0x7FFFFFFF;
-        x_enujyou(s_.exponent, ephemeral);
-        fx_enujyou(y, s_.exponent, s_.shared);
-        unsigned char image[160];
-        quill::store_num(image, ephemeral);
-        bytes.assign(image, image + sizeof image);
-        quill::start_stream(&s_, image);
-    }
-    void folder(const std::string &name) {
-        words({0, 0, uint32_t(name.size() + 1), 0, 0, 0, 0, 1});
-        blocks(name_bytes(name));
-    }
-    // size as the header states it; name_length 0 stands for the name's own.
-    void file(const std::string &name, const Bytes &data, uint64_t size, uint32_t name_length = 0) {
-        if (name_length == 0 && !name.empty()) name_length = uint32_t(name.size() + 1);
-        words({uint32_t(size), uint32_t(size >> 32), name_length, 0, 0, 0, 0, 0});
-        const uint32_t hi = 0x01D5C2A0, lo = 0x12345678;  // 2019
-        words({hi, lo, hi, lo, hi, lo, 0x20, 0});
-        blocks(name_length ? name_bytes(name) : Bytes());
-        blocks(data);
-    }
-    void file(const std::string &name, const std::string &text) {
-        file(name, bytes_of(text), text.size());
-    }
-    Bytes bytes;
-
-  private:
-    static Bytes name_bytes(const std::string &name) {
-        Bytes b = bytes_of(name);
-        b.push_back(0);
-        return b;
-    }
-    void words(std::initializer_list<uint32_t> w) {
-        Bytes b;
-        for (uint32_t v : w) put32(b, v);
-        blocks(b);
-    }
-    void blocks(Bytes data) {
-        data.resize((data.size() + 31) / 32 * 32);
-        for (size_t i = 0; i < data.size(); i += 32) Rangou(&data[i], s_.chain, s_.key);
-        bytes.insert(bytes.end(), data.begin(), data.end());
-    }
-    quill::Secrets s_;
-};
-
-class ArchiveTest : public ::testing::Test {
+class ArchiveTest : public DriverTest {
   protected:
-    static void SetUpTestSuite() {
-        root = fresh_folder(join(to_native(fs::current_path()), "archive_test"));
-        const std::string keys = fresh_folder(join(root, "keys"));
-        alice = {join(keys, "alice.velh"), join(keys, "alice.velk")};
-        bob = {join(keys, "bob.velh"), join(keys, "bob.velk")};
-        ASSERT_EQ(kagisakusei(alice.secret.c_str(), alice.pub.c_str(), password), 0);
-        ASSERT_EQ(kagisakusei(bob.secret.c_str(), bob.pub.c_str(), password), 0);
-    }
-    static void TearDownTestSuite() { remove_tree(root); }
-    void SetUp() override {
-        dir = fresh_folder(
-            join(root, ::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        boxes.clear();
-        answers.clear();
-        msgbox_set(record_box);
-    }
-    void TearDown() override {
-        msgbox_set(nullptr);
-        remove_tree(dir);
-    }
-    std::string at(const std::string &rel) const { return join(dir, rel); }
     void mkdir(const std::string &rel) const { fs::create_directories(at(rel)); }
     void move(const std::string &from, const std::string &to) const {
         fs::rename(at(from), at(to));
     }
-    std::string dir;
 };
 
 // ---- a whole tree, stored and compressed -------------------------------------

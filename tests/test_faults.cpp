@@ -27,54 +27,13 @@ namespace {
 
 using namespace archive_files;
 
-// Boxes are recorded; prompts are answered "stop".
-struct Box {
-    std::string text, caption;
-    unsigned type;
-};
-std::vector<Box> boxes;
-
-int record_box(void *, const char *text, const char *caption, unsigned type) {
-    boxes.push_back({text, caption, type});
-    return (type & 0x0F) == QUILL_MB_YESNOCANCEL ? QUILL_IDCANCEL : QUILL_IDOK;
-}
-
-User alice, bob;  // alice signs and sends, bob receives
-unsigned char password[160] = "a password for faults";
-std::string root;
-
-int32_t encrypt(const std::vector<std::string> &items, int32_t compress) {
-    select(items);
-    return angouka(alice.secret.c_str(), password, bob.pub.c_str(), compress);
-}
-
-int32_t decrypt(const std::string &archive) {
-    select({archive});
-    return fukugouka(bob.secret.c_str(), password, alice.pub.c_str());
-}
-
-class Faults : public ::testing::Test {
+// Name prompts are answered "stop".
+class Faults : public DriverTest {
   protected:
-    static void SetUpTestSuite() {
-        root = fresh_folder(join(to_native(fs::current_path()), "faults_test"));
-        const std::string keys = fresh_folder(join(root, "keys"));
-        alice = {join(keys, "alice.velh"), join(keys, "alice.velk")};
-        bob = {join(keys, "bob.velh"), join(keys, "bob.velk")};
-        ASSERT_EQ(kagisakusei(alice.secret.c_str(), alice.pub.c_str(), password), 0);
-        ASSERT_EQ(kagisakusei(bob.secret.c_str(), bob.pub.c_str(), password), 0);
-    }
-    static void TearDownTestSuite() { remove_tree(root); }
     void SetUp() override {
-        dir = fresh_folder(
-            join(root, ::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        boxes.clear();
-        msgbox_set(record_box);
+        DriverTest::SetUp();
+        unscripted = QUILL_IDCANCEL;
     }
-    void TearDown() override {
-        msgbox_set(nullptr);
-        remove_tree(dir);
-    }
-    std::string at(const std::string &rel) const { return join(dir, rel); }
     // A fresh folder holding the given archive bytes as d.velm; its path.
     std::string place(const std::string &folder, const Bytes &archive) const {
         fs::create_directories(at(folder));
@@ -82,7 +41,6 @@ class Faults : public ::testing::Test {
         write_file(path, archive);
         return path;
     }
-    std::string dir;
 };
 
 // A folder d with one file, as an archive: the public value, the folder
@@ -133,7 +91,7 @@ TEST_F(Faults, ArchiveCutAnywhereGivesItsResultAndKeepsEarlierEntries) {
             const bool complete = cut >= s.body_end + 32 ||
                                   (whole_block && std::find(entry_ends.begin(), entry_ends.end(),
                                                             cut) != entry_ends.end());
-            EXPECT_EQ(decrypt(archive), complete ? 0 : 1);
+            EXPECT_EQ(decrypt({archive}), complete ? 0 : 1);
             // The trailer is gone or cut: always the warning, and only it.
             ASSERT_EQ(boxes.size(), 1u);
             EXPECT_EQ(boxes[0].caption, archive);
@@ -159,7 +117,7 @@ TEST_F(Faults, ChangedByteAnywhereNeverPassesUnnoticed) {
                 "chg" + std::to_string(compress) + "_" + std::to_string(offset);
             const std::string archive = place(folder, changed);
             boxes.clear();
-            const int32_t result = decrypt(archive);
+            const int32_t result = decrypt({archive});
             // The signature no longer matches: the warning comes first.
             ASSERT_FALSE(boxes.empty());
             EXPECT_EQ(boxes[0].caption, archive);
@@ -288,7 +246,7 @@ TEST_F(Faults, DiskFillingDuringDecryptionKeepsEarlierFiles) {
         fault_archive = join(in, "a.txt.velm");
         fs::rename(at("a.txt.velm"), fault_archive);
         EXPECT_EQ(with_file_size_limit(
-                      256 * 1024, +[]() { return decrypt(fault_archive); }),
+                      256 * 1024, +[]() { return decrypt({fault_archive}); }),
                   1);
         EXPECT_EQ(read_file(join(in, "a.txt")), small);
         // What was written of the big file is its beginning.
@@ -314,7 +272,7 @@ TEST_F(Faults, FolderWithoutWritePermissionFailsBothWays) {
     fs::remove(join(ro, "a.txt"));
     fs::permissions(ro, fs::perms::owner_read | fs::perms::owner_exec);
     boxes.clear();
-    EXPECT_EQ(decrypt(join(ro, "a.txt.velm")), 1);
+    EXPECT_EQ(decrypt({join(ro, "a.txt.velm")}), 1);
     EXPECT_EQ(listing(ro), std::vector<std::string>{"a.txt.velm"});
     EXPECT_FALSE(boxes.empty());
 }
