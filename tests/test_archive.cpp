@@ -5,6 +5,7 @@
 // the way a caller relies on.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -134,8 +135,66 @@ TEST_F(ArchiveTest, TreeComesBackWholeStoredAndCompressed) {
         move(std::string("src") + kSep + "tree.velm", out + kSep + "tree.velm");
         ASSERT_EQ(decrypt({at(out) + kSep + "tree.velm"}), 0);
         expect_tree(items, at("src"), at(out));
+
+        // The list shows the entries decryption writes, in archive order
+        // (folders first), and writes nothing; a folder elsewhere receives
+        // the same tree.
+        const std::string moved = at(out) + kSep + "tree.velm";
+        std::vector<std::string> listed;
+        const auto collect = [](void *ctx, const quill_entry *e) -> int32_t {
+            static_cast<std::vector<std::string> *>(ctx)->push_back(
+                std::string(e->name) + (e->folder ? "/" : " " + std::to_string(e->size)));
+            return 0;
+        };
+        ASSERT_EQ(naiyou_ichiran(bob.secret.c_str(), password, moved.c_str(), collect, &listed), 0);
+        std::vector<std::string> expected;
+        for (const TreeItem &it : items)
+            expected.push_back(it.rel + (it.folder ? "/" : " " + std::to_string(it.data.size())));
+        std::sort(listed.begin(), listed.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(listed, expected);
+        mkdir(out + "-into");
+        ASSERT_EQ(
+            fukugou_saki(bob.secret.c_str(), password, moved.c_str(), at(out + "-into").c_str()),
+            0);
+        expect_tree(items, at("src"), at(out + "-into"));
     }
     EXPECT_TRUE(boxes.empty());
+}
+
+// A caller's progress callback hears of every 64 KiB at the latest and of
+// the end of each call, with done equal to total there.
+TEST_F(ArchiveTest, ProgressIsReportedEvery64KiBAndAtTheEnd) {
+    struct Report {
+        uint64_t done, total;
+    };
+    std::vector<Report> reports;
+    progress_set(
+        [](void *ctx, uint64_t done, uint64_t total) {
+            static_cast<std::vector<Report> *>(ctx)->push_back({done, total});
+        },
+        &reports);
+    write_file(at("big.bin"), random_bytes(1 << 20, 7));
+    const auto check = [&](size_t at_least) {
+        ASSERT_GE(reports.size(), at_least);
+        for (size_t i = 1; i < reports.size(); i++) {
+            EXPECT_GE(reports[i].done, reports[i - 1].done);
+            if (i + 1 < reports.size()) {
+                EXPECT_GE(reports[i].done - reports[i - 1].done, 65536u);
+            }
+        }
+        EXPECT_EQ(reports.back().done, reports.back().total);
+        reports.clear();
+    };
+    ASSERT_EQ(encrypt({at("big.bin")}, 0), 0);
+    check(16);  // 1 MiB read to encipher it, and the archive read to sign it
+    mkdir("in");
+    move("big.bin.velm", std::string("in") + kSep + "big.bin.velm");
+    ASSERT_EQ(decrypt({at("in") + kSep + "big.bin.velm"}), 0);
+    check(16);
+    progress_set(nullptr, nullptr);
+    ASSERT_EQ(syomei_kakunin((at("in") + kSep + "big.bin.velm").c_str(), alice.pub.c_str()), 0);
+    EXPECT_TRUE(reports.empty());
 }
 
 TEST_F(ArchiveTest, SmallestArchivesAndANewExponentEachTime) {

@@ -1,5 +1,8 @@
 // The decryption driver: every selected archive is checked against the
-// sender's signature and then unpacked into the folder that holds it.
+// sender's signature and then unpacked into the folder that holds it. One
+// reader serves every way of decrypting: into the archive's folder, into
+// another folder, or into a caller's list of the entries, which sees each
+// entry the reader accepted and writes nothing.
 #include <zlib.h>
 
 #include <cstring>
@@ -16,6 +19,7 @@
 #include "keys/keyfile.h"
 #include "messages.h"
 #include "platform/platform.h"
+#include "progress.h"
 #include "quillcore.h"
 
 namespace {
@@ -28,6 +32,14 @@ using layout::kChunkBytes;
 // The archive being decrypted (full native path).
 std::string a_filepath;
 
+// Where the reader hands what it accepted: files under a folder, or, with a
+// handler, a list of the entries.
+struct Destination {
+    std::string folder;  // separator included
+    quill_entry_handler handler = nullptr;
+    void *context = nullptr;
+};
+
 // The open files of one archive, closed however the call ends. A partly
 // written output file stays on disk as far as it was written.
 struct Files {
@@ -39,9 +51,16 @@ struct Files {
     }
 };
 
+// Writes the bytes to the output file; with none (a list of the entries) the
+// data has only been deciphered to reach the next entry.
+bool put(plat::File *out, const void *data, size_t n) {
+    return out == nullptr || plat::write(out, data, n);
+}
+
 // Reads blocks and deciphers them in place, in order.
 bool take_blocks(plat::File *in, unsigned char *data, size_t blocks, Secrets &st) {
     if (!plat::read_exact(in, data, blocks * kBlockBytes)) return false;
+    progress::advance(blocks * kBlockBytes);
     for (size_t i = 0; i < blocks; i++) Rfukugou(data + i * kBlockBytes, st.chain, st.key, st.inv);
     return true;
 }
@@ -52,18 +71,18 @@ bool restore_stored(plat::File *in, plat::File *out, uint64_t size, Secrets &st)
     const uint64_t blocks = size / kBlockBytes;
     for (uint64_t i = 0; i < blocks / kChunkBlocks; i++) {
         if (!take_blocks(in, chunk, kChunkBlocks, st)) return false;
-        if (!plat::write(out, chunk, kChunkBytes)) return false;
+        if (!put(out, chunk, kChunkBytes)) return false;
     }
     const size_t rest = size_t(blocks % kChunkBlocks);
     if (rest != 0) {
         if (!take_blocks(in, chunk, rest, st)) return false;
-        if (!plat::write(out, chunk, rest * kBlockBytes)) return false;
+        if (!put(out, chunk, rest * kBlockBytes)) return false;
     }
     const size_t tail = size_t(size % kBlockBytes);
     if (tail != 0) {
         unsigned char block[kBlockBytes];
         if (!take_blocks(in, block, 1, st)) return false;
-        if (!plat::write(out, block, tail)) return false;
+        if (!put(out, block, tail)) return false;
     }
     return true;
 }
@@ -106,7 +125,7 @@ Inflated restore_compressed(plat::File *in, plat::File *out, uint64_t size, Secr
             result = kSizeMismatch;
             break;
         }
-        if (filled != 0 && !plat::write(out, chunk, filled)) {
+        if (filled != 0 && !put(out, chunk, filled)) {
             result = kInflateFailed;
             break;
         }
@@ -136,17 +155,26 @@ struct Entry {
 
 constexpr int32_t kNextEntry = -1;
 
+// The entry's data, deciphered into out (or only deciphered, without one).
+// kNextEntry when it was whole; else the archive's result.
+int32_t take_data(plat::File *archive, plat::File *out, const Entry &e, Secrets &st) {
+    if (!e.compressed) return restore_stored(archive, out, e.size, st) ? kNextEntry : 1;
+    switch (restore_compressed(archive, out, e.size, st)) {
+        case kInflated:
+            return kNextEntry;
+        case kSizeMismatch:
+            warn(a_filepath.c_str(), msg::kSizeMismatch);
+            return 1;
+        default:
+            return 1;
+    }
+}
+
 // The file entry whose name is settled: the output file, its data, its times
 // and attributes. kNextEntry when restored; else the archive's result.
 int32_t restore_file(Files &files, const Entry &e, const std::string &out_folder,
                      const std::string &rel, Secrets &st) {
     const std::string target = out_folder + rel;
-    // The archive's own file, however the name spells it: unpacking would
-    // replace the archive with its own content while it is being read.
-    if (target == a_filepath || plat::same_file(target.c_str(), a_filepath.c_str())) {
-        warn(msg::kCannotDecrypt, msg::kSameName);
-        return 1;
-    }
     if (!plat::make_dirs_below(out_folder.c_str(), rel.c_str())) {
         warn(a_filepath.c_str(), msg::kBadEntryName);
         return 1;
@@ -172,19 +200,8 @@ int32_t restore_file(Files &files, const Entry &e, const std::string &out_folder
         warn(path, msg::kOpenFailed);
         return 1;
     }
-    if (!e.compressed) {
-        if (!restore_stored(files.archive, files.out, e.size, st)) return 1;
-    } else {
-        switch (restore_compressed(files.archive, files.out, e.size, st)) {
-            case kInflated:
-                break;
-            case kSizeMismatch:
-                warn(a_filepath.c_str(), msg::kSizeMismatch);
-                return 1;
-            default:
-                return 1;
-        }
-    }
+    const int32_t result = take_data(files.archive, files.out, e, st);
+    if (result != kNextEntry) return result;
     plat::set_times(files.out, e.times);
     plat::close(files.out);
     files.out = nullptr;
@@ -193,9 +210,27 @@ int32_t restore_file(Files &files, const Entry &e, const std::string &out_folder
     return kNextEntry;
 }
 
+// The accepted entry handed to the list; its data is deciphered all the
+// same, so that it fails here as it would fail decryption. kNextEntry, 0
+// when the handler stopped the reading, else the archive's result.
+int32_t list_entry(Files &files, const Entry &e, const std::string &rel, const Destination &to,
+                   Secrets &st) {
+    quill_entry out{};
+    out.folder = e.folder ? 1 : 0;
+    out.compressed = e.compressed && !e.folder ? 1 : 0;
+    out.size = e.folder ? 0 : e.size;
+    out.creation = e.times.creation;
+    out.access = e.times.access;
+    out.write = e.times.write;
+    out.attributes = e.attributes;
+    out.name = rel.c_str();
+    if (to.handler(to.context, &out) != 0) return 0;
+    return e.folder ? kNextEntry : take_data(files.archive, nullptr, e, st);
+}
+
 // The rest of one entry after its header: times, name, then the folder or
 // the file. kNextEntry when done; else the archive's result.
-int32_t restore_entry(Files &files, Entry &e, const std::string &out_folder, Secrets &st) {
+int32_t restore_entry(Files &files, Entry &e, const Destination &to, Secrets &st) {
     unsigned char block[kBlockBytes];
     if (!e.folder) {
         if (!take_blocks(files.archive, block, 1, st)) return 1;
@@ -220,26 +255,34 @@ int32_t restore_entry(Files &files, Entry &e, const std::string &out_folder, Sec
             warn(a_filepath.c_str(), msg::kBadEntryName);
             return 1;
     }
-    std::string rel = native;
-    if (e.folder) rel += plat::kSep;
-    if (out_folder.size() + rel.size() >= plat::kPathMax) {
-        warn((out_folder + rel).c_str(), msg::kPathTooLong);
+    const std::string rel = native;
+    const std::string target = to.folder + rel + (e.folder ? std::string(1, plat::kSep) : "");
+    if (target.size() >= plat::kPathMax) {
+        warn(target.c_str(), msg::kPathTooLong);
         return 1;
     }
-    if (!e.folder) return restore_file(files, e, out_folder, rel, st);
+    // The archive's own file, however the name spells it: unpacking would
+    // replace the archive with its own content while it is being read.
+    if (!e.folder &&
+        (target == a_filepath || plat::same_file(target.c_str(), a_filepath.c_str()))) {
+        warn(msg::kCannotDecrypt, msg::kSameName);
+        return 1;
+    }
+    if (to.handler) return list_entry(files, e, rel, to, st);
+    if (!e.folder) return restore_file(files, e, to.folder, rel, st);
     // Every folder up to the name, never through a link in the way.
-    if (!plat::make_dirs_below(out_folder.c_str(), rel.c_str())) {
+    if (!plat::make_dirs_below(to.folder.c_str(), (rel + plat::kSep).c_str())) {
         warn(a_filepath.c_str(), msg::kBadEntryName);
         return 1;
     }
     return kNextEntry;
 }
 
-// The archive at a_filepath. 0 read to its end (or stopped at a prompt);
-// 1 failure; 2 its first header is not valid under this key.
-int32_t decrypt_archive(const char *secret_path, const unsigned char *password) {
-    // The archive's own folder, its separator included.
-    const std::string out_folder = a_filepath.substr(0, name_start(a_filepath));
+// The archive at a_filepath, into the destination. 0 read to its end (or
+// stopped at a prompt); 1 failure; 2 its first header is not valid under
+// this key.
+int32_t decrypt_archive(const char *secret_path, const unsigned char *password,
+                        const Destination &to) {
     Secrets st;
     if (load_secret_exponent(secret_path, password, st.exponent) != 0) return 1;
     Files files;
@@ -250,6 +293,7 @@ int32_t decrypt_archive(const char *secret_path, const unsigned char *password) 
     }
     unsigned char image[layout::kPublicValueBytes];
     if (!plat::read_exact(files.archive, image, sizeof image)) return 1;
+    progress::advance(sizeof image);
     uint32_t ephemeral[QUILL_LIMBS];
     load_num(ephemeral, image);
     fx_enujyou(ephemeral, st.exponent, st.shared);
@@ -262,6 +306,7 @@ int32_t decrypt_archive(const char *secret_path, const unsigned char *password) 
         if (got == 0) return 0;
         // A partial block is no part of any archive: it was cut or damaged.
         if (got != int64_t(kBlockBytes)) return 1;
+        progress::advance(kBlockBytes);
         Rfukugou(block, st.chain, st.key, st.inv);
         uint32_t w[layout::kBlockWords];
         layout::load_words(block, w);
@@ -274,9 +319,28 @@ int32_t decrypt_archive(const char *secret_path, const unsigned char *password) 
         e.compressed = (w[layout::kKind] & layout::kKindCompressed) != 0;
         e.size = layout::header_size(w);
         e.name_length = w[layout::kNameLength];
-        const int32_t result = restore_entry(files, e, out_folder, st);
+        const int32_t result = restore_entry(files, e, to, st);
         if (result != kNextEntry) return result;
     }
+}
+
+// The archive at path into the destination, its folder defaulting to the
+// archive's own.
+int32_t decrypt_one(const char *secret_path, const unsigned char *password, const char *path,
+                    Destination to) {
+    a_filepath = path;
+    if (to.folder.empty()) {
+        to.folder = a_filepath.substr(0, name_start(a_filepath));
+    } else if (!plat::is_separator(to.folder.back())) {
+        to.folder += plat::kSep;
+    }
+    return decrypt_archive(secret_path, password, to);
+}
+
+// The bytes of the archives at the paths, for the progress of a call.
+uint64_t archive_bytes(const std::string &path) {
+    const int64_t size = plat::file_size(path.c_str());
+    return size > 0 ? uint64_t(size) : 0;
 }
 
 }  // namespace
@@ -288,6 +352,12 @@ int32_t fukugouka(const char *secret_path, const unsigned char *password, const 
             warn(selection.walk_failure.c_str(), msg::kWalkTooDeep);
             return 1;
         }
+        // Each archive is read twice: for the signature, then to decipher it.
+        uint64_t total = 0;
+        std::string path;
+        for (const std::string &rel : selection.files)
+            if (full_path(rel, &path)) total += 2 * archive_bytes(path);
+        progress::Scope scope(total);
         for (const std::string &rel : selection.files) {
             if (!full_path(rel, &a_filepath)) {
                 warn((selection.a_folder + rel).c_str(), msg::kPathTooLong);
@@ -307,7 +377,35 @@ int32_t fukugouka(const char *secret_path, const unsigned char *password, const 
 
 int32_t fukugousyori(const char *secret_path, const unsigned char *password) {
     try {
-        return decrypt_archive(secret_path, password);
+        progress::Scope scope(archive_bytes(a_filepath));
+        return decrypt_one(secret_path, password, a_filepath.c_str(), Destination{});
+    } catch (const std::bad_alloc &) {
+        return 1;
+    }
+}
+
+int32_t naiyou_ichiran(const char *secret_path, const unsigned char *password,
+                       const char *archive_path, quill_entry_handler handler, void *context) {
+    if (!handler) return 1;
+    try {
+        progress::Scope scope(archive_bytes(archive_path));
+        Destination to;
+        to.handler = handler;
+        to.context = context;
+        return decrypt_one(secret_path, password, archive_path, to);
+    } catch (const std::bad_alloc &) {
+        return 1;
+    }
+}
+
+int32_t fukugou_saki(const char *secret_path, const unsigned char *password,
+                     const char *archive_path, const char *out_folder) {
+    if (!out_folder || !*out_folder) return 1;
+    try {
+        progress::Scope scope(archive_bytes(archive_path));
+        Destination to;
+        to.folder = out_folder;
+        return decrypt_one(secret_path, password, archive_path, to);
     } catch (const std::bad_alloc &) {
         return 1;
     }

@@ -14,6 +14,7 @@
 #include "keys/keyfile.h"
 #include "messages.h"
 #include "platform/platform.h"
+#include "progress.h"
 #include "quillcore.h"
 
 namespace {
@@ -50,23 +51,30 @@ bool put_name(plat::File *out, const uint32_t *key, unsigned char *chain) {
 
 // Stored data: whole chunks, then the remaining whole blocks, then the
 // partial block. A short read fails: the header already promised size bytes.
+// Reads exactly n bytes of a source, counted for the progress.
+bool take_source(plat::File *src, unsigned char *buf, size_t n) {
+    if (!plat::read_exact(src, buf, n)) return false;
+    progress::advance(n);
+    return true;
+}
+
 bool put_stored(plat::File *out, plat::File *src, uint64_t size, const uint32_t *key,
                 unsigned char *chain) {
     unsigned char chunk[kChunkBytes];
     const uint64_t blocks = size / kBlockBytes;
     for (uint64_t i = 0; i < blocks / kChunkBlocks; i++) {
-        if (!plat::read_exact(src, chunk, kChunkBytes)) return false;
+        if (!take_source(src, chunk, kChunkBytes)) return false;
         if (!put_blocks(out, chunk, kChunkBlocks, key, chain)) return false;
     }
     const size_t rest = size_t(blocks % kChunkBlocks);
     if (rest != 0) {
-        if (!plat::read_exact(src, chunk, rest * kBlockBytes)) return false;
+        if (!take_source(src, chunk, rest * kBlockBytes)) return false;
         if (!put_blocks(out, chunk, rest, key, chain)) return false;
     }
     const size_t tail = size_t(size % kBlockBytes);
     if (tail != 0) {
         unsigned char block[kBlockBytes] = {};
-        if (!plat::read_exact(src, block, tail)) return false;
+        if (!take_source(src, block, tail)) return false;
         if (!put_blocks(out, block, 1, key, chain)) return false;
     }
     return true;
@@ -91,7 +99,7 @@ bool put_compressed(plat::File *out, plat::File *src, uint64_t size, const uint3
     for (;;) {
         if (z.avail_in == 0 && flush == Z_NO_FLUSH) {
             const size_t want = left < kChunkBytes ? size_t(left) : kChunkBytes;
-            if (!plat::read_exact(src, in, want)) {
+            if (!take_source(src, in, want)) {
                 ok = false;
                 break;
             }
@@ -182,6 +190,17 @@ bool set_item(const std::string &rel) {
     }
 }
 
+// The bytes of every selected file as they are now.
+uint64_t contents_bytes() {
+    uint64_t total = 0;
+    std::string path;
+    for (const std::string &rel : selection.files) {
+        const int64_t size = full_path(rel, &path) ? plat::file_size(path.c_str()) : -1;
+        if (size > 0) total += uint64_t(size);
+    }
+    return total;
+}
+
 // True when at least one selected file or folder still exists.
 bool anything_left() {
     std::string path;
@@ -270,6 +289,9 @@ int32_t write_archive(Archive &a, const char *public_path, bool compress) {
 int32_t angouka(const char *secret_path, const unsigned char *password, const char *public_path,
                 int32_t compress) {
     if (!selection.made) return 1;
+    // The contents are read twice: to encipher them, and within the
+    // archive to sign it; once the archive is written its size is known.
+    progress::Scope scope(2 * contents_bytes());
     Archive a;
     int32_t result;
     try {
@@ -283,6 +305,8 @@ int32_t angouka(const char *secret_path, const unsigned char *password, const ch
         if (a.created) plat::remove_file(a.path);
         return 1;
     }
+    const int64_t written = plat::file_size(a.path);
+    if (written > 0) progress::set_total(progress::done() + uint64_t(written));
     uint32_t h[QUILL_SHA_WORDS];
     uint32_t s[QUILL_LIMBS];
     if (syomeisakusei(secret_path, password, a.path, h, s) != 0) return 2;

@@ -220,6 +220,15 @@ typedef int (*quill_msgbox_handler)(void *owner, const char *text, const char *c
                                     unsigned type);
 QUILL_API void msgbox_set(quill_msgbox_handler handler);
 
+/* Progress of long calls: handler, when set, is called with the bytes done
+ * and the bytes expected in all by the running call of angouka, fukugouka,
+ * syomei_kakunin, SHA256, naiyou_ichiran or fukugou_saki, at most once every
+ * 64 KiB and once at its end (then done equals total). The total of an
+ * encryption is an estimate until its archive is written. Null stops the
+ * reports; without a handler the library behaves as if none existed. */
+typedef void (*quill_progress_handler)(void *context, uint64_t done, uint64_t total);
+QUILL_API void progress_set(quill_progress_handler handler, void *context);
+
 /* ---- encryption and decryption ------------------------------------------ */
 
 /* Encrypts the selection for the public key into first item + ".velm" and
@@ -240,6 +249,33 @@ QUILL_API int32_t fukugouka(const char *secret_path, const unsigned char *passwo
                             const char *public_path);
 /* Decrypts the one archive at the current item. Results as fukugouka. */
 QUILL_API int32_t fukugousyori(const char *secret_path, const unsigned char *password);
+
+/* One entry of an archive as the decryption's reader accepted it: its name
+ * has passed every check that decryption makes before it writes. */
+typedef struct quill_entry {
+    int32_t folder;                   /* 1 a folder entry, 0 a file entry */
+    int32_t compressed;               /* 1 the file's data is stored compressed */
+    uint64_t size;                    /* the file's size in bytes (0 for a folder) */
+    uint64_t creation, access, write; /* Windows file times (files only) */
+    uint32_t attributes;              /* the attribute word (files only) */
+    const char *name;                 /* native relative path, native separators */
+} quill_entry;
+/* Called for each entry; a non-zero result stops the reading there. */
+typedef int32_t (*quill_entry_handler)(void *context, const quill_entry *entry);
+/* Reads the archive with the decryption's own reader and hands each entry
+ * to handler instead of writing it; the data is deciphered (and inflated)
+ * all the same, so that a damaged entry fails here as it fails decryption.
+ * Writes nothing; shows the messages decryption shows, but for the
+ * signature, which it does not check. Results as fukugousyori (0 also when
+ * handler stopped the reading). */
+QUILL_API int32_t naiyou_ichiran(const char *secret_path, const unsigned char *password,
+                                 const char *archive_path, quill_entry_handler handler,
+                                 void *context);
+/* Decrypts the one archive into out_folder (an existing folder) instead of
+ * the archive's own, with the same reader, prompts and results as
+ * fukugousyori; the signature is not checked. */
+QUILL_API int32_t fukugou_saki(const char *secret_path, const unsigned char *password,
+                               const char *archive_path, const char *out_folder);
 
 #ifdef __cplusplus
 }

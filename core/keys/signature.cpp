@@ -13,6 +13,7 @@
 
 #include "keys/keyfile.h"
 #include "platform/platform.h"
+#include "progress.h"
 #include "quillcore.h"
 
 namespace {
@@ -113,6 +114,8 @@ int32_t syomeikakunin(const char *public_path, const char *archive_path, const u
 }
 
 int32_t syomei_kakunin(const char *archive_path, const char *public_path) {
+    const int64_t size = quill::plat::file_size(archive_path);
+    quill::progress::Scope scope(size > 0 ? uint64_t(size) : 0);
     uint32_t h[kLimbs] = {};
     uint32_t s[kLimbs] = {};
     if (toridasi(archive_path, h, s) != 0) return 1;

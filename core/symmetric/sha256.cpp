@@ -10,6 +10,7 @@
 
 #include "bytes.h"
 #include "platform/platform.h"
+#include "progress.h"
 
 namespace {
 
@@ -154,6 +155,8 @@ int32_t SHA256(const char *path, uint32_t *state) {
     SHA256_int(state);
     quill::plat::File *file = quill::plat::open_read_shared(path);
     if (!file) return 1;
+    const int64_t size = quill::plat::size(file);
+    quill::progress::Scope scope(size > 0 ? uint64_t(size) : 0);
 
     uint32_t work[64];
     unsigned char buf[read_bytes];
@@ -163,6 +166,7 @@ int32_t SHA256(const char *path, uint32_t *state) {
     while ((got = quill::plat::read(file, buf, sizeof buf)) > 0) {
         fill = absorb(state, work, fill, buf, size_t(got));
         total += uint64_t(got);
+        quill::progress::advance(uint64_t(got));
     }
     const bool failed = got < 0;
     quill::plat::close(file);
@@ -191,6 +195,7 @@ int32_t SHA256R(const char *path, int64_t count, const unsigned char *extra, uin
         if (!quill::plat::read_exact(file, buf, want)) break;
         fill = absorb(state, work, fill, buf, want);
         left -= want;
+        quill::progress::advance(want);
     }
     const bool failed = left != 0;
     quill::plat::close(file);
