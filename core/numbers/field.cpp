@@ -5,8 +5,14 @@
 // down to 64-bit words followed by one reduction pass; squaring spreads bits
 // instead of multiplying. Every routine accepts any 1280-bit pattern (bit 1279
 // set or not) and returns reduced elements (bit 31 of limb 39 clear).
+//
+// This file holds the portable code, the reference for every faster path,
+// and the choice between them: where the processor multiplies carry-less
+// (field_clmul.cpp), products and squares take that path instead.
 #include <cstring>
 
+#include "cpu.h"
+#include "numbers/gf.h"
 #include "quillcore.h"
 
 namespace {
@@ -186,18 +192,104 @@ inline uint32_t spread_even(uint32_t v) {
     return t;
 }
 
-// Bit j of the 16-bit v moved to bit 2j + 1; even bits zero. Starts with the
-// half-word in the top 16 bits and spreads downwards.
-inline uint32_t spread_odd(uint32_t v) {
-    uint32_t t = v << 16;
-    t = ((t & 0x00FF0000u) >> 8) ^ (t & 0xFF000000u);
-    t = ((t & 0x0F000F00u) >> 4) ^ (t & 0xF000F000u);
-    t = ((t & 0x30303030u) >> 2) ^ (t & 0xC0C0C0C0u);
-    t = ((t & 0x44444444u) >> 1) ^ (t & 0x88888888u);
-    return t;
+// x^1279 = x^418 + 1 (mod f): the bit at 1279 + m moves to m and to 418 + m.
+void reduce_limbs(uint32_t *p) {
+    // Bits the windows below never reach: bit 2559 (to 1280) and bits
+    // 2557..2559 (to 1696..1698). Zero for products of reduced elements.
+    p[40] ^= p[79] >> 31;
+    p[53] ^= p[79] >> 29;
+
+    // Downwards, so that what the second fold drops into limbs 40..52 (i >= 27)
+    // and into bit 31 of limb 39 (i = 26) is folded again by a later i.
+    for (int i = 39; i >= 0; i--) {
+        p[i] ^= window(p, i + 39, 31);       // bits 1279+32i.. move down by 1279
+        p[i + 13] ^= window(p, i + 39, 29);  // bits 1277+32i.. move down by 861
+        p[i + 40] = 0;
+    }
+    // i = 0 also moved bits 1277 and 1278, which are below x^1279 and stay
+    // where they are: put back what it XORed into bits 416 and 417.
+    p[13] ^= (p[39] & 0x7FFFFFFFu) >> 29;
+    p[39] &= 0x7FFFFFFFu;
+}
+
+const auto product_limbs = limb_product<20, mul20>;
+
+// x^shift a^2 over GF(2): (sum c_j x^j)^2 = sum c_j x^(2j). The spread puts
+// every bit at an even position, so shifting each limb by one never carries
+// into the next limb.
+void square_limbs(uint32_t *a, uint32_t shift) {
+    uint32_t t[2 * kLimbs];
+    for (int i = 0; i < kLimbs; i++) {
+        t[2 * i] = spread_even(a[i] & 0xFFFF) << shift;
+        t[2 * i + 1] = spread_even(a[i] >> 16) << shift;
+    }
+    reduce_limbs(t);
+    std::memcpy(a, t, kLimbs * sizeof(uint32_t));
+}
+
+void words_to_limbs(const uint64_t *w, uint32_t *a) {
+    to_limbs(w, a, quill::gf::kWords);
+}
+
+void limbs_to_words(const uint32_t *a, uint64_t *w) {
+    to_words(a, w, quill::gf::kWords);
 }
 
 }  // namespace
+
+namespace quill::gf {
+
+void portable::mul(const uint64_t *a, const uint64_t *b, uint64_t *out) {
+    uint32_t la[kLimbs], lb[kLimbs], p[2 * kLimbs];
+    words_to_limbs(a, la);
+    words_to_limbs(b, lb);
+    product_limbs(la, lb, p);
+    reduce_limbs(p);
+    limbs_to_words(p, out);
+}
+
+void portable::sqr(uint64_t *a, uint64_t shift) {
+    uint32_t la[kLimbs];
+    words_to_limbs(a, la);
+    square_limbs(la, uint32_t(shift));
+    limbs_to_words(la, a);
+}
+
+void mul(const uint64_t *a, const uint64_t *b, uint64_t *out) {
+    const cpu::Features &f = cpu::features();
+    if (!f.clmul) return portable::mul(a, b, out);
+    uint64_t p[2 * kWords];
+    if (f.vclmul)
+        clmul::product_wide(a, b, p);
+    else
+        clmul::product(a, b, p);
+    reduce(p);
+    std::memcpy(out, p, kWords * sizeof(uint64_t));
+}
+
+void sqr(uint64_t *a, uint64_t shift) {
+    if (!cpu::features().clmul) return portable::sqr(a, shift);
+    const uint32_t e[1] = {uint32_t(shift)};
+    clmul::x_power(e, 1, a);
+}
+
+void sqr_times(uint64_t *a, int count) {
+    if (!cpu::features().clmul) {
+        for (int i = 0; i < count; i++) portable::sqr(a, 0);
+        return;
+    }
+    clmul::square_times(a, count);
+}
+
+void x_power(const uint32_t *e, int bits, uint64_t *r) {
+    if (!cpu::features().clmul) {
+        for (int n = bits - 1; n >= 0; n--) portable::sqr(r, (e[n / 32] >> (n % 32)) & 1);
+        return;
+    }
+    clmul::x_power(e, bits, r);
+}
+
+}  // namespace quill::gf
 
 void seki1(uint32_t a, uint32_t b, uint32_t *p) {
     uint64_t lo, hi;
@@ -219,55 +311,42 @@ void seki8(const uint32_t *a, const uint32_t *b, uint32_t *p) {
 }
 
 void seki40(const uint32_t *a, const uint32_t *b, uint32_t *p) {
-    limb_product<20, mul20>(a, b, p);
+    if (!quill::cpu::features().clmul) return product_limbs(a, b, p);
+    uint64_t wa[quill::gf::kWords], wb[quill::gf::kWords], w[2 * quill::gf::kWords];
+    limbs_to_words(a, wa);
+    limbs_to_words(b, wb);
+    quill::gf::clmul::product(wa, wb, w);
+    to_limbs(w, p, 2 * quill::gf::kWords);
 }
 
-// x^1279 = x^418 + 1 (mod f): the bit at 1279 + m moves to m and to 418 + m.
 void sekiamari(uint32_t *p) {
-    // Bits the windows below never reach: bit 2559 (to 1280) and bits
-    // 2557..2559 (to 1696..1698). Zero for products of reduced elements.
-    p[40] ^= p[79] >> 31;
-    p[53] ^= p[79] >> 29;
-
-    // Downwards, so that what the second fold drops into limbs 40..52 (i >= 27)
-    // and into bit 31 of limb 39 (i = 26) is folded again by a later i.
-    for (int i = 39; i >= 0; i--) {
-        p[i] ^= window(p, i + 39, 31);       // bits 1279+32i.. move down by 1279
-        p[i + 13] ^= window(p, i + 39, 29);  // bits 1277+32i.. move down by 861
-        p[i + 40] = 0;
-    }
-    // i = 0 also moved bits 1277 and 1278, which are below x^1279 and stay
-    // where they are: put back what it XORed into bits 416 and 417.
-    p[13] ^= (p[39] & 0x7FFFFFFFu) >> 29;
-    p[39] &= 0x7FFFFFFFu;
+    if (!quill::cpu::features().clmul) return reduce_limbs(p);
+    uint64_t w[2 * quill::gf::kWords];
+    to_words(p, w, 2 * quill::gf::kWords);
+    quill::gf::reduce(w);
+    to_limbs(w, p, 2 * quill::gf::kWords);
 }
 
 void seki(const uint32_t *a, const uint32_t *b, uint32_t *out) {
-    uint32_t t[2 * kLimbs];
-    seki40(a, b, t);
-    sekiamari(t);
-    std::memcpy(out, t, kLimbs * sizeof(uint32_t));
+    uint64_t wa[quill::gf::kWords], wb[quill::gf::kWords];
+    limbs_to_words(a, wa);
+    limbs_to_words(b, wb);
+    quill::gf::mul(wa, wb, wa);
+    words_to_limbs(wa, out);
 }
 
-// Over GF(2) squaring is linear: (sum c_j x^j)^2 = sum c_j x^(2j).
 void nijyou(uint32_t *a) {
-    uint32_t t[2 * kLimbs];
-    for (int i = 0; i < kLimbs; i++) {
-        t[2 * i] = spread_even(a[i] & 0xFFFF);
-        t[2 * i + 1] = spread_even(a[i] >> 16);
-    }
-    sekiamari(t);
-    std::memcpy(a, t, kLimbs * sizeof(uint32_t));
+    uint64_t w[quill::gf::kWords];
+    limbs_to_words(a, w);
+    quill::gf::sqr(w, 0);
+    words_to_limbs(w, a);
 }
 
 // x a^2: the same spread, one position higher. Bit 1279 of a lands on bit
-// 2559, which sekiamari folds separately.
+// 2559, which the reduction folds separately.
 void nijyoux(uint32_t *a) {
-    uint32_t t[2 * kLimbs];
-    for (int i = 0; i < kLimbs; i++) {
-        t[2 * i] = spread_odd(a[i] & 0xFFFF);
-        t[2 * i + 1] = spread_odd(a[i] >> 16);
-    }
-    sekiamari(t);
-    std::memcpy(a, t, kLimbs * sizeof(uint32_t));
+    uint64_t w[quill::gf::kWords];
+    limbs_to_words(a, w);
+    quill::gf::sqr(w, 1);
+    words_to_limbs(w, a);
 }

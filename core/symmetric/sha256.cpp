@@ -9,8 +9,10 @@
 #include <cstring>
 
 #include "bytes.h"
+#include "cpu.h"
 #include "platform/platform.h"
 #include "progress.h"
+#include "symmetric/sha256.h"
 
 namespace {
 
@@ -29,9 +31,9 @@ const uint32_t round_constants[64] = {
 const size_t block_bytes = 64;
 const size_t extra_bytes = 160;
 
-// Files are read through a buffer of this size; hashing still goes block by
-// block, so the result does not depend on it.
-const size_t read_bytes = 4096;
+// Files are read through a buffer of this size; the result does not depend
+// on it.
+const size_t read_bytes = 64 * 1024;
 
 inline uint32_t rotr(uint32_t x, int n) {
     return x >> n | x << (32 - n);
@@ -55,30 +57,61 @@ void expand(uint32_t *w) {
     }
 }
 
-// Appends n bytes to the message: fill bytes of the current block are already
-// in work; every block that becomes whole is compressed. Returns the new fill
-// (0..63).
-size_t absorb(uint32_t *state, uint32_t *work, size_t fill, const unsigned char *data, size_t n) {
-    unsigned char *block = reinterpret_cast<unsigned char *>(work);
-    while (n > 0) {
-        size_t take = block_bytes - fill < n ? block_bytes - fill : n;
-        std::memcpy(block + fill, data, take);
-        fill += take;
+}  // namespace
+
+namespace quill {
+
+void sha256_blocks_portable(uint32_t *state, const unsigned char *data, size_t blocks) {
+    uint32_t work[64];
+    for (size_t n = 0; n < blocks; n++) {
+        std::memcpy(work, data + 64 * n, block_bytes);
+        SHA256_process(state, work);
+    }
+    wipe(work, sizeof work);
+}
+
+void sha256_blocks(uint32_t *state, const unsigned char *data, size_t blocks) {
+    if (cpu::features().sha)
+        sha256_blocks_ni(state, data, blocks);
+    else
+        sha256_blocks_portable(state, data, blocks);
+}
+
+void sha256_start(Sha256 *h) {
+    SHA256_int(h->state);
+    h->fill = 0;
+    h->total = 0;
+}
+
+// Whole blocks go straight from data; only a partial block waits in work.
+void sha256_add(Sha256 *h, const unsigned char *data, size_t n) {
+    unsigned char *block = reinterpret_cast<unsigned char *>(h->work);
+    h->total += n;
+    if (h->fill != 0) {
+        const size_t take = block_bytes - h->fill < n ? block_bytes - h->fill : n;
+        std::memcpy(block + h->fill, data, take);
+        h->fill += take;
         data += take;
         n -= take;
-        if (fill == block_bytes) {
-            SHA256_process(state, work);
-            fill = 0;
-        }
+        if (h->fill < block_bytes) return;
+        sha256_blocks(h->state, block, 1);
+        h->fill = 0;
     }
-    return fill;
+    const size_t whole = n / block_bytes;
+    if (whole != 0) sha256_blocks(h->state, data, whole);
+    std::memcpy(block, data + whole * block_bytes, n % block_bytes);
+    h->fill = n % block_bytes;
 }
 
-void finish_total(uint32_t *state, uint32_t *work, uint64_t total) {
-    SHA256_finish(state, work, uint32_t(total), uint32_t(total >> 32));
+void sha256_end(Sha256 *h, uint32_t *out) {
+    SHA256_finish(h->state, h->work, uint32_t(h->total), uint32_t(h->total >> 32));
+    std::memcpy(out, h->state, sizeof h->state);
+    wipe(h, sizeof *h);
 }
 
-}  // namespace
+}  // namespace quill
+
+namespace {}  // namespace
 
 extern "C" {
 
@@ -143,12 +176,11 @@ void SHA256_finish(uint32_t *state, uint32_t *work, uint32_t lo, uint32_t hi) {
 }
 
 void SHA256_array(const unsigned char *data, uint32_t length, uint32_t *state) {
-    uint32_t work[64];
-    SHA256_int(state);
-    absorb(state, work, 0, data, length);
-    SHA256_finish(state, work, length, 0);
-    // The data may be a password block; leave no schedule of it on the stack.
-    quill::wipe(work, sizeof work);
+    // The data may be a password block; sha256_end leaves nothing of it.
+    quill::Sha256 h;
+    quill::sha256_start(&h);
+    quill::sha256_add(&h, data, length);
+    quill::sha256_end(&h, state);
 }
 
 int32_t SHA256(const char *path, uint32_t *state) {
@@ -158,24 +190,22 @@ int32_t SHA256(const char *path, uint32_t *state) {
     const int64_t size = quill::plat::size(file);
     quill::progress::Scope scope(size > 0 ? uint64_t(size) : 0);
 
-    uint32_t work[64];
+    quill::Sha256 h;
+    quill::sha256_start(&h);
     unsigned char buf[read_bytes];
-    uint64_t total = 0;
-    size_t fill = 0;
     int64_t got;
     while ((got = quill::plat::read(file, buf, sizeof buf)) > 0) {
-        fill = absorb(state, work, fill, buf, size_t(got));
-        total += uint64_t(got);
+        quill::sha256_add(&h, buf, size_t(got));
         quill::progress::advance(uint64_t(got));
     }
-    const bool failed = got < 0;
     quill::plat::close(file);
-    if (!failed) finish_total(state, work, total);
-
+    uint32_t out[8];
+    quill::sha256_end(&h, out);
     // The file may be secret material (a password is derived from one).
     quill::wipe(buf, sizeof buf);
-    quill::wipe(work, sizeof work);
-    return failed ? 1 : 0;
+    if (got < 0) return 1;
+    std::memcpy(state, out, sizeof out);
+    return 0;
 }
 
 int32_t SHA256R(const char *path, int64_t count, const unsigned char *extra, uint32_t *state) {
@@ -184,29 +214,27 @@ int32_t SHA256R(const char *path, int64_t count, const unsigned char *extra, uin
     quill::plat::File *file = quill::plat::open_read_shared(path);
     if (!file) return 1;
 
-    uint32_t work[64];
+    quill::Sha256 h;
+    quill::sha256_start(&h);
     unsigned char buf[read_bytes];
     uint64_t left = uint64_t(count);
-    size_t fill = 0;
     while (left > 0) {
         const size_t want = left < sizeof buf ? size_t(left) : sizeof buf;
         // A file shorter than count fails like a read error: the hash would
         // not cover what the caller asked for.
         if (!quill::plat::read_exact(file, buf, want)) break;
-        fill = absorb(state, work, fill, buf, want);
+        quill::sha256_add(&h, buf, want);
         left -= want;
         quill::progress::advance(want);
     }
-    const bool failed = left != 0;
     quill::plat::close(file);
-    if (!failed) {
-        absorb(state, work, fill, extra, extra_bytes);
-        finish_total(state, work, uint64_t(count) + extra_bytes);
-    }
-
+    quill::sha256_add(&h, extra, extra_bytes);
+    uint32_t out[8];
+    quill::sha256_end(&h, out);
     quill::wipe(buf, sizeof buf);
-    quill::wipe(work, sizeof work);
-    return failed ? 1 : 0;
+    if (left != 0) return 1;
+    std::memcpy(state, out, sizeof out);
+    return 0;
 }
 
 }  // extern "C"

@@ -1,0 +1,25 @@
+// What the processor offers beyond the portable code, found once at run
+// time. Every fast path gives bit for bit the results of the portable code,
+// which stays the reference and the fallback.
+#ifndef QUILL_CPU_H
+#define QUILL_CPU_H
+
+namespace quill::cpu {
+
+struct Features {
+    bool clmul;   // PCLMULQDQ: carry-less products of 64-bit words
+    bool vclmul;  // VPCLMULQDQ with AVX2: four of them per instruction
+    bool sha;     // the SHA-256 extensions
+};
+
+// The features in use: those of the processor, unless portable_only.
+const Features &features();
+
+// Makes every routine take the portable path from now on (true), or the
+// processor's fastest again (false). For tests that hold the paths against
+// each other; not for use while another call runs.
+void portable_only(bool on);
+
+}  // namespace quill::cpu
+
+#endif
