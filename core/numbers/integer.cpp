@@ -33,13 +33,11 @@ inline void carry_pass(uint64_t *cells) {
     }
 }
 
-// After a fold only cell 0 may exceed 2^32, by a few units; the carry stops
-// at the first cell that absorbs it.
+// After a fold only cell 0 may exceed 2^32, by a few units. The carry runs
+// through every cell, past the first that absorbs it, so that the time does
+// not tell how far it went (the operands may be secret exponents).
 inline void final_carry(uint64_t *cells) {
-    for (int i = 0; i < kLimbs - 1 && cells[i] > kLow32; i++) {
-        cells[i + 1] += cells[i] >> 32;
-        cells[i] &= kLow32;
-    }
+    carry_pass(cells);
 }
 
 // The top bit of a 40-limb value folded in: x becomes a value below 2^1279
