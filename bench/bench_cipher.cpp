@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "quillcore.h"
+#include "symmetric/cipher.h"
 
 namespace {
 
@@ -49,8 +50,51 @@ void BM_KeySchedule(benchmark::State &state) {
     state.SetLabel("seeding, 40 words and their inverses");
 }
 
+// The keystream alone, drawn in bulk as the drivers draw it.
+void BM_Keystream(benchmark::State &state) {
+    CipherRun run(size_t(state.range(0)));
+    std::vector<uint64_t> stream(run.buf.size() / 8);
+    for (auto _ : state) {
+        quill::cipher::draw_stream(stream.data(), run.buf.size() / 32);
+        benchmark::DoNotOptimize(stream.data());
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * state.range(0));
+}
+
+// The chained rounds alone, with the keystream drawn beforehand: the floor of
+// any encryption, which cannot encipher a block before the previous one.
+void BM_EncipherRounds(benchmark::State &state) {
+    CipherRun run(size_t(state.range(0)));
+    std::vector<uint64_t> stream(run.buf.size() / 8);
+    quill::cipher::Schedule s;
+    quill::cipher::load_schedule(run.key, run.inv, &s);
+    quill::cipher::draw_stream(stream.data(), run.buf.size() / 32);
+    for (auto _ : state) {
+        quill::cipher::encipher(run.buf.data(), run.buf.size() / 32, run.chain, s, stream.data());
+        benchmark::DoNotOptimize(run.buf.data());
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * state.range(0));
+}
+
+// Deciphering in lanes, the keystream drawn beforehand.
+void BM_DecipherLanes(benchmark::State &state) {
+    CipherRun run(size_t(state.range(0)));
+    std::vector<uint64_t> stream(run.buf.size() / 8);
+    quill::cipher::Schedule s;
+    quill::cipher::load_schedule(run.key, run.inv, &s);
+    quill::cipher::draw_stream(stream.data(), run.buf.size() / 32);
+    for (auto _ : state) {
+        quill::cipher::decipher(run.buf.data(), run.buf.size() / 32, run.chain, s, stream.data());
+        benchmark::DoNotOptimize(run.buf.data());
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * state.range(0));
+}
+
 }  // namespace
 
+BENCHMARK(BM_Keystream)->Arg(1 << 20);
+BENCHMARK(BM_EncipherRounds)->Arg(1 << 20);
+BENCHMARK(BM_DecipherLanes)->Arg(1 << 20);
 BENCHMARK(BM_Rangou)->Arg(4096);
 BENCHMARK(BM_Rfukugou)->Arg(4096);
 BENCHMARK(BM_KeySchedule)->Unit(benchmark::kMicrosecond);

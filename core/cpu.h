@@ -10,6 +10,7 @@ struct Features {
     bool clmul;   // PCLMULQDQ: carry-less products of 64-bit words
     bool vclmul;  // VPCLMULQDQ with AVX2: four of them per instruction
     bool sha;     // the SHA-256 extensions
+    bool avx512;  // AVX-512F with AVX-512DQ: eight 64-bit products an instruction
 };
 
 // The features in use: those of the processor, unless portable_only.

@@ -35,6 +35,29 @@ void quill::redraw_level0() {
     g.b[0] = g.y[1] | 1;
 }
 
+void quill::draw_words(uint32_t *out, size_t n) {
+    uint32_t x = g.x[0], a = g.a[0], b = g.b[0], left = g.kosuu[0];
+    uint32_t *const stock = g.stock;
+    for (size_t i = 0; i < n; i++) {
+        if (--left == 0) {
+            // The tower above reads level 0's state: hand it back first.
+            g.x[0] = x;
+            g.kosuu[0] = 0;
+            redraw_level0();
+            a = g.a[0];
+            b = g.b[0];
+            left = g.kosuu[0];
+        }
+        const uint32_t t = step(x, a, b);
+        const uint32_t j = x >> 23;
+        x = stock[j];
+        stock[j] = t;
+        out[i] = t ^ x ^ stock[t >> 23];
+    }
+    g.x[0] = x;
+    g.kosuu[0] = left;
+}
+
 uint32_t makeransuu(void) {
     return quill::next_word();
 }

@@ -4,6 +4,7 @@
 #ifndef QUILL_RANDOM_H
 #define QUILL_RANDOM_H
 
+#include <cstddef>
 #include <cstdint>
 
 namespace quill {
@@ -45,6 +46,10 @@ inline uint32_t next_word() {
     // Read after the store: when t >> 23 == j the last term is t itself.
     return t ^ g.x[0] ^ g.stock[t >> 23];
 }
+
+// The next n output words into out, the same as n calls of next_word, with
+// the generator's hot state held in registers between them.
+void draw_words(uint32_t *out, size_t n);
 
 }  // namespace quill
 
