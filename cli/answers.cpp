@@ -33,9 +33,8 @@ std::string free_name(const std::string &path) {
 int ask(const char *question, const std::string &path) {
     err() << question << "\n  " << Native{path};
     for (;;) {
-        partial() << text::kChoices;
         char line[16];
-        switch (sys::read_terminal_line(line, sizeof line, true)) {
+        switch (sys::read_terminal_line(text::kChoices, line, sizeof line, true)) {
             case sys::kLineOk:
                 break;
             case sys::kLineTooLong:

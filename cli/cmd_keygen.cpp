@@ -84,9 +84,8 @@ bool may_write(const Options &o, const std::string &secret) {
     if (sys::kind(secret) == sys::kMissing || o.has(kOptOverwrite)) return true;
     if (sys::can_ask()) {
         err() << text::kKeyExists << "\n  " << Native{secret};
-        partial() << text::kYesNo;
         char line[16];
-        if (sys::read_terminal_line(line, sizeof line, true) == sys::kLineOk &&
+        if (sys::read_terminal_line(text::kYesNo, line, sizeof line, true) == sys::kLineOk &&
             (strcmp(line, "y") == 0 || strcmp(line, "Y") == 0 || strcmp(line, "yes") == 0))
             return true;
     } else {

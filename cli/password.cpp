@@ -65,10 +65,9 @@ int take_line(sys::LineResult read, const char *line, Password *password) {
 }
 
 int from_terminal(const char *prompt, Password *password) {
-    partial() << prompt;
     LineBuffer line;
-    return take_line(sys::read_terminal_line(line.bytes, sizeof line.bytes, false), line.bytes,
-                     password);
+    return take_line(sys::read_terminal_line(prompt, line.bytes, sizeof line.bytes, false),
+                     line.bytes, password);
 }
 
 int from_source(const Options &o, Password *password) {

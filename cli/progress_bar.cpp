@@ -15,7 +15,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr double kQuietSeconds = 0.5;
 constexpr auto kRedrawEvery = std::chrono::milliseconds(100);
-constexpr int kBarWidth = 24;
+constexpr int kBarWidth = 14;
 
 bool enabled = false;
 ProgressBar *active = nullptr;
@@ -101,10 +101,10 @@ void ProgressBar::draw(uint64_t done, uint64_t total, double seconds) {
     Line line = partial();
     line << "\r" << label_ << " [" << bar << "] " << percent << "  " << amount(done) << " / "
          << amount(total) << "  " << amount(uint64_t(rate)) << "/s";
-    if (rate > 0 && done < total)
-        line << "  " << text::kTimeLeft << duration(double(total - done) / rate);
-    // Blanks over what a longer earlier line left behind.
-    line << "        ";
+    // The time left is always there, so that the line keeps its length but
+    // for a few characters, which the blanks behind it cover.
+    line << "  " << text::kTimeLeft
+         << (rate > 0 ? duration(double(total - done) / rate) : std::string("--:--")) << "    ";
     drawn_ = true;
     on_line_ = true;
 }

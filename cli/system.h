@@ -61,9 +61,11 @@ enum LineResult {
     kLineTooLong,  // more than cap - 1 bytes; the rest of the line was read and dropped
     kLineError,    // unreadable, or (Windows) not representable as native text
 };
-// One line of standard input's terminal as native text, without its line
-// end; echo off for passwords (the terminal is restored however it ends).
-LineResult read_terminal_line(char *buf, size_t cap, bool echo);
+// Shows the prompt (a text) on standard error and reads one line of standard
+// input's terminal as native text, without its line end; echo off for
+// passwords, from before the prompt shows, so that nothing typed after it
+// is ever echoed (the terminal is restored however it ends).
+LineResult read_terminal_line(const char *prompt, char *buf, size_t cap, bool echo);
 // One line from an open file descriptor, byte by byte, so that nothing after
 // the line is consumed.
 LineResult read_fd_line(int fd, char *buf, size_t cap);

@@ -93,8 +93,11 @@ void write(Stream s, Encoding, const char *bytes, size_t n) {
     }
 }
 
-LineResult read_terminal_line(char *buf, size_t cap, bool echo) {
-    if (echo) return assemble_line([] { return next_byte(STDIN_FILENO); }, buf, cap);
+LineResult read_terminal_line(const char *prompt, char *buf, size_t cap, bool echo) {
+    if (echo) {
+        write(kErr, kText, prompt, strlen(prompt));
+        return assemble_line([] { return next_byte(STDIN_FILENO); }, buf, cap);
+    }
     if (tcgetattr(STDIN_FILENO, &saved_terminal) != 0) return kLineError;
     termios quiet = saved_terminal;
     quiet.c_lflag &= ~tcflag_t(ECHO);
@@ -105,6 +108,7 @@ LineResult read_terminal_line(char *buf, size_t cap, bool echo) {
         release_signals();
         return kLineError;
     }
+    write(kErr, kText, prompt, strlen(prompt));
     const LineResult result = assemble_line([] { return next_byte(STDIN_FILENO); }, buf, cap);
     tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_terminal);
     echo_off = 0;

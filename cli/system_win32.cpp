@@ -137,7 +137,7 @@ void write(Stream s, Encoding e, const char *bytes, size_t n) {
     write_bytes(h, converted.data(), converted.size());
 }
 
-LineResult read_terminal_line(char *buf, size_t cap, bool echo) {
+LineResult read_terminal_line(const char *prompt, char *buf, size_t cap, bool echo) {
     input_handle = GetStdHandle(STD_INPUT_HANDLE);
     if (!GetConsoleMode(input_handle, &saved_mode)) return kLineError;
     DWORD mode = saved_mode | ENABLE_LINE_INPUT | ENABLE_PROCESSED_INPUT;
@@ -145,6 +145,7 @@ LineResult read_terminal_line(char *buf, size_t cap, bool echo) {
     SetConsoleCtrlHandler(restore_console, TRUE);
     InterlockedExchange(&echo_off, 1);
     SetConsoleMode(input_handle, mode);
+    write(kErr, kText, prompt, strlen(prompt));
     // A native character takes at least one byte: cap wide characters bound
     // every line that can fit.
     std::wstring wide(cap, L'\0');
