@@ -1,0 +1,100 @@
+// The library's boxes, answered as its YESNOCANCEL question is answered in
+// the desktop program: "上書き" IDYES, "別名保存" IDNO, "処理中止" IDCANCEL.
+#include "answers.h"
+
+#include "output.h"
+#include "progress_bar.h"
+#include "quillcore.h"
+#include "system.h"
+#include "texts.h"
+
+namespace {
+
+enum Answer { kAsk, kOverwrite, kRename, kStop };
+
+Answer preset = kAsk;
+Conflicts seen;
+
+// The name the library takes for "別名保存": the first of name(1).ext,
+// name(2).ext, ... that names nothing. Worked out before the library makes
+// the file, so that the program can say where it went.
+std::string free_name(const std::string &path) {
+    const size_t start = sys::name_start(path);
+    size_t dot = path.rfind('.');
+    if (dot == std::string::npos || dot < start) dot = path.size();
+    const std::string base = path.substr(0, dot), ext = path.substr(dot);
+    for (unsigned long n = 1;; n++) {
+        const std::string candidate = base + "(" + std::to_string(n) + ")" + ext;
+        if (candidate.size() >= sys::kPathBytes) return {};
+        if (sys::kind(candidate) == sys::kMissing) return candidate;
+    }
+}
+
+int ask(const char *question, const std::string &path) {
+    err() << question << "\n  " << Native{path};
+    for (;;) {
+        char line[16];
+        switch (sys::read_terminal_line(text::kChoices, line, sizeof line, true)) {
+            case sys::kLineOk:
+                break;
+            case sys::kLineTooLong:
+                err() << text::kChooseAgain;
+                continue;
+            default:
+                return QUILL_IDCANCEL;
+        }
+        const std::string answer = line;
+        if (answer == "1") return QUILL_IDYES;
+        if (answer == "2") return QUILL_IDNO;
+        if (answer == "3") return QUILL_IDCANCEL;
+        err() << text::kChooseAgain;
+    }
+}
+
+int on_box(void *, const char *body, const char *caption, unsigned type) {
+    interrupt_progress();
+    if ((type & QUILL_MB_TYPEMASK) != QUILL_MB_YESNOCANCEL) {
+        // The caption is the concerned file's path.
+        err() << Native{caption} << ": " << body;
+        return QUILL_IDOK;
+    }
+    int answer = QUILL_IDCANCEL;
+    switch (preset) {
+        case kOverwrite:
+            answer = QUILL_IDYES;
+            break;
+        case kRename:
+            answer = QUILL_IDNO;
+            break;
+        case kStop:
+            break;
+        case kAsk:
+            if (sys::can_ask())
+                answer = ask(body, caption);
+            else
+                seen.unasked = true;
+            break;
+    }
+    if (answer == QUILL_IDNO) seen.renamed_to = free_name(caption);
+    if (answer == QUILL_IDCANCEL) seen.stopped = true;
+    return answer;
+}
+
+}  // namespace
+
+void install_answers(const Options &o) {
+    preset = o.has(kOptOverwrite) ? kOverwrite
+             : o.has(kOptRename)  ? kRename
+             : o.has(kOptSkip)    ? kStop
+                                  : kAsk;
+    forget_conflicts();
+    msgbox_set(on_box);
+}
+
+const Conflicts &conflicts() {
+    return seen;
+}
+
+void forget_conflicts() {
+    seen = Conflicts{};
+}

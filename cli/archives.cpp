@@ -1,0 +1,50 @@
+// Archives and their signatures.
+#include "archives.h"
+
+#include "commands.h"
+#include "output.h"
+#include "progress_bar.h"
+#include "quillcore.h"
+#include "system.h"
+#include "texts.h"
+
+bool find_archives(const std::vector<std::string> &typed, std::vector<std::string> *archives) {
+    for (const std::string &archive : typed) {
+        std::string path;
+        if (!sys::full_path(archive, &path) || sys::kind(path) != sys::kFile) {
+            err() << Native{archive} << text::kNoArchive;
+            return false;
+        }
+        archives->push_back(path);
+    }
+    return true;
+}
+
+const char *tamper_outcome(int result) {
+    if (result == 0) return text::kNotTampered;
+    if (result == -1) return text::kTampered;
+    return text::kErrorOccurred;
+}
+
+int signature_gate(const Options &o, const std::string &archive, const std::string &sender) {
+    int result;
+    {
+        ProgressBar bar(text::kChecking);
+        result = syomei_kakunin(archive.c_str(), sender.c_str());
+    }
+    if (result == 0) return kExitOk;
+    err() << Native{archive} << ": " << tamper_outcome(result);
+    if (o.has(kOptIgnoreSignature)) return kExitOk;
+    err() << text::kRefused;
+    return kExitBadSignature;
+}
+
+int reader_status(int result, const std::string &archive) {
+    if (result == 0) return kExitOk;
+    if (result == 2) {
+        err() << Native{archive} << ": " << text::kKeysMayNotMatch;
+        return kExitKeyMismatch;
+    }
+    err() << Native{archive} << ": " << text::kErrorOccurred;
+    return kExitFailure;
+}

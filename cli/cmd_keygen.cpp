@@ -1,0 +1,126 @@
+// keygen: a key pair named after a user ID, with the key pair window's
+// checks: an ID, none of the nine characters a file name cannot hold, a
+// password of 8 bytes or more typed the same twice, and a question before a
+// secret key of the same name is replaced.
+#include <cstring>
+#include <string>
+
+#include "commands.h"
+#include "keys.h"
+#include "output.h"
+#include "password.h"
+#include "quillcore.h"
+#include "system.h"
+#include "texts.h"
+
+namespace {
+
+// As the key pair window reads its ID field: at most 159 bytes.
+constexpr size_t kUserIdMax = 159;
+
+// Each byte on its own, as the key pair window tests them: on Windows a
+// double-byte character with such a trail byte (表 is 0x95 0x5C) is refused too.
+constexpr char kForbidden[] = "|\\/:*?\"<>";
+
+int user_id_ok(const std::string &id) {
+    if (id.empty()) {
+        err() << text::kConfirm << ": " << text::kEnterUserId;
+        return kExitFailure;
+    }
+    if (id.find_first_of(kForbidden) != std::string::npos) {
+        err() << text::kCaution << ": " << text::kForbiddenInUserId;
+        return kExitFailure;
+    }
+    if (id.size() > kUserIdMax) {
+        err() << text::kCaution << ": " << text::kUserIdTooLong;
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
+int passwords_ok(const Password &first, const Password &second) {
+    if (first.length() < 8) {
+        err() << text::kFirstPasswordCaption << ": " << text::kPasswordTooShort;
+        return kExitFailure;
+    }
+    if (second.length() < 8) {
+        err() << text::kSecondPasswordCaption << ": " << text::kPasswordTooShort;
+        return kExitFailure;
+    }
+    if (memcmp(first.block, second.block, kPasswordBytes) != 0) {
+        err() << text::kCaution << ": " << text::kPasswordsDiffer;
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
+// The folders the two files go into, made as needed; the secret key folder
+// for its owner alone.
+bool prepare_folders(const Options &o, std::string *secret_folder, std::string *public_folder) {
+    if (o.has(kOptOutDir)) {
+        std::string dir;
+        if (!sys::full_path(o.out_dir, &dir) || sys::kind(dir) != sys::kFolder) {
+            err() << Native{o.out_dir} << text::kNoFolder;
+            return false;
+        }
+        *secret_folder = *public_folder = dir + sys::kSep;
+        return true;
+    }
+    KeyFolders folders;
+    if (!key_folders(&folders)) return false;
+    *secret_folder = folders.secret;
+    *public_folder = folders.public_keys;
+    if (!sys::make_folders(folders.base, false) || !sys::make_folders(folders.secret, true) ||
+        !sys::make_folders(folders.public_keys, false)) {
+        err() << Native{folders.base} << text::kNoFolder;
+        return false;
+    }
+    return true;
+}
+
+// Only the secret key is tested, as in the key pair window: a public key of
+// the same name is replaced with it.
+bool may_write(const Options &o, const std::string &secret) {
+    if (sys::kind(secret) == sys::kMissing || o.has(kOptOverwrite)) return true;
+    if (sys::can_ask()) {
+        err() << text::kKeyExists << "\n  " << Native{secret};
+        char line[16];
+        if (sys::read_terminal_line(text::kYesNo, line, sizeof line, true) == sys::kLineOk &&
+            (strcmp(line, "y") == 0 || strcmp(line, "Y") == 0 || strcmp(line, "yes") == 0))
+            return true;
+    } else {
+        err() << Native{secret} << ": " << text::kKeyExists;
+    }
+    err() << text::kKeyKept;
+    return false;
+}
+
+}  // namespace
+
+int run_keygen(const Options &o) {
+    const std::string &id = o.operands[0];
+    if (const int status = user_id_ok(id)) return status;
+    std::string secret_folder, public_folder;
+    if (!prepare_folders(o, &secret_folder, &public_folder)) return kExitFailure;
+    const std::string secret = secret_folder + id + kSecretExt;
+    const std::string public_key = public_folder + id + kPublicExt;
+    if (secret.size() >= sys::kPathBytes || public_key.size() >= sys::kPathBytes) {
+        err() << text::kCaution << ": " << text::kUserIdTooLong;
+        return kExitFailure;
+    }
+    if (!may_write(o, secret)) return kExitFailure;
+    Password first, second;
+    if (const int status = read_password(o, &first, &second)) return status;
+    if (const int status = passwords_ok(first, second)) return status;
+
+    const bool existed = sys::kind(secret) != sys::kMissing;
+    if (!sys::make_private_file(secret) ||
+        kagisakusei(secret.c_str(), public_key.c_str(), first.block) != 0) {
+        if (!existed) sys::remove_file(secret);
+        err() << text::kFailure << ": " << text::kErrorHappened;
+        return kExitFailure;
+    }
+    out() << text::kSecretKeyMade << Native{secret};
+    out() << text::kPublicKeyMade << Native{public_key};
+    return kExitOk;
+}

@@ -1,0 +1,34 @@
+// list-keys: the user IDs of the key folders, each public key with its
+// fingerprint.
+#include <string>
+#include <vector>
+
+#include "commands.h"
+#include "digest.h"
+#include "keys.h"
+#include "output.h"
+#include "system.h"
+#include "texts.h"
+
+int run_list_keys(const Options &) {
+    KeyFolders folders;
+    if (!key_folders(&folders)) return kExitFailure;
+    int status = kExitOk;
+    const std::vector<std::string> secrets = sys::names_in(folders.secret, kSecretExt);
+    out() << text::kSecretKeys << Native{folders.secret};
+    if (secrets.empty()) out() << text::kNoKeys;
+    for (const std::string &id : secrets) out() << "  " << Untrusted{id};
+
+    const std::vector<std::string> publics = sys::names_in(folders.public_keys, kPublicExt);
+    out() << text::kPublicKeys << Native{folders.public_keys};
+    if (publics.empty()) out() << text::kNoKeys;
+    for (const std::string &id : publics) {
+        Digest digest;
+        if (!file_digest(folders.public_keys + id + kPublicExt, &digest)) {
+            status = kExitFailure;
+            continue;
+        }
+        out() << "  " << digest_base64(digest) << "  " << Untrusted{id};
+    }
+    return status;
+}

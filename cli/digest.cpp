@@ -1,0 +1,65 @@
+// The digest forms, computed as the desktop program's tools compute them.
+#include "digest.h"
+
+#include <cstring>
+
+#include "output.h"
+#include "progress_bar.h"
+#include "system.h"
+#include "texts.h"
+
+namespace {
+
+// Base64 of 32 bytes: 44 characters, CR LF and the zero the buffer was
+// filled with.
+constexpr size_t kDigestTextBytes = 50;
+
+struct DigestText {
+    char text[kDigestTextBytes] = {};
+    ~DigestText() { sys::wipe(text, sizeof text); }
+};
+
+void encode(const Digest &digest, DigestText *out) {
+    encode64(reinterpret_cast<const unsigned char *>(digest.words), sizeof digest.words, out->text);
+}
+
+}  // namespace
+
+Digest::~Digest() {
+    sys::wipe(words, sizeof words);
+}
+
+FilePassword::~FilePassword() {
+    sys::wipe(text, sizeof text);
+}
+
+bool file_digest(const std::string &path, Digest *digest) {
+    ProgressBar bar(text::kHashing);
+    if (SHA256(path.c_str(), digest->words) == 0) return true;
+    bar.interrupt();
+    err() << Native{path} << ": " << text::kErrorHappened;
+    return false;
+}
+
+std::string digest_hex(const Digest &digest) {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    for (uint32_t word : digest.words)
+        for (int shift = 28; shift >= 0; shift -= 4) hex += kDigits[(word >> shift) & 0xF];
+    return hex;
+}
+
+std::string digest_base64(const Digest &digest) {
+    DigestText base64;
+    encode(digest, &base64);
+    return std::string(base64.text, strcspn(base64.text, "\r\n"));
+}
+
+bool password_from_file(const std::string &path, FilePassword *password) {
+    Digest digest;
+    if (!file_digest(path, &digest)) return false;
+    DigestText base64;
+    encode(digest, &base64);
+    memcpy(password->text, base64.text, kFilePasswordChars);
+    return true;
+}

@@ -1,0 +1,34 @@
+// A file's SHA-256 value in the desktop program's three forms: the usual
+// lower-case hexadecimal, the Base64 fingerprint of a public key file, and
+// the password of 43 characters made from a file.
+#ifndef QUILLSEAL_DIGEST_H
+#define QUILLSEAL_DIGEST_H
+
+#include <cstdint>
+#include <string>
+
+#include "quillcore.h"
+
+constexpr int kFilePasswordChars = 43;  // the Base64 text without its "=" and line end
+
+struct Digest {
+    uint32_t words[QUILL_SHA_WORDS] = {};  // H0..H7, each in the machine's byte order
+    ~Digest();
+};
+
+struct FilePassword {
+    char text[kFilePasswordChars + 1] = {};
+    ~FilePassword();
+};
+
+// The digest of the file; false after saying that it cannot be read.
+bool file_digest(const std::string &path, Digest *digest);
+// The words first to last, each most significant digit first.
+std::string digest_hex(const Digest &digest);
+// Base64 of the digest's 32 bytes as they lie in memory, each word's least
+// significant byte first: 44 characters.
+std::string digest_base64(const Digest &digest);
+// The password made from a file; false after saying that it cannot be read.
+bool password_from_file(const std::string &path, FilePassword *password);
+
+#endif

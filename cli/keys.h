@@ -1,0 +1,27 @@
+// Key files by path or by user ID, and the per-user key folders in which user
+// IDs are looked up: "himitu" for secret keys (USERID.velh) and "koukai" for
+// public keys (USERID.velk), where the desktop program keeps them on Windows.
+#ifndef QUILLSEAL_KEYS_H
+#define QUILLSEAL_KEYS_H
+
+#include <string>
+
+enum KeyKind { kSecretKey, kPublicKey };
+
+inline constexpr char kSecretExt[] = ".velh";
+inline constexpr char kPublicExt[] = ".velk";
+
+struct KeyFolders {
+    std::string base;  // each with its separator
+    std::string secret;
+    std::string public_keys;
+};
+
+// The key folders; false after saying that they cannot be found.
+bool key_folders(KeyFolders *folders);
+// The key file that a -k, -r or -s value names: a path when it holds a
+// separator or ends in a key file's extension, else a user ID in the key
+// folder of its kind. False after saying that no such file exists.
+bool find_key(const std::string &value, KeyKind kind, std::string *path);
+
+#endif

@@ -1,0 +1,237 @@
+// The seam on Linux: UTF-8 everywhere, the terminal through termios, the
+// key folders under the XDG data folder.
+#include <dirent.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <iconv.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "lines.h"
+#include "system.h"
+
+namespace sys {
+
+namespace {
+
+// The terminal's settings while echo is off, restored by the signal handler
+// too: an interrupted password prompt must not leave the terminal silent.
+termios saved_terminal;
+volatile sig_atomic_t echo_off = 0;
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP};
+struct sigaction saved_actions[sizeof kSignals / sizeof kSignals[0]];
+
+void restore_and_raise(int signal) {
+    if (echo_off) tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_terminal);
+    echo_off = 0;
+    ::signal(signal, SIG_DFL);
+    raise(signal);
+}
+
+void catch_signals() {
+    struct sigaction action = {};
+    action.sa_handler = restore_and_raise;
+    sigemptyset(&action.sa_mask);
+    for (size_t i = 0; i < sizeof kSignals / sizeof kSignals[0]; i++)
+        sigaction(kSignals[i], &action, &saved_actions[i]);
+}
+
+void release_signals() {
+    for (size_t i = 0; i < sizeof kSignals / sizeof kSignals[0]; i++)
+        sigaction(kSignals[i], &saved_actions[i], nullptr);
+}
+
+// The next byte of a descriptor, waiting through interruptions.
+int next_byte(int fd) {
+    unsigned char c;
+    for (;;) {
+        const ssize_t n = ::read(fd, &c, 1);
+        if (n == 1) return c;
+        if (n == 0) return kNoByte;
+        if (errno != EINTR) return kByteError;
+    }
+}
+
+}  // namespace
+
+bool is_separator(char c) {
+    return c == '/';
+}
+
+size_t name_start(const std::string &path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? 0 : slash + 1;
+}
+
+bool arguments(int argc, char **argv, std::vector<std::string> *out, size_t *) {
+    out->assign(argv + (argc > 0 ? 1 : 0), argv + argc);
+    return true;
+}
+
+bool is_terminal(Stream s) {
+    return isatty(s == kOut ? STDOUT_FILENO : STDERR_FILENO) == 1;
+}
+
+bool can_ask() {
+    return isatty(STDIN_FILENO) == 1 && isatty(STDERR_FILENO) == 1;
+}
+
+void write(Stream s, Encoding, const char *bytes, size_t n) {
+    const int fd = s == kOut ? STDOUT_FILENO : STDERR_FILENO;
+    while (n > 0) {
+        const ssize_t done = ::write(fd, bytes, n);
+        if (done < 0 && errno == EINTR) continue;
+        if (done <= 0) return;  // a closed pipe: nothing more can be said
+        bytes += done;
+        n -= size_t(done);
+    }
+}
+
+LineResult read_terminal_line(const char *prompt, char *buf, size_t cap, bool echo) {
+    if (echo) {
+        write(kErr, kText, prompt, strlen(prompt));
+        return assemble_line([] { return next_byte(STDIN_FILENO); }, buf, cap);
+    }
+    if (tcgetattr(STDIN_FILENO, &saved_terminal) != 0) return kLineError;
+    termios quiet = saved_terminal;
+    quiet.c_lflag &= ~tcflag_t(ECHO);
+    catch_signals();
+    echo_off = 1;
+    if (tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet) != 0) {
+        echo_off = 0;
+        release_signals();
+        return kLineError;
+    }
+    write(kErr, kText, prompt, strlen(prompt));
+    const LineResult result = assemble_line([] { return next_byte(STDIN_FILENO); }, buf, cap);
+    tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_terminal);
+    echo_off = 0;
+    release_signals();
+    // The line end typed was not echoed either.
+    write(kErr, kText, "\n", 1);
+    return result;
+}
+
+LineResult read_fd_line(int fd, char *buf, size_t cap) {
+    return assemble_line([fd] { return next_byte(fd); }, buf, cap);
+}
+
+TextResult password_text(const char *native, size_t n, char *out, size_t cap, size_t *len) {
+    iconv_t cd = iconv_open("CP932", "UTF-8");
+    if (cd == iconv_t(-1)) return kTextUnconvertible;
+    char *src = const_cast<char *>(native);
+    size_t src_left = n;
+    char *dst = out;
+    size_t dst_left = cap;
+    TextResult result = kTextOk;
+    if (iconv(cd, &src, &src_left, &dst, &dst_left) == size_t(-1) ||
+        iconv(cd, nullptr, nullptr, &dst, &dst_left) == size_t(-1) || src_left != 0)
+        result = errno == E2BIG ? kTextTooLong : kTextUnconvertible;
+    iconv_close(cd);
+    *len = cap - dst_left;
+    return result;
+}
+
+void wipe(void *p, size_t n) {
+    explicit_bzero(p, n);
+}
+
+bool key_base_folder(std::string *folder) {
+    // The XDG rule: a relative XDG_DATA_HOME is ignored.
+    const char *data = getenv("XDG_DATA_HOME");
+    const char *home = getenv("HOME");
+    if (data && data[0] == '/') {
+        *folder = data;
+    } else if (home && home[0] == '/') {
+        *folder = std::string(home) + "/.local/share";
+    } else {
+        return false;
+    }
+    if (folder->back() != '/') *folder += '/';
+    *folder += "quillseal/";
+    return folder->size() < kPathBytes;
+}
+
+bool make_folders(const std::string &path, bool private_folder) {
+    // Every missing folder above it is created for its owner alone, as the
+    // XDG data folder is.
+    for (size_t i = 1; i <= path.size(); i++) {
+        if (i < path.size() && path[i] != '/') continue;
+        const std::string prefix = path.substr(0, i);
+        const bool last = i >= path.size() - 1;
+        mkdir(prefix.c_str(), last && !private_folder ? 0755 : 0700);
+    }
+    return kind(path) == kFolder;
+}
+
+bool make_private_file(const std::string &path) {
+    const int fd =
+        open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    struct stat st;
+    const bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && fchmod(fd, 0600) == 0;
+    ::close(fd);
+    return ok;
+}
+
+bool remove_file(const std::string &path) {
+    return unlink(path.c_str()) == 0;
+}
+
+Kind kind(const std::string &path) {
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) return kMissing;
+    if (S_ISREG(st.st_mode)) return kFile;
+    if (S_ISDIR(st.st_mode)) return kFolder;
+    return kOther;
+}
+
+bool full_path(const std::string &typed, std::string *out) {
+    std::string path = typed;
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    if (path.empty()) return false;
+    const size_t slash = path.rfind('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
+    if (folder.empty()) folder = "/";
+    // "." and ".." name folders whose own names are found only by resolving.
+    const bool whole = name.empty() || name == "." || name == ".." || path == "/";
+    char *resolved = realpath((whole ? path : folder).c_str(), nullptr);
+    if (!resolved) return false;
+    std::string result = resolved;
+    free(resolved);
+    if (!whole) result += (result == "/" ? "" : "/") + name;
+    if (result.size() >= kPathBytes) return false;
+    *out = result;
+    return true;
+}
+
+std::vector<std::string> names_in(const std::string &folder, const char *ext) {
+    std::vector<std::string> names;
+    DIR *dir = opendir(folder.c_str());
+    if (!dir) return names;
+    const size_t ext_len = strlen(ext);
+    while (const dirent *e = readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name.size() <= ext_len || name.compare(name.size() - ext_len, ext_len, ext) != 0)
+            continue;
+        if (kind(folder + name) != kFile) continue;
+        names.push_back(name.substr(0, name.size() - ext_len));
+    }
+    closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool local_time(int64_t seconds, std::tm *out) {
+    const time_t t = time_t(seconds);
+    return localtime_r(&t, out) != nullptr;
+}
+
+}  // namespace sys

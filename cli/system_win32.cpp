@@ -1,0 +1,301 @@
+// The seam on Windows: native text in the ANSI code page as the desktop
+// program's, the console through its wide functions, the key folders under
+// the application data folder where the desktop program keeps them.
+#include <windows.h>  // before every other system header
+//
+#include <io.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "lines.h"
+#include "system.h"
+
+namespace sys {
+
+namespace {
+
+// Code page 932, the encoding of the program's and the library's texts.
+constexpr UINT kTextPage = 932;
+
+// The console's input mode while echo is off, restored by the control
+// handler too: an interrupted password prompt must not leave the console
+// silent.
+HANDLE input_handle = INVALID_HANDLE_VALUE;
+DWORD saved_mode = 0;
+volatile LONG echo_off = 0;
+
+BOOL WINAPI restore_console(DWORD) {
+    if (InterlockedExchange(&echo_off, 0)) SetConsoleMode(input_handle, saved_mode);
+    return FALSE;  // the default handler ends the process
+}
+
+HANDLE handle_of(Stream s) {
+    return GetStdHandle(s == kOut ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+}
+
+bool is_console(HANDLE h) {
+    DWORD mode;
+    return h != INVALID_HANDLE_VALUE && h != nullptr && GetConsoleMode(h, &mode);
+}
+
+void write_bytes(HANDLE h, const char *bytes, size_t n) {
+    while (n > 0) {
+        DWORD done = 0;
+        const DWORD chunk = DWORD(std::min<size_t>(n, 1 << 20));
+        if (!WriteFile(h, bytes, chunk, &done, nullptr) || done == 0) return;
+        bytes += done;
+        n -= done;
+    }
+}
+
+std::wstring widen(UINT page, const char *bytes, size_t n) {
+    if (n == 0) return {};
+    const int count = MultiByteToWideChar(page, 0, bytes, int(n), nullptr, 0);
+    std::wstring wide(size_t(count > 0 ? count : 0), L'\0');
+    if (count > 0) MultiByteToWideChar(page, 0, bytes, int(n), wide.data(), count);
+    return wide;
+}
+
+// Wide text as native text; false when a character has no exact form in the
+// ANSI code page (the best-fit mapping would turn it into another one).
+bool narrow(const wchar_t *wide, int n, char *out, int cap, int *len) {
+    const UINT page = GetACP();
+    const DWORD flags = page == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    BOOL defaulted = FALSE;
+    *len = WideCharToMultiByte(page, flags, wide, n, out, cap, nullptr,
+                               page == CP_UTF8 ? nullptr : &defaulted);
+    return (*len > 0 || n == 0) && !defaulted;
+}
+
+}  // namespace
+
+bool is_separator(char c) {
+    return c == '\\' || c == '/' || c == ':';
+}
+
+size_t name_start(const std::string &path) {
+    size_t start = 0;
+    for (size_t i = 0; i < path.size(); i++) {
+        if (IsDBCSLeadByte(BYTE(path[i])) && i + 1 < path.size()) {
+            i++;
+            continue;
+        }
+        if (is_separator(path[i])) start = i + 1;
+    }
+    return start;
+}
+
+bool arguments(int, char **, std::vector<std::string> *out, size_t *bad) {
+    int count = 0;
+    wchar_t **wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!wide) return false;
+    bool ok = true;
+    for (int i = 1; i < count && ok; i++) {
+        const int n = int(wcslen(wide[i]));
+        std::string arg(size_t(n) * 4 + 1, '\0');
+        int len = 0;
+        if (!narrow(wide[i], n, arg.data(), int(arg.size()), &len)) {
+            *bad = size_t(i);
+            ok = false;
+        }
+        arg.resize(size_t(len));
+        out->push_back(arg);
+    }
+    LocalFree(wide);
+    return ok;
+}
+
+bool is_terminal(Stream s) {
+    return is_console(handle_of(s));
+}
+
+bool can_ask() {
+    return is_console(GetStdHandle(STD_INPUT_HANDLE)) && is_console(handle_of(kErr));
+}
+
+void write(Stream s, Encoding e, const char *bytes, size_t n) {
+    HANDLE h = handle_of(s);
+    const UINT from = e == kText ? kTextPage : GetACP();
+    if (is_console(h)) {
+        if (GetConsoleOutputCP() == from) return write_bytes(h, bytes, n);
+        const std::wstring wide = widen(from, bytes, n);
+        DWORD done = 0;
+        WriteConsoleW(h, wide.data(), DWORD(wide.size()), &done, nullptr);
+        return;
+    }
+    if (from == GetACP()) return write_bytes(h, bytes, n);
+    const std::wstring wide = widen(from, bytes, n);
+    const int count =
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string converted(size_t(count > 0 ? count : 0), '\0');
+    if (count > 0)
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), int(wide.size()), converted.data(), count,
+                            nullptr, nullptr);
+    write_bytes(h, converted.data(), converted.size());
+}
+
+LineResult read_terminal_line(const char *prompt, char *buf, size_t cap, bool echo) {
+    input_handle = GetStdHandle(STD_INPUT_HANDLE);
+    if (!GetConsoleMode(input_handle, &saved_mode)) return kLineError;
+    DWORD mode = saved_mode | ENABLE_LINE_INPUT | ENABLE_PROCESSED_INPUT;
+    if (!echo) mode &= ~DWORD(ENABLE_ECHO_INPUT);
+    SetConsoleCtrlHandler(restore_console, TRUE);
+    InterlockedExchange(&echo_off, 1);
+    SetConsoleMode(input_handle, mode);
+    write(kErr, kText, prompt, strlen(prompt));
+    // A native character takes at least one byte: cap wide characters bound
+    // every line that can fit.
+    std::wstring wide(cap, L'\0');
+    size_t len = 0;
+    bool any = false, too_long = false, failed = false;
+    for (;;) {
+        wchar_t c = 0;
+        DWORD got = 0;
+        if (!ReadConsoleW(input_handle, &c, 1, &got, nullptr)) {
+            failed = true;
+            break;
+        }
+        if (got == 0) break;
+        any = true;
+        if (c == L'\n') break;
+        if (c == L'\r') continue;
+        if (len < wide.size())
+            wide[len++] = c;
+        else
+            too_long = true;
+    }
+    if (InterlockedExchange(&echo_off, 0)) SetConsoleMode(input_handle, saved_mode);
+    SetConsoleCtrlHandler(restore_console, FALSE);
+    if (!echo) write(kErr, kText, "\n", 1);
+    LineResult result = kLineOk;
+    int bytes = 0;
+    if (failed) {
+        result = kLineError;
+    } else if (!any) {
+        result = kLineEnd;
+    } else if (too_long) {
+        result = kLineTooLong;
+    } else if (!narrow(wide.data(), int(len), buf, int(cap - 1), &bytes)) {
+        // Too long for buf, or a character outside the ANSI code page.
+        result = GetLastError() == ERROR_INSUFFICIENT_BUFFER ? kLineTooLong : kLineError;
+    } else {
+        buf[bytes] = '\0';
+    }
+    if (result != kLineOk) wipe(buf, cap);
+    wipe(wide.data(), wide.size() * sizeof(wchar_t));
+    return result;
+}
+
+LineResult read_fd_line(int fd, char *buf, size_t cap) {
+    return assemble_line(
+        [fd] {
+            unsigned char c;
+            const int n = _read(fd, &c, 1);
+            return n == 1 ? int(c) : n == 0 ? kNoByte : kByteError;
+        },
+        buf, cap);
+}
+
+TextResult password_text(const char *native, size_t n, char *out, size_t cap, size_t *len) {
+    *len = n;
+    if (n > cap) return kTextTooLong;
+    memcpy(out, native, n);
+    return kTextOk;
+}
+
+void wipe(void *p, size_t n) {
+    SecureZeroMemory(p, n);
+}
+
+bool key_base_folder(std::string *folder) {
+    char path[kPathBytes] = {};
+    if (!SHGetSpecialFolderPathA(nullptr, path, CSIDL_APPDATA, FALSE)) return false;
+    *folder = std::string(path) + "\\quillseal\\";
+    return folder->size() < kPathBytes;
+}
+
+bool make_folders(const std::string &path, bool) {
+    // Each folder from the top down; the ones that exist (and a drive)
+    // refuse to be created, which is no error. A trail byte 0x5C is no "\".
+    for (size_t i = 0; i <= path.size(); i++) {
+        if (i < path.size() && IsDBCSLeadByte(BYTE(path[i]))) {
+            i++;
+            continue;
+        }
+        if (i == path.size() || path[i] == '\\')
+            CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+    }
+    return kind(path) == kFolder;
+}
+
+// The per-user application data folder is its owner's already.
+bool make_private_file(const std::string &) {
+    return true;
+}
+
+bool remove_file(const std::string &path) {
+    return DeleteFileA(path.c_str()) != 0;
+}
+
+Kind kind(const std::string &path) {
+    const DWORD attrs = GetFileAttributesA(path.c_str());
+    if (attrs == INVALID_FILE_ATTRIBUTES) return kMissing;
+    if (attrs & FILE_ATTRIBUTE_DIRECTORY) return kFolder;
+    if (attrs & FILE_ATTRIBUTE_DEVICE) return kOther;
+    return kFile;
+}
+
+bool full_path(const std::string &typed, std::string *out) {
+    if (typed.empty()) return false;
+    char path[kPathBytes];
+    const DWORD n = GetFullPathNameA(typed.c_str(), sizeof path, path, nullptr);
+    if (n == 0 || n >= sizeof path) return false;
+    std::string result(path, n);
+    // "C:\" keeps its separator; a folder named with one at its end does not.
+    while (result.size() > 3 && result.back() == '\\' &&
+           !IsDBCSLeadByte(BYTE(result[result.size() - 2])))
+        result.pop_back();
+    *out = result;
+    return true;
+}
+
+std::vector<std::string> names_in(const std::string &folder, const char *ext) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "*" + ext).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    const size_t ext_len = strlen(ext);
+    do {
+        const std::string name = found.cFileName;
+        // The pattern also matches on short names; only the real name counts.
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name.size() <= ext_len ||
+            lstrcmpiA(name.c_str() + name.size() - ext_len, ext) != 0)
+            continue;
+        names.push_back(name.substr(0, name.size() - ext_len));
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool local_time(int64_t seconds, std::tm *out) {
+    // Windows file time: 100-nanosecond intervals since 1601.
+    const int64_t ticks = (seconds + 11644473600LL) * 10000000LL;
+    if (ticks < 0) return false;
+    FILETIME utc = {DWORD(uint64_t(ticks)), DWORD(uint64_t(ticks) >> 32)}, local;
+    SYSTEMTIME st;
+    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &st)) return false;
+    *out = std::tm{};
+    out->tm_year = st.wYear - 1900;
+    out->tm_mon = st.wMonth - 1;
+    out->tm_mday = st.wDay;
+    out->tm_hour = st.wHour;
+    out->tm_min = st.wMinute;
+    out->tm_sec = st.wSecond;
+    return true;
+}
+
+}  // namespace sys

@@ -1,0 +1,80 @@
+# Where the installed files go, and the packages CPack makes of them: a
+# Debian package on Linux; a ZIP archive and an NSIS installer on Windows.
+# Included before the subfolders, whose install() rules use the folders set
+# here. The version of every package is the project version.
+
+if(WIN32)
+  # One flat folder: the programs load the DLL, the help file and the wait
+  # cursor from beside themselves. Not a choice, so not cached.
+  set(CMAKE_INSTALL_BINDIR .)
+  set(CMAKE_INSTALL_DOCDIR .)
+endif()
+include(GNUInstallDirs)
+
+# The values below reach CPack as written, quotes and semicolons included.
+set(CPACK_VERBATIM_VARIABLES ON)
+set(CPACK_PACKAGE_NAME quillseal)
+set(CPACK_PACKAGE_VENDOR "Quillseal 開発チーム")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Encrypts files and folders for one recipient and signs them")
+set(CPACK_PACKAGE_HOMEPAGE_URL "https://quillseal.example/")
+set(CPACK_PACKAGE_INSTALL_DIRECTORY Quillseal)
+set(CPACK_PACKAGE_CHECKSUM SHA256)
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
+set(CPACK_STRIP_FILES ON)
+set(quill_packaging ${PROJECT_SOURCE_DIR}/packaging)
+
+if(NOT WIN32)
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Quillseal 開発チーム <dev@quillseal.example>")
+  set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+  set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "The command-line program quillseal packs files and folders into one\n"
+    "archive encrypted for one recipient's public key and signed with the\n"
+    "sender's secret key, and decrypts and verifies such archives. The shared\n"
+    "library libquillcore and its header are included for other programs.")
+  list(JOIN CPACK_DEBIAN_PACKAGE_DESCRIPTION "" CPACK_DEBIAN_PACKAGE_DESCRIPTION)
+  # Depends from the libraries the binaries need, as dpkg-shlibdeps finds
+  # them; the shlibs file lets other packages depend on libquillcore.so.1.
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+  set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+  # The library's cache entry is renewed by dpkg's ldconfig trigger.
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${quill_packaging}/debian/triggers)
+else()
+  set(CPACK_GENERATOR ZIP NSIS)
+  set(CPACK_SYSTEM_NAME win64)
+
+  # The installer: Program Files, a Start-menu entry for the program, the
+  # three file types registered to it, and an uninstaller that takes all of
+  # it away again. Its texts are Japanese like the program's.
+  set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
+  # One key for every version, so that a new version replaces the old.
+  set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY Quillseal)
+  set(CPACK_NSIS_PACKAGE_NAME Quillseal)
+  set(CPACK_NSIS_DISPLAY_NAME "Quillseal ${PROJECT_VERSION}")
+  set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
+  set(CPACK_PACKAGE_EXECUTABLES quillgui Quillseal)
+  set(CPACK_NSIS_INSTALLED_ICON_NAME quillgui.exe)
+  set(CPACK_NSIS_MUI_ICON ${CMAKE_BINARY_DIR}/gui/images/quillseal.ico)
+  set(CPACK_NSIS_MUI_UNIICON ${CMAKE_BINARY_DIR}/gui/images/quillseal.ico)
+  set(CPACK_NSIS_IGNORE_LICENSE_PAGE ON)
+  set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+  set(CPACK_NSIS_URL_INFO_ABOUT ${CPACK_PACKAGE_HOMEPAGE_URL})
+  # A 64-bit installer for the 64-bit program: it sees the registry and
+  # Program Files as the program and the shell do, and, being Unicode, takes
+  # the Japanese names of the file types there whatever the code page.
+  set(CPACK_NSIS_DEFINES "Target amd64-unicode")
+  file(READ ${quill_packaging}/nsis/associate.nsh CPACK_NSIS_EXTRA_INSTALL_COMMANDS)
+  file(READ ${quill_packaging}/nsis/dissociate.nsh CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS)
+  # The template's uninstaller removes its own key below the vendor's key
+  # but not the vendor's key; the Start-menu removal, which comes after,
+  # takes that too when nothing else is left in it.
+  set(CPACK_NSIS_DELETE_ICONS_EXTRA
+    "DeleteRegKey /ifempty SHCTX \"Software\\${CPACK_PACKAGE_VENDOR}\"")
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+    ${quill_packaging}/nsis/associate.nsh ${quill_packaging}/nsis/dissociate.nsh)
+endif()
+
+include(CPack)

@@ -1,0 +1,524 @@
+#!/usr/bin/env python3
+"""quillseal run as a user runs it: through pipes as a script would, and
+through a pseudo-terminal for the password and name prompts and the progress
+bar. The Windows build runs under Wine through the runner; its paths are
+given as Z: paths and its output is code page 932.
+
+  cli_test.py --program PROG [--runner WINE_RUN] [--native LINUX_PROG]
+              [--version V] [Group ...]
+"""
+import argparse
+import base64
+import glob
+import hashlib
+import os
+import pty
+import select
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+ARGS = None
+WINDOWS = False
+ENCODING = "utf-8"
+
+ALICE_PW = "alice-password"
+BOB_PW = "ボブの合言葉です"  # two bytes a character in code page 932
+
+
+def native(path):
+    """A path as the program under test takes it."""
+    return "Z:" + path.replace("/", "\\") if WINDOWS else path
+
+
+def tree_of(root):
+    """Every folder and file below root, with the files' bytes."""
+    found = {}
+    for folder, dirs, files in os.walk(root):
+        rel = os.path.relpath(folder, root)
+        found[rel + "/"] = None
+        for name in files:
+            found[os.path.join(rel, name)] = read(os.path.join(folder, name))
+    return found
+
+
+def make_tree(parent):
+    """A tree with Japanese names; 表 ends in the byte 0x5C in code page 932."""
+    root = os.path.join(parent, "写真")
+    os.makedirs(os.path.join(root, "旅行"))
+    os.makedirs(os.path.join(root, "空"))
+    with open(os.path.join(root, "a.txt"), "w") as f:
+        f.write("hello\n")
+    with open(os.path.join(root, "旅行", "表.bin"), "wb") as f:
+        f.write(bytes((i * 131) >> 7 & 0xFF for i in range(300000)))
+    return root
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def fingerprint_of(path):
+    """The desktop program's fingerprint: each digest word least significant byte first."""
+    d = hashlib.sha256(read(path)).digest()
+    return base64.b64encode(b"".join(d[i:i + 4][::-1] for i in range(0, 32, 4))).decode()
+
+
+class Run:
+    def __init__(self, rc, out, err):
+        self.rc, self.out, self.err = rc, out, err
+
+
+class Case(unittest.TestCase):
+    """A scratch folder with its own HOME and XDG_DATA_HOME for each test."""
+
+    def setUp(self):
+        self.dir = tempfile.mkdtemp(prefix="cli.", dir=os.getcwd())
+        self.addCleanup(shutil.rmtree, self.dir, True)
+        self.env = dict(os.environ, HOME=self.path("home"), XDG_DATA_HOME=self.path("data"),
+                        TZ="UTC")
+        os.makedirs(self.env["HOME"])
+
+    def path(self, *parts):
+        return os.path.join(self.dir, *parts)
+
+    def write(self, name, data, encoding="utf-8"):
+        with open(self.path(name), "wb") as f:
+            f.write(data if isinstance(data, bytes) else data.encode(encoding))
+        return self.path(name)
+
+    def run_program(self, *args, program=None, stdin=subprocess.DEVNULL, pass_fds=()):
+        program = program or ARGS.program
+        runner = ARGS.runner if program == ARGS.program and ARGS.runner else []
+        encoding = ENCODING if program == ARGS.program else "utf-8"
+        p = subprocess.run(runner + [program] + list(args), stdin=stdin, capture_output=True,
+                           env=self.env, cwd=self.dir, pass_fds=pass_fds, timeout=300)
+        return Run(p.returncode, p.stdout.decode(encoding), p.stderr.decode(encoding))
+
+    def ok(self, *args, **kw):
+        r = self.run_program(*args, **kw)
+        self.assertEqual(r.rc, 0, r.err)
+        return r
+
+    def pw_file(self, password, name=None):
+        """A password file in the encoding the program under test reads."""
+        return native(self.write(name or "pw-" + str(abs(hash(password))), password + "\n",
+                                 "cp932" if WINDOWS else "utf-8"))
+
+    def key_pair(self, user, password, program=None):
+        os.makedirs(self.path("keys"), exist_ok=True)
+        windows = WINDOWS and program is None
+        pw = self.write("pw-" + user, password + "\n", "cp932" if windows else "utf-8")
+        keys = self.path("keys")
+        self.ok("keygen", "--out-dir", native(keys) if windows else keys, "--passphrase-file",
+                native(pw) if windows else pw, user, program=program)
+        return self.path("keys", user + ".velh"), self.path("keys", user + ".velk")
+
+    def pair(self):
+        """Key pairs of alice and bob, and alice's archive of the tree for bob."""
+        self.alice = self.key_pair("alice", ALICE_PW)
+        self.bob = self.key_pair("bob", BOB_PW)
+        self.tree = make_tree(self.path("src"))
+        r = self.ok("encrypt", "-k", native(self.alice[0]), "-r", native(self.bob[1]),
+                    "--passphrase-file", self.pw_file(ALICE_PW), native(self.tree))
+        self.archive = self.tree + ".velm"
+        self.assertEqual(r.out.strip(), native(self.archive))
+
+    def as_bob(self, command, *args):
+        return self.run_program(command, "-k", native(self.bob[0]), "-s", native(self.alice[1]),
+                                "--passphrase-file", self.pw_file(BOB_PW), *args)
+
+
+def linux_only(test):
+    def run(self):
+        if WINDOWS:
+            self.skipTest("the pseudo-terminal runs Linux programs")
+        test(self)
+    return run
+
+
+class Terminal:
+    """The program on a pseudo-terminal: standard input, output and error."""
+
+    def __init__(self, case, *args):
+        master, slave = pty.openpty()
+        self.master, self.seen, self.transcript = master, b"", b""
+        self.proc = subprocess.Popen([ARGS.program] + list(args), stdin=slave, stdout=slave,
+                                     stderr=slave, env=case.env, cwd=case.dir,
+                                     start_new_session=True)
+        os.close(slave)
+
+    def expect(self, text, timeout=60):
+        want = text.encode()
+        end = time.time() + timeout
+        while want not in self.seen:
+            if time.time() > end or not self._read(end - time.time()):
+                raise AssertionError("no %r in %r" % (text, self.seen.decode(errors="replace")))
+        self.seen = self.seen[self.seen.index(want) + len(want):]
+
+    def type(self, line):
+        os.write(self.master, line.encode() + b"\n")
+
+    def _read(self, timeout):
+        if not select.select([self.master], [], [], max(timeout, 0))[0]:
+            return False
+        try:
+            chunk = os.read(self.master, 65536)
+        except OSError:
+            return False
+        self.seen += chunk
+        self.transcript += chunk
+        return bool(chunk)
+
+    def finish(self):
+        while self._read(30):
+            pass
+        os.close(self.master)
+        return self.proc.wait(30)
+
+
+class Keys(Case):
+    def test_key_folders_and_lookup_by_id(self):
+        if WINDOWS:
+            # The desktop program's folders in the throw-away prefix.
+            user = "cli-test-%d" % os.getpid()
+            self.ok("keygen", "--passphrase-file", self.pw_file(ALICE_PW), user)
+            found = glob.glob(os.path.join(os.environ["WINEPREFIX"], "drive_c/users/*/AppData/"
+                                           "Roaming/quillseal/*/" + user + ".vel?"))
+            for f in found:
+                self.addCleanup(os.remove, f)
+            self.assertEqual(sorted(os.path.basename(os.path.dirname(f)) for f in found),
+                             ["himitu", "koukai"])
+            r = self.ok("fingerprint", user)
+            self.assertIn(fingerprint_of(next(f for f in found if f.endswith("k"))), r.out)
+            return
+        self.ok("keygen", "--passphrase-file", self.pw_file(ALICE_PW), "alice")
+        secret = self.path("data/quillseal/himitu/alice.velh")
+        public = self.path("data/quillseal/koukai/alice.velk")
+        self.assertEqual(os.stat(os.path.dirname(secret)).st_mode & 0o777, 0o700)
+        self.assertEqual(os.stat(secret).st_mode & 0o777, 0o600)
+        self.assertEqual((os.path.getsize(secret), os.path.getsize(public)), (264, 224))
+        r = self.ok("list-keys")
+        self.assertIn("  alice\n", r.out)
+        self.assertIn(fingerprint_of(public) + "  alice", r.out)
+        self.assertEqual(self.ok("fingerprint", "alice").out, fingerprint_of(public) + "  alice\n")
+        # Without XDG_DATA_HOME the folders lie under ~/.local/share.
+        del self.env["XDG_DATA_HOME"]
+        self.ok("keygen", "--passphrase-file", self.pw_file(ALICE_PW), "carol")
+        self.assertTrue(os.path.exists(self.path("home/.local/share/quillseal/koukai/carol.velk")))
+
+    def test_checks_of_the_key_pair_window(self):
+        good = self.pw_file(ALICE_PW)
+        for user, text in (("", "ユーザーIDを入力して下さい"), ("a:b", "次の文字は使えません"),
+                           ("x" * 160, "ユーザーIDが長すぎます")):
+            r = self.run_program("keygen", "--passphrase-file", good, user)
+            self.assertEqual(r.rc, 1)
+            self.assertIn(text, r.err)
+        r = self.run_program("keygen", "--passphrase-file", self.pw_file("1234567"), "short")
+        self.assertEqual(r.rc, 1)
+        self.assertIn("パスワード入力欄確認: 8文字以上のパスワードを入力して下さい", r.err)
+        # An existing secret key is kept unless --overwrite says otherwise.
+        secret, _ = self.key_pair("dave", ALICE_PW)
+        before = read(secret)
+        again = ["keygen", "--out-dir", native(self.path("keys")), "--passphrase-file", good]
+        r = self.run_program(*again, "dave")
+        self.assertEqual((r.rc, read(secret)), (1, before))
+        self.assertIn("同名の鍵が既に存在します", r.err)
+        self.ok(*again, "--overwrite", "dave")
+        self.assertNotEqual(read(secret), before)
+
+    @linux_only
+    def test_typed_twice_without_echo(self):
+        for second, rc in (("secret-two", 1), ("secret-one", 0)):
+            t = Terminal(self, "keygen", "erin")
+            t.expect("パスワード入力: ")
+            t.type("secret-one")
+            t.expect("パスワード再入力: ")
+            t.type(second)
+            self.assertEqual(t.finish(), rc)
+            self.assertNotIn(b"secret-", t.transcript)
+            self.assertEqual("２つのパスワードが異なっています".encode() in t.transcript, rc == 1)
+        self.assertTrue(os.path.exists(self.path("data/quillseal/himitu/erin.velh")))
+        # Asked before replacing it; "n" keeps it.
+        t = Terminal(self, "keygen", "erin")
+        t.expect("上書きしてよいですか。")
+        t.type("n")
+        self.assertEqual(t.finish(), 1)
+
+
+class RoundTrip(Case):
+    def test_encrypt_list_verify_decrypt(self):
+        self.pair()
+        r = self.ok("verify", "-s", native(self.alice[1]), native(self.archive))
+        self.assertEqual(r.out, native(self.archive) + ": ファイルの改竄はありません\n")
+        r = self.run_program("verify", "-s", native(self.bob[1]), native(self.archive))
+        self.assertEqual(r.rc, 3)
+        self.assertIn("公開鍵が違うか、ファイルが改竄されています", r.out)
+        sep = "\\" if WINDOWS else "/"
+        listed = self.as_bob("list", native(self.archive)).out.splitlines()
+        self.assertEqual(len(listed), 5, listed)
+        self.assertTrue(any(line.startswith("ファイル") and "300000" in line and
+                            line.endswith(sep.join(["写真", "旅行", "表.bin"])) for line in listed))
+        original = tree_of(self.tree)
+        shutil.move(self.tree, self.path("moved"))
+        r = self.as_bob("decrypt", native(self.archive))
+        self.assertEqual((r.rc, r.err), (0, ""))
+        self.assertEqual(tree_of(self.tree), original)
+        os.makedirs(self.path("elsewhere"))
+        self.assertEqual(self.as_bob("decrypt", "-C", native(self.path("elsewhere")),
+                                     native(self.archive)).rc, 0)
+        self.assertEqual(tree_of(self.path("elsewhere", "写真")), original)
+
+    def test_stored_and_compressed(self):
+        self.pair()
+        shutil.move(self.archive, self.path("compressed.velm"))
+        self.ok("encrypt", "-k", native(self.alice[0]), "-r", native(self.bob[1]),
+                "--passphrase-file", self.pw_file(ALICE_PW), "--no-compress", native(self.tree))
+        self.assertGreater(os.path.getsize(self.archive), os.path.getsize(self.path("compressed.velm")))
+        original = tree_of(self.tree)
+        shutil.rmtree(self.tree)
+        self.assertEqual(self.as_bob("decrypt", native(self.archive)).rc, 0)
+        self.assertEqual(tree_of(self.tree), original)
+
+    def test_wrong_secret_key(self):
+        self.pair()
+        r = self.run_program("decrypt", "-k", native(self.alice[0]), "-s", native(self.alice[1]),
+                             "--passphrase-file", self.pw_file(ALICE_PW), native(self.archive))
+        self.assertEqual(r.rc, 2)
+        self.assertIn("暗号化の公開鍵と、復号化の秘密鍵が不一致の可能性があります", r.err)
+
+
+class Signatures(Case):
+    def setUp(self):
+        super().setUp()
+        self.pair()
+        # One byte of the trailer: the body still deciphers, the signature fails.
+        with open(self.archive, "r+b") as f:
+            f.seek(-1, os.SEEK_END)
+            last = f.read(1)
+            f.seek(-1, os.SEEK_END)
+            f.write(bytes([last[0] ^ 1]))
+        self.original = tree_of(self.tree)
+        shutil.rmtree(self.tree)
+
+    def test_refused_unless_ignored(self):
+        self.assertEqual(self.run_program("verify", "-s", native(self.alice[1]),
+                                          native(self.archive)).rc, 3)
+        for command in ("decrypt", "list"):
+            r = self.as_bob(command, native(self.archive))
+            self.assertEqual((r.rc, r.out), (3, ""))
+            self.assertIn("--ignore-signature を指定して下さい", r.err)
+        self.assertFalse(os.path.exists(self.tree))
+        r = self.as_bob("decrypt", "--ignore-signature", native(self.archive))
+        self.assertEqual(r.rc, 0)
+        self.assertIn(native(self.archive) + ": 公開鍵が違うか、ファイルが改竄されています", r.err)
+        self.assertEqual(tree_of(self.tree), self.original)
+
+    def test_unreadable_archive(self):
+        r = self.run_program("verify", "-s", native(self.alice[1]), native(self.archive),
+                             native(self.path("missing.velm")))
+        self.assertEqual(r.rc, 1)
+        self.assertIn("missing.velm: エラーが起きました", r.out)
+
+
+class Conflicts(Case):
+    def encrypt(self, *flags):
+        return self.run_program("encrypt", "-k", native(self.alice[0]), "-r",
+                                native(self.bob[1]), "--passphrase-file",
+                                self.pw_file(ALICE_PW), *flags, native(self.tree))
+
+    def test_archive_name_taken(self):
+        self.pair()
+        before = read(self.archive)
+        for flags in ((), ("--skip",)):
+            r = self.encrypt(*flags)
+            self.assertEqual((r.rc, r.out), (1, ""))
+            self.assertIn("暗号化ファイルは作成していません", r.err)
+            self.assertEqual(read(self.archive), before)
+        r = self.encrypt("--rename")
+        self.assertEqual(r.out, native(self.tree + "(1).velm") + "\n")
+        self.ok("encrypt", "-k", native(self.alice[0]), "-r", native(self.bob[1]),
+                "--passphrase-file", self.pw_file(ALICE_PW), "--overwrite", native(self.tree))
+        self.assertNotEqual(read(self.archive), before)
+        self.assertEqual(self.run_program("encrypt", "--rename", "--skip", "-k", "a", "-r", "b",
+                                          "x").rc, 64)
+
+    def test_restored_name_taken(self):
+        self.pair()
+        r = self.as_bob("decrypt", native(self.archive))
+        self.assertEqual(r.rc, 1)
+        self.assertIn("途中で中止しました", r.err)
+        self.assertEqual(self.as_bob("decrypt", "--rename", native(self.archive)).rc, 0)
+        with open(os.path.join(self.tree, "a(1).txt")) as f:
+            self.assertEqual(f.read(), "hello\n")
+
+    @linux_only
+    def test_asked_on_the_terminal(self):
+        self.pair()
+        t = Terminal(self, "encrypt", "-k", self.alice[0], "-r", self.bob[1], "--passphrase-file",
+                     self.pw_file(ALICE_PW), self.tree)
+        t.expect("同名のファイルが既に存在します。どう処理しますか。")
+        t.expect("1: 上書き  2: 別名保存  3: 処理中止 > ")
+        t.type("x")
+        t.expect("1、2、3 のどれかを入力して下さい")
+        t.type("2")
+        self.assertEqual(t.finish(), 0)
+        self.assertIn((self.tree + "(1).velm").encode(), t.transcript)
+
+
+class Passwords(Case):
+    def encrypt(self, *source, **kw):
+        return self.run_program("encrypt", "-k", native(self.alice[0]), "-r",
+                                native(self.bob[1]), "--rename", *source, native(self.tree), **kw)
+
+    def test_sources(self):
+        self.pair()
+        read, write = os.pipe()
+        os.write(write, (ALICE_PW + "\nnext line\n").encode())
+        os.close(write)
+        self.assertEqual(self.encrypt("--passphrase-fd", "0", stdin=read).rc, 0)
+        os.close(read)
+        # A key made with the password from a file opens with it.
+        seed = self.write("seed.jpg", b"abc")
+        made = self.ok("password-from", native(seed)).out.strip()
+        self.assertEqual(made, "vxZ4uurPAY/eQEFBIyKuXaNhA7CceheWYf8QtK0VAPI")
+        self.ok("keygen", "--out-dir", native(self.path("keys")), "--passphrase-from",
+                native(seed), "frank")
+        self.ok("encrypt", "-k", native(self.path("keys", "frank.velh")), "-r",
+                native(self.bob[1]), "--passphrase-file", self.pw_file(made), native(seed))
+
+    def test_refused_passwords(self):
+        self.pair()
+        cases = ((self.pw_file("x" * 160), 1, "パスワードが長すぎます"),
+                 (self.pw_file("wrong password"), 1, "パスワードが間違っています"),
+                 (self.pw_file(""), 1, "パスワードを入力して下さい"),
+                 (native(self.path("none")), 1, "パスワードのファイルを読み込めません"))
+        for source, rc, text in cases:
+            r = self.encrypt("--passphrase-file", source)
+            self.assertEqual((r.rc, r.out), (rc, ""), text)
+            self.assertIn(text, r.err)
+        r = self.encrypt()
+        self.assertEqual(r.rc, 64)
+        self.assertIn("パスワードを入力する端末がありません", r.err)
+        self.assertEqual(sorted(os.listdir(self.path("src"))), ["写真", "写真.velm"])
+
+    @linux_only
+    def test_typed(self):
+        self.pair()
+        t = Terminal(self, "decrypt", "-k", self.bob[0], "-s", self.alice[1], "--rename",
+                     self.archive)
+        t.expect("パスワード入力: ")
+        t.type(BOB_PW)
+        self.assertEqual(t.finish(), 0)
+        self.assertNotIn(BOB_PW.encode(), t.transcript)
+        self.assertTrue(os.path.exists(os.path.join(self.tree, "a(1).txt")))
+
+
+class Usage(Case):
+    def test_exit_status_64(self):
+        for args in ((), ("frobnicate",), ("encrypt", "-r", "b", "x"), ("encrypt", "--bogus"),
+                     ("encrypt", "-k", "a", "-r", "b", "-C", "d", "x"), ("keygen",),
+                     ("decrypt", "-k", "a", "-s", "b", "--passphrase-fd", "x", "y")):
+            r = self.run_program(*args)
+            self.assertEqual(r.rc, 64, args)
+            self.assertIn("--help" if args else "使い方: quillseal", r.err)
+
+    def test_help_and_version(self):
+        for command in ("keygen", "encrypt", "decrypt", "list", "verify", "sha256",
+                        "fingerprint", "password-from", "list-keys"):
+            r = self.ok(command, "--help")
+            self.assertIn("使い方: quillseal " + command, r.out)
+            self.assertIn("例: quillseal " + command, r.out)
+        self.assertIn("例:", self.ok("--help").out)
+        self.assertEqual(self.ok("--version").out, "quillseal %s\n" % ARGS.version)
+
+    def test_digests(self):
+        abc = native(self.write("abc.velk", b"abc"))
+        r = self.run_program("sha256", abc, native(self.path("none")))
+        self.assertEqual(r.rc, 1)
+        self.assertEqual(r.out, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"
+                         "  " + abc + "\n")
+        self.assertIn("none: エラーが発生しました", r.err)
+        self.assertEqual(self.ok("fingerprint", abc).out,
+                         "vxZ4uurPAY/eQEFBIyKuXaNhA7CceheWYf8QtK0VAPI=  " + abc + "\n")
+
+
+class Progress(Case):
+    @linux_only
+    def test_bar_on_a_terminal_only(self):
+        self.pair()
+        big = self.write("big.bin", os.urandom(40 << 20))
+        key_args = ["-k", self.alice[0], "-r", self.bob[1], "--passphrase-file",
+                    self.pw_file(ALICE_PW), "--overwrite"]
+        t = Terminal(self, "encrypt", *key_args, big)
+        self.assertEqual(t.finish(), 0)
+        self.assertRegex(t.transcript.decode(), r"\r暗号化中 \[#*-*\] +\d+%  [\d.]+ [KMG]iB / "
+                         r"[\d.]+ [KMG]iB  [\d.]+ [KMG]iB/s  残り \d+:\d\d")
+        t = Terminal(self, "encrypt", "-q", *key_args, big)
+        self.assertEqual(t.finish(), 0)
+        self.assertNotIn(b"\r", t.transcript.replace(b"\r\n", b""))
+        self.assertNotIn("\r", self.ok("encrypt", *key_args, big).err)
+
+
+class Interop(Case):
+    """An archive made by the Linux program opens in the Windows one and back."""
+
+    def setUp(self):
+        super().setUp()
+        if not WINDOWS or not ARGS.native or not os.access(ARGS.native, os.X_OK):
+            self.skipTest("needs the Windows program and the Linux one")
+
+    def test_both_ways(self):
+        # Each key is made on one system and used on the other, with a
+        # Japanese password typed in that system's encoding.
+        linux = ARGS.native
+        alice_pw = "アリスの合言葉です"
+        alice = self.key_pair("alice", alice_pw, program=linux)
+        bob = self.key_pair("bob", BOB_PW)
+        linux_pw = {name: self.write("utf8-" + name, pw + "\n")
+                    for name, pw in (("alice", alice_pw), ("bob", BOB_PW))}
+
+        tree = make_tree(self.path("l2w"))
+        self.ok("encrypt", "-k", alice[0], "-r", bob[1], "--passphrase-file", linux_pw["alice"],
+                tree, program=linux)
+        original = tree_of(tree)
+        shutil.rmtree(tree)
+        self.ok("decrypt", "-k", native(bob[0]), "-s", native(alice[1]), "--passphrase-file",
+                self.pw_file(BOB_PW), native(tree + ".velm"))
+        self.assertEqual(tree_of(tree), original)
+
+        tree = make_tree(self.path("w2l"))
+        self.ok("encrypt", "-k", native(alice[0]), "-r", native(bob[1]), "--passphrase-file",
+                self.pw_file(alice_pw), native(tree))
+        shutil.rmtree(tree)
+        self.ok("decrypt", "-k", bob[0], "-s", alice[1], "--passphrase-file", linux_pw["bob"],
+                tree + ".velm", program=linux)
+        self.assertEqual(tree_of(tree), original)
+
+
+def main():
+    global ARGS, WINDOWS, ENCODING
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--runner", nargs="?", default=None)
+    parser.add_argument("--native")
+    parser.add_argument("--version", default="")
+    parser.add_argument("groups", nargs="*")
+    ARGS, rest = parser.parse_known_args()
+    ARGS.runner = [ARGS.runner] if ARGS.runner else []
+    WINDOWS = ARGS.program.endswith(".exe")
+    ENCODING = "cp932" if WINDOWS else "utf-8"
+    program = unittest.main(argv=[sys.argv[0]] + ARGS.groups + rest, verbosity=2, exit=False)
+    result = program.result
+    # 77: every case was skipped, which CTest reports as such.
+    if result.wasSuccessful() and result.testsRun and len(result.skipped) == result.testsRun:
+        sys.exit(77)
+    sys.exit(0 if result.wasSuccessful() else 1)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# The Debian package as a fresh Debian machine would take it: its fields and
+# files, its dependencies resolved from Debian's archive alone, lintian's
+# verdict, the manual page, and the program unpacked and run with the
+# library of the package.
+#   check_deb.sh PACKAGE VERSION
+set -euo pipefail
+deb=$1 version=$2
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+[ "$(dpkg-deb -f "$deb" Package)" = quillseal ] || fail "package name"
+[ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "version $(dpkg-deb -f "$deb" Version)"
+depends=$(dpkg-deb -f "$deb" Depends)
+for lib in libc6 libstdc++6 zlib1g; do
+    [[ ", $depends" == *", $lib "* ]] || fail "Depends lacks $lib: $depends"
+done
+
+# Exactly these files and links, nothing of the build tree.
+dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 $7 $8 }' | sort >"$work/files"
+sort >"$work/expected" <<EOF
+./usr/bin/quillseal
+./usr/include/quillcore.h
+./usr/lib/libquillcore.so->libquillcore.so.1
+./usr/lib/libquillcore.so.1->libquillcore.so.$version
+./usr/lib/libquillcore.so.$version
+./usr/share/bash-completion/completions/quillseal
+./usr/share/man/man1/quillseal.1.gz
+EOF
+diff -u "$work/expected" "$work/files" || fail "the package's files differ"
+
+# Other packages can depend on the library; dpkg renews the linker cache.
+dpkg-deb -e "$deb" "$work/control"
+grep -qx "libquillcore 1 quillseal (>= $version)" "$work/control/shlibs" || fail "shlibs"
+grep -qx "activate-noawait ldconfig" "$work/control/triggers" || fail "ldconfig trigger"
+
+# On a machine with nothing installed every dependency comes from Debian.
+: >"$work/status"
+apt-get install --simulate -o Dir::State::status="$work/status" "$(realpath "$deb")" \
+    >"$work/apt" 2>&1 || {
+    cat "$work/apt"
+    fail "apt cannot install the package on a fresh machine"
+}
+grep -q "^Conf quillseal ($version " "$work/apt" || fail "apt would not configure quillseal"
+
+# Lintian's errors, less two that wait for the project's licence and
+# change log (no copyright file, no change log).
+lintian --suppress-tags no-copyright-file,no-changelog "$deb" >"$work/lintian" 2>&1 || true
+if grep '^E:' "$work/lintian"; then fail "lintian errors"; fi
+
+# The manual page renders without a warning.
+dpkg-deb -x "$deb" "$work/root"
+if man --warnings -l "$work/root/usr/share/man/man1/quillseal.1.gz" 2>&1 >/dev/null | grep .; then
+    fail "manual page warnings"
+fi
+
+# The library has its soname, nothing has a run path, and the program runs.
+root=$work/root
+library=$(readelf -d "$root/usr/lib/libquillcore.so.$version")
+program=$(readelf -d "$root/usr/bin/quillseal")
+[[ $library == *"(SONAME)"*"[libquillcore.so.1]"* ]] || fail "soname"
+[[ "$library$program" != *RPATH* && "$library$program" != *RUNPATH* ]] ||
+    fail "a run path in the package"
+export LD_LIBRARY_PATH=$root/usr/lib
+[ "$("$root/usr/bin/quillseal" --version)" = "quillseal $version" ] || fail "--version"
+echo "package checks passed"
