@@ -6,6 +6,7 @@
 #include <zlib.h>
 
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 
@@ -13,6 +14,7 @@
 #include "archive/layout.h"
 #include "archive/msgbox.h"
 #include "archive/paths.h"
+#include "archive/pipeline.h"
 #include "archive/selection.h"
 #include "archive/stream.h"
 #include "bytes.h"
@@ -44,6 +46,7 @@ struct Destination {
 // written output file stays on disk as far as it was written.
 struct Files {
     plat::File *archive = nullptr;
+    BlockReader *reader = nullptr;  // the archive's block stream
     plat::File *out = nullptr;
     ~Files() {
         if (out) plat::close(out);
@@ -57,37 +60,46 @@ bool put(plat::File *out, const void *data, size_t n) {
     return out == nullptr || plat::write(out, data, n);
 }
 
-// Reads blocks and deciphers them in place, in order.
-bool take_blocks(plat::File *in, unsigned char *data, size_t blocks, Secrets &st) {
-    if (!plat::read_exact(in, data, blocks * kBlockBytes)) return false;
+// Exactly blocks deciphered blocks into data, counted for the progress.
+bool take_blocks(BlockReader &in, unsigned char *data, size_t blocks) {
+    if (!in.take(data, blocks)) return false;
     progress::advance(blocks * kBlockBytes);
-    for (size_t i = 0; i < blocks; i++) Rfukugou(data + i * kBlockBytes, st.chain, st.key, st.inv);
     return true;
 }
 
-// Stored data: exactly ceil(size / 32) blocks, size bytes of them kept.
-bool restore_stored(plat::File *in, plat::File *out, uint64_t size, Secrets &st) {
-    unsigned char chunk[kChunkBytes];
-    const uint64_t blocks = size / kBlockBytes;
-    for (uint64_t i = 0; i < blocks / kChunkBlocks; i++) {
-        if (!take_blocks(in, chunk, kChunkBlocks, st)) return false;
-        if (!put(out, chunk, kChunkBytes)) return false;
-    }
-    const size_t rest = size_t(blocks % kChunkBlocks);
-    if (rest != 0) {
-        if (!take_blocks(in, chunk, rest, st)) return false;
-        if (!put(out, chunk, rest * kBlockBytes)) return false;
+// Deciphered blocks where the reader holds them, at most want; 0 at the end.
+const unsigned char *peek_blocks(BlockReader &in, uint64_t want, size_t *blocks) {
+    const unsigned char *at = in.peek(blocks);
+    if (*blocks > want) *blocks = size_t(want);
+    return at;
+}
+
+void consume_blocks(BlockReader &in, size_t blocks) {
+    in.consume(blocks);
+    progress::advance(blocks * kBlockBytes);
+}
+
+// Stored data: exactly ceil(size / 32) blocks, size bytes of them kept,
+// written from where the reader deciphered them.
+bool restore_stored(BlockReader &in, plat::File *out, uint64_t size) {
+    uint64_t blocks = size / kBlockBytes;
+    while (blocks != 0) {
+        size_t n;
+        const unsigned char *at = peek_blocks(in, blocks, &n);
+        if (n == 0 || !put(out, at, n * kBlockBytes)) return false;
+        consume_blocks(in, n);
+        blocks -= n;
     }
     const size_t tail = size_t(size % kBlockBytes);
     if (tail != 0) {
         unsigned char block[kBlockBytes];
-        if (!take_blocks(in, block, 1, st)) return false;
+        if (!take_blocks(in, block, 1)) return false;
         if (!put(out, block, tail)) return false;
     }
     return true;
 }
 
-// Compressed data: one block at a time into inflate until the stream ends;
+// Compressed data: the deciphered blocks into inflate until the stream ends;
 // the rest of the last block is filler. The zlib stream's own check value
 // guards the contents, and the header's size bounds them: a stream that
 // would give more (a decompression bomb) fails before a byte beyond the size
@@ -95,41 +107,49 @@ bool restore_stored(plat::File *in, plat::File *out, uint64_t size, Secrets &st)
 // two; any other failure gives false.
 enum Inflated { kInflated, kInflateFailed, kSizeMismatch };
 
-Inflated restore_compressed(plat::File *in, plat::File *out, uint64_t size, Secrets &st) {
+constexpr size_t kOutputBytes = 64 * 1024;
+
+Inflated restore_compressed(BlockReader &in, plat::File *out, uint64_t size) {
     z_stream z{};
     if (inflateInit(&z) != Z_OK) return kInflateFailed;
-    unsigned char block[kBlockBytes];
-    unsigned char chunk[kChunkBytes];
+    std::unique_ptr<unsigned char[]> piece(new (std::nothrow) unsigned char[kOutputBytes]);
     uint64_t left = size;  // bytes the header still allows
-    Inflated result = kInflated;
+    Inflated result = piece ? kInflated : kInflateFailed;
     bool ended = false;
-    while (!ended) {
-        if (z.avail_in == 0) {
-            if (!take_blocks(in, block, 1, st)) {
+    while (!ended && result == kInflated) {
+        size_t blocks;
+        const unsigned char *at = peek_blocks(in, UINT64_MAX, &blocks);
+        if (blocks == 0) {
+            result = kInflateFailed;
+            break;
+        }
+        const size_t offered = blocks * kBlockBytes;
+        z.next_in = const_cast<unsigned char *>(at);
+        z.avail_in = uInt(offered);
+        // Everything offered goes through before more is asked for.
+        while (!ended && z.avail_in != 0) {
+            z.next_out = piece.get();
+            z.avail_out = kOutputBytes;
+            const int rc = inflate(&z, Z_NO_FLUSH);
+            ended = rc == Z_STREAM_END;
+            if (!ended && rc != Z_OK) {
                 result = kInflateFailed;
                 break;
             }
-            z.next_in = block;
-            z.avail_in = kBlockBytes;
+            const size_t filled = kOutputBytes - z.avail_out;
+            if (filled > left) {
+                result = kSizeMismatch;
+                break;
+            }
+            if (filled != 0 && !put(out, piece.get(), filled)) {
+                result = kInflateFailed;
+                break;
+            }
+            left -= filled;
         }
-        z.next_out = chunk;
-        z.avail_out = kChunkBytes;
-        const int rc = inflate(&z, Z_NO_FLUSH);
-        ended = rc == Z_STREAM_END;
-        if (!ended && rc != Z_OK) {
-            result = kInflateFailed;
-            break;
-        }
-        const size_t filled = kChunkBytes - z.avail_out;
-        if (filled > left) {
-            result = kSizeMismatch;
-            break;
-        }
-        if (filled != 0 && !put(out, chunk, filled)) {
-            result = kInflateFailed;
-            break;
-        }
-        left -= filled;
+        // The block in which the stream ended is used up: its rest is filler.
+        const size_t used = offered - z.avail_in;
+        consume_blocks(in, ended ? (used + kBlockBytes - 1) / kBlockBytes : blocks);
     }
     if (result == kInflated && left != 0) result = kSizeMismatch;
     if (inflateEnd(&z) != Z_OK && result == kInflated) result = kInflateFailed;
@@ -157,9 +177,9 @@ constexpr int32_t kNextEntry = -1;
 
 // The entry's data, deciphered into out (or only deciphered, without one).
 // kNextEntry when it was whole; else the archive's result.
-int32_t take_data(plat::File *archive, plat::File *out, const Entry &e, Secrets &st) {
-    if (!e.compressed) return restore_stored(archive, out, e.size, st) ? kNextEntry : 1;
-    switch (restore_compressed(archive, out, e.size, st)) {
+int32_t take_data(BlockReader &archive, plat::File *out, const Entry &e) {
+    if (!e.compressed) return restore_stored(archive, out, e.size) ? kNextEntry : 1;
+    switch (restore_compressed(archive, out, e.size)) {
         case kInflated:
             return kNextEntry;
         case kSizeMismatch:
@@ -173,7 +193,7 @@ int32_t take_data(plat::File *archive, plat::File *out, const Entry &e, Secrets 
 // The file entry whose name is settled: the output file, its data, its times
 // and attributes. kNextEntry when restored; else the archive's result.
 int32_t restore_file(Files &files, const Entry &e, const std::string &out_folder,
-                     const std::string &rel, Secrets &st) {
+                     const std::string &rel) {
     const std::string target = out_folder + rel;
     if (!plat::make_dirs_below(out_folder.c_str(), rel.c_str())) {
         warn(a_filepath.c_str(), msg::kBadEntryName);
@@ -200,7 +220,7 @@ int32_t restore_file(Files &files, const Entry &e, const std::string &out_folder
         warn(path, msg::kOpenFailed);
         return 1;
     }
-    const int32_t result = take_data(files.archive, files.out, e, st);
+    const int32_t result = take_data(*files.reader, files.out, e);
     if (result != kNextEntry) return result;
     plat::set_times(files.out, e.times);
     plat::close(files.out);
@@ -213,8 +233,7 @@ int32_t restore_file(Files &files, const Entry &e, const std::string &out_folder
 // The accepted entry handed to the list; its data is deciphered all the
 // same, so that it fails here as it would fail decryption. kNextEntry, 0
 // when the handler stopped the reading, else the archive's result.
-int32_t list_entry(Files &files, const Entry &e, const std::string &rel, const Destination &to,
-                   Secrets &st) {
+int32_t list_entry(Files &files, const Entry &e, const std::string &rel, const Destination &to) {
     quill_entry out{};
     out.folder = e.folder ? 1 : 0;
     out.compressed = e.compressed && !e.folder ? 1 : 0;
@@ -225,19 +244,19 @@ int32_t list_entry(Files &files, const Entry &e, const std::string &rel, const D
     out.attributes = e.attributes;
     out.name = rel.c_str();
     if (to.handler(to.context, &out) != 0) return 0;
-    return e.folder ? kNextEntry : take_data(files.archive, nullptr, e, st);
+    return e.folder ? kNextEntry : take_data(*files.reader, nullptr, e);
 }
 
 // The rest of one entry after its header: times, name, then the folder or
 // the file. kNextEntry when done; else the archive's result.
-int32_t restore_entry(Files &files, Entry &e, const Destination &to, Secrets &st) {
+int32_t restore_entry(Files &files, Entry &e, const Destination &to) {
     unsigned char block[kBlockBytes];
     if (!e.folder) {
-        if (!take_blocks(files.archive, block, 1, st)) return 1;
+        if (!take_blocks(*files.reader, block, 1)) return 1;
         layout::load_times(block, &e.times, &e.attributes);
     }
     unsigned char raw[layout::kMaxNameBlocks * kBlockBytes + 1] = {};
-    if (!take_blocks(files.archive, raw, size_t(layout::blocks_for(e.name_length)), st)) return 1;
+    if (!take_blocks(*files.reader, raw, size_t(layout::blocks_for(e.name_length)))) return 1;
     raw[e.name_length] = 0;  // the name ends at its first NUL, within w2 bytes
     const char *name = reinterpret_cast<const char *>(raw);
     if (!entry_name_safe(name)) {
@@ -268,8 +287,8 @@ int32_t restore_entry(Files &files, Entry &e, const Destination &to, Secrets &st
         warn(msg::kCannotDecrypt, msg::kSameName);
         return 1;
     }
-    if (to.handler) return list_entry(files, e, rel, to, st);
-    if (!e.folder) return restore_file(files, e, to.folder, rel, st);
+    if (to.handler) return list_entry(files, e, rel, to);
+    if (!e.folder) return restore_file(files, e, to.folder, rel);
     // Every folder up to the name, never through a link in the way.
     if (!plat::make_dirs_below(to.folder.c_str(), (rel + plat::kSep).c_str())) {
         warn(a_filepath.c_str(), msg::kBadEntryName);
@@ -299,15 +318,17 @@ int32_t decrypt_archive(const char *secret_path, const unsigned char *password,
     fx_enujyou(ephemeral, st.exponent, st.shared);
     start_stream(&st, image);
 
+    BlockReader reader(files.archive, st);
+    if (!reader.usable()) return 1;
+    files.reader = &reader;
     bool accepted = false;
     for (;;) {
         unsigned char block[kBlockBytes];
-        const int64_t got = plat::read(files.archive, block, kBlockBytes);
-        if (got == 0) return 0;
+        size_t have;
+        reader.peek(&have);
         // A partial block is no part of any archive: it was cut or damaged.
-        if (got != int64_t(kBlockBytes)) return 1;
-        progress::advance(kBlockBytes);
-        Rfukugou(block, st.chain, st.key, st.inv);
+        if (have == 0) return reader.tail() != 0 || reader.failed() ? 1 : 0;
+        take_blocks(reader, block, 1);
         uint32_t w[layout::kBlockWords];
         layout::load_words(block, w);
         // The first block of the trailer ends a complete archive here; a
@@ -319,7 +340,7 @@ int32_t decrypt_archive(const char *secret_path, const unsigned char *password,
         e.compressed = (w[layout::kKind] & layout::kKindCompressed) != 0;
         e.size = layout::header_size(w);
         e.name_length = w[layout::kNameLength];
-        const int32_t result = restore_entry(files, e, to, st);
+        const int32_t result = restore_entry(files, e, to);
         if (result != kNextEntry) return result;
     }
 }

@@ -3,15 +3,18 @@
 #include <zlib.h>
 
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 
 #include "archive/layout.h"
 #include "archive/msgbox.h"
+#include "archive/pipeline.h"
 #include "archive/selection.h"
 #include "archive/stream.h"
 #include "bytes.h"
 #include "keys/keyfile.h"
+#include "keys/signing.h"
 #include "messages.h"
 #include "platform/platform.h"
 #include "progress.h"
@@ -21,8 +24,6 @@ namespace {
 
 using namespace quill;
 using layout::kBlockBytes;
-using layout::kChunkBlocks;
-using layout::kChunkBytes;
 
 constexpr char kArchiveExtension[] = ".velm";
 
@@ -31,26 +32,18 @@ constexpr char kArchiveExtension[] = ".velm";
 std::string a_filepath;
 std::string a_filename;
 
-// angoufolder reports nothing, so a failed write is kept here for angouka.
-bool folder_failed = false;
-
-// Enciphers blocks in place, in order, and writes them.
-bool put_blocks(plat::File *out, unsigned char *data, size_t blocks, const uint32_t *key,
-                unsigned char *chain) {
-    for (size_t i = 0; i < blocks; i++) Rangou(data + i * kBlockBytes, chain, key);
-    return plat::write(out, data, blocks * kBlockBytes);
-}
+// The data of a file passes in pieces of this size, read into the stream's
+// own chunks (stored) or through deflate (compressed).
+constexpr size_t kPieceBytes = 64 * 1024;
 
 // The current entry name with its NUL, in whole blocks; zero filler.
-bool put_name(plat::File *out, const uint32_t *key, unsigned char *chain) {
+void put_name(BlockWriter &w) {
     unsigned char buf[layout::kMaxNameBlocks * kBlockBytes] = {};
     const size_t length = a_filename.size() + 1;
     std::memcpy(buf, a_filename.c_str(), length);
-    return put_blocks(out, buf, size_t(layout::blocks_for(length)), key, chain);
+    w.put(buf, size_t(layout::blocks_for(length)));
 }
 
-// Stored data: whole chunks, then the remaining whole blocks, then the
-// partial block. A short read fails: the header already promised size bytes.
 // Reads exactly n bytes of a source, counted for the progress.
 bool take_source(plat::File *src, unsigned char *buf, size_t n) {
     if (!plat::read_exact(src, buf, n)) return false;
@@ -58,24 +51,24 @@ bool take_source(plat::File *src, unsigned char *buf, size_t n) {
     return true;
 }
 
-bool put_stored(plat::File *out, plat::File *src, uint64_t size, const uint32_t *key,
-                unsigned char *chain) {
-    unsigned char chunk[kChunkBytes];
-    const uint64_t blocks = size / kBlockBytes;
-    for (uint64_t i = 0; i < blocks / kChunkBlocks; i++) {
-        if (!take_source(src, chunk, kChunkBytes)) return false;
-        if (!put_blocks(out, chunk, kChunkBlocks, key, chain)) return false;
-    }
-    const size_t rest = size_t(blocks % kChunkBlocks);
-    if (rest != 0) {
-        if (!take_source(src, chunk, rest * kBlockBytes)) return false;
-        if (!put_blocks(out, chunk, rest, key, chain)) return false;
+// Stored data: the whole blocks read straight into the stream's chunks, then
+// the partial block. A short read fails: the header already promised size
+// bytes.
+bool put_stored(BlockWriter &w, plat::File *src, uint64_t size) {
+    uint64_t blocks = size / kBlockBytes;
+    while (blocks != 0) {
+        size_t room;
+        unsigned char *to = w.space(&room);
+        const size_t n = blocks < room ? size_t(blocks) : room;
+        if (!take_source(src, to, n * kBlockBytes)) return false;
+        w.commit(n);
+        blocks -= n;
     }
     const size_t tail = size_t(size % kBlockBytes);
     if (tail != 0) {
         unsigned char block[kBlockBytes] = {};
         if (!take_source(src, block, tail)) return false;
-        if (!put_blocks(out, block, 1, key, chain)) return false;
+        w.put(block, 1);
     }
     return true;
 }
@@ -83,29 +76,28 @@ bool put_stored(plat::File *out, plat::File *src, uint64_t size, const uint32_t 
 // Compressed data: exactly size bytes of the source run through deflate, as
 // many as the header states; a source that shrank meanwhile fails like a
 // short read of stored data, and one that grew is taken only up to size.
-// Every full output chunk is enciphered and written, and the last one is
+// Every full output piece is enciphered and written, and the last one is
 // rounded up to whole blocks.
-bool put_compressed(plat::File *out, plat::File *src, uint64_t size, const uint32_t *key,
-                    unsigned char *chain) {
+bool put_compressed(BlockWriter &w, plat::File *src, uint64_t size) {
     z_stream z{};
     if (deflateInit(&z, Z_DEFAULT_COMPRESSION) != Z_OK) return false;
-    unsigned char in[kChunkBytes];
-    unsigned char chunk[kChunkBytes];
-    z.next_out = chunk;
-    z.avail_out = kChunkBytes;
+    std::unique_ptr<unsigned char[]> in(new unsigned char[kPieceBytes]);
+    std::unique_ptr<unsigned char[]> piece(new unsigned char[kPieceBytes]);
+    z.next_out = piece.get();
+    z.avail_out = kPieceBytes;
     uint64_t left = size;
     int flush = size == 0 ? Z_FINISH : Z_NO_FLUSH;
     bool ok = true;
     for (;;) {
         if (z.avail_in == 0 && flush == Z_NO_FLUSH) {
-            const size_t want = left < kChunkBytes ? size_t(left) : kChunkBytes;
-            if (!take_source(src, in, want)) {
+            const size_t want = left < kPieceBytes ? size_t(left) : kPieceBytes;
+            if (!take_source(src, in.get(), want)) {
                 ok = false;
                 break;
             }
             left -= want;
             if (left == 0) flush = Z_FINISH;
-            z.next_in = in;
+            z.next_in = in.get();
             z.avail_in = uInt(want);
         }
         const int rc = deflate(&z, flush);
@@ -115,28 +107,24 @@ bool put_compressed(plat::File *out, plat::File *src, uint64_t size, const uint3
             break;
         }
         if (z.avail_out == 0) {
-            if (!put_blocks(out, chunk, kChunkBlocks, key, chain)) {
-                ok = false;
-                break;
-            }
-            z.next_out = chunk;
-            z.avail_out = kChunkBytes;
+            w.put(piece.get(), kPieceBytes / kBlockBytes);
+            z.next_out = piece.get();
+            z.avail_out = kPieceBytes;
         }
     }
     if (ok) {
-        const size_t filled = kChunkBytes - z.avail_out;
+        const size_t filled = kPieceBytes - z.avail_out;
         const size_t blocks = size_t(layout::blocks_for(filled));
-        std::memset(chunk + filled, 0, blocks * kBlockBytes - filled);
-        ok = put_blocks(out, chunk, blocks, key, chain);
+        std::memset(piece.get() + filled, 0, blocks * kBlockBytes - filled);
+        w.put(piece.get(), blocks);
     }
     const int end = deflateEnd(&z);
-    wipe(in, sizeof in);
+    wipe(in.get(), kPieceBytes);
     return ok && end == Z_OK;
 }
 
 // The file entry of the open source at a_filepath.
-int32_t put_file_entry(plat::File *out, plat::File *src, const uint32_t *key, unsigned char *chain,
-                       bool compress) {
+int32_t put_file_entry(BlockWriter &w, plat::File *src, bool compress) {
     const char *path = a_filepath.c_str();
     const int64_t size = plat::size(src);
     plat::FileTimes times{};
@@ -151,13 +139,33 @@ int32_t put_file_entry(plat::File *out, plat::File *src, const uint32_t *key, un
     unsigned char block[kBlockBytes];
     layout::store_header(block, uint64_t(size), uint32_t(a_filename.size() + 1),
                          compress ? layout::kKindCompressed : layout::kKindStored);
-    if (!put_blocks(out, block, 1, key, chain)) return 1;
+    w.put(block, 1);
     layout::store_times(block, times, plat::attributes(path));
-    if (!put_blocks(out, block, 1, key, chain)) return 1;
-    if (!put_name(out, key, chain)) return 1;
-    const bool ok = compress ? put_compressed(out, src, uint64_t(size), key, chain)
-                             : put_stored(out, src, uint64_t(size), key, chain);
+    w.put(block, 1);
+    put_name(w);
+    const bool ok =
+        compress ? put_compressed(w, src, uint64_t(size)) : put_stored(w, src, uint64_t(size));
     return ok ? 0 : 1;
+}
+
+// The file entry of the item at a_filepath.
+int32_t put_file(BlockWriter &w, bool compress) {
+    plat::File *src = plat::open_read(a_filepath.c_str());
+    if (!src) {
+        warn(a_filepath.c_str(), msg::kOpenFailed);
+        return 1;
+    }
+    const int32_t result = put_file_entry(w, src, compress);
+    plat::close(src);
+    return result;
+}
+
+// The folder entry of the item.
+void put_folder(BlockWriter &w) {
+    unsigned char block[kBlockBytes];
+    layout::store_header(block, 0, uint32_t(a_filename.size() + 1), layout::kKindFolder);
+    w.put(block, 1);
+    put_name(w);
 }
 
 // The archive being written; deleted unless it was completed.
@@ -165,6 +173,8 @@ struct Archive {
     char path[plat::kPathMax] = {};
     plat::File *file = nullptr;
     bool created = false;
+    Secrets secrets;
+    Sha256 body;  // the hash of every byte written, for the signature
 };
 
 constexpr int32_t kStopped = 3;
@@ -247,7 +257,7 @@ int32_t write_archive(Archive &a, const char *public_path, bool compress) {
     if (!a.file) return 1;
     a.created = true;
 
-    Secrets s;
+    Secrets &s = a.secrets;
     uint32_t y[QUILL_LIMBS];
     if (load_public_key(public_path, y) != 0) return 1;
     // r is drawn before the key derivation: nothing may draw from the
@@ -260,13 +270,16 @@ int32_t write_archive(Archive &a, const char *public_path, bool compress) {
     store_num(image, ephemeral);
     start_stream(&s, image);
     if (!plat::write(a.file, image, sizeof image)) return 1;
-    unsigned char *chain = s.chain;
+    // The signature covers the bytes as they are written: the public value,
+    // then every chunk of the stream as the helper thread writes it.
+    sha256_start(&a.body);
+    sha256_add(&a.body, image, sizeof image);
 
-    folder_failed = false;
+    BlockWriter w(a.file, s.key, s.chain, &a.body, true);
+    if (!w.usable()) return 1;
     for (const std::string &rel : selection.folders) {
         if (!set_item(rel)) return 1;
-        angoufolder(a.path, a.file, s.key, s.inv, chain);
-        if (folder_failed) return 1;
+        put_folder(w);
     }
     for (const std::string &rel : selection.files) {
         if (!set_item(rel)) return 1;
@@ -277,11 +290,12 @@ int32_t write_archive(Archive &a, const char *public_path, bool compress) {
             warn(a.path, msg::kOpenFailed);
             return 1;
         }
-        if (angoumain(a.path, a.file, s.key, s.inv, chain, compress ? 1 : 0) != 0) return 1;
+        if (put_file(w, compress) != 0) return 1;
     }
-    plat::close(a.file);
+    if (!w.finish()) return 1;
+    const bool closed = plat::close(a.file);
     a.file = nullptr;
-    return 0;
+    return closed ? 0 : 1;
 }
 
 }  // namespace
@@ -289,9 +303,7 @@ int32_t write_archive(Archive &a, const char *public_path, bool compress) {
 int32_t angouka(const char *secret_path, const unsigned char *password, const char *public_path,
                 int32_t compress) {
     if (!selection.made) return 1;
-    // The contents are read twice: to encipher them, and within the
-    // archive to sign it; once the archive is written its size is known.
-    progress::Scope scope(2 * contents_bytes());
+    progress::Scope scope(contents_bytes());
     Archive a;
     int32_t result;
     try {
@@ -305,32 +317,35 @@ int32_t angouka(const char *secret_path, const unsigned char *password, const ch
         if (a.created) plat::remove_file(a.path);
         return 1;
     }
-    const int64_t written = plat::file_size(a.path);
-    if (written > 0) progress::set_total(progress::done() + uint64_t(written));
     uint32_t h[QUILL_SHA_WORDS];
     uint32_t s[QUILL_LIMBS];
-    if (syomeisakusei(secret_path, password, a.path, h, s) != 0) return 2;
+    if (sign_body(secret_path, password, &a.body, h, s) != 0) return 2;
     if (append(a.path, h, s) != 0) return 2;
     return 0;
 }
 
 int32_t angoumain(const char * /*archive_path*/, void *archive, const uint32_t *key,
                   const uint32_t * /*inv*/, unsigned char *chain, int32_t compress) {
-    plat::File *out = static_cast<plat::File *>(archive);
-    plat::File *src = plat::open_read(a_filepath.c_str());
-    if (!src) {
-        warn(a_filepath.c_str(), msg::kOpenFailed);
+    try {
+        // One entry on its own: the keystream is drawn exactly, so that the
+        // next call goes on where this one ends.
+        BlockWriter w(static_cast<plat::File *>(archive), key, chain, nullptr, false);
+        if (!w.usable()) return 1;
+        const int32_t result = put_file(w, compress != 0);
+        return w.finish() ? result : 1;
+    } catch (const std::bad_alloc &) {
         return 1;
     }
-    const int32_t result = put_file_entry(out, src, key, chain, compress != 0);
-    plat::close(src);
-    return result;
 }
 
 void angoufolder(const char * /*archive_path*/, void *archive, const uint32_t *key,
                  const uint32_t * /*inv*/, unsigned char *chain) {
-    plat::File *out = static_cast<plat::File *>(archive);
-    unsigned char block[kBlockBytes];
-    layout::store_header(block, 0, uint32_t(a_filename.size() + 1), layout::kKindFolder);
-    if (!put_blocks(out, block, 1, key, chain) || !put_name(out, key, chain)) folder_failed = true;
+    try {
+        // It reports nothing: a write that failed fails the next one too.
+        BlockWriter w(static_cast<plat::File *>(archive), key, chain, nullptr, false);
+        if (!w.usable()) return;
+        put_folder(w);
+        w.finish();
+    } catch (const std::bad_alloc &) {
+    }
 }

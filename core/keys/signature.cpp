@@ -12,9 +12,11 @@
 #include <cstring>
 
 #include "keys/keyfile.h"
+#include "keys/signing.h"
 #include "platform/platform.h"
 #include "progress.h"
 #include "quillcore.h"
+#include "symmetric/sha256.h"
 
 namespace {
 
@@ -27,32 +29,53 @@ static_assert(kResponseBytes == quill::kNumBytes, "s fills the rest of the trail
 
 }  // namespace
 
+namespace quill {
+
+int sign_body(const char *secret_path, const unsigned char *password, Sha256 *body, uint32_t *h,
+              uint32_t *s) {
+    // The password is not tested here (the caller has done so); a wrong one
+    // gives a wrong d and a signature that no check accepts.
+    uint32_t d[kLimbs];
+    if (load_secret_exponent(secret_path, password, d) != 0) return 1;
+
+    int32_t result = 1;
+    uint32_t k[kLimbs];
+    if (random_exponent(k) == 0) {
+        uint32_t r[kLimbs];
+        x_enujyou(k, r);
+        unsigned char image[kNumBytes];
+        store_num(image, r);
+        sha256_add(body, image, sizeof image);
+        sha256_end(body, h);
+        seisuu_seki(d, h, s, int32_t(kHashWords));  // d*h, h as an 8-limb number
+        seisuu_sa(k, s, s);                         // k - d*h
+        result = 0;
+        wipe(k, sizeof k);
+    }
+    wipe(d, sizeof d);
+    return result;
+}
+
+}  // namespace quill
+
 extern "C" {
 
 int32_t syomeisakusei(const char *secret_path, const unsigned char *password,
                       const char *archive_path, uint32_t *h, uint32_t *s) {
-    // The password is not tested here (the caller has done so); a wrong one
-    // gives a wrong d and a signature that no check accepts.
-    uint32_t d[kLimbs];
-    if (quill::load_secret_exponent(secret_path, password, d) != 0) return 1;
-
-    int32_t result = 1;
-    uint32_t k[kLimbs];
-    if (quill::random_exponent(k) == 0) {
-        uint32_t r[kLimbs];
-        x_enujyou(k, r);
-        unsigned char image[quill::kNumBytes];
-        quill::store_num(image, r);
-        const int64_t length = quill::plat::file_size(archive_path);
-        if (length >= 0 && SHA256R(archive_path, length, image, h) == 0) {
-            seisuu_seki(d, h, s, int32_t(kHashWords));  // d*h, h as an 8-limb number
-            seisuu_sa(k, s, s);                         // k - d*h
-            result = 0;
-        }
-        quill::wipe(k, sizeof k);
+    // The body as it lies on disk, hashed as the writer would have.
+    quill::plat::File *file = quill::plat::open_read_shared(archive_path);
+    if (!file) return 1;
+    quill::Sha256 body;
+    quill::sha256_start(&body);
+    unsigned char buf[64 * 1024];
+    int64_t got;
+    while ((got = quill::plat::read(file, buf, sizeof buf)) > 0) {
+        quill::sha256_add(&body, buf, size_t(got));
+        quill::progress::advance(uint64_t(got));
     }
-    quill::wipe(d, sizeof d);
-    return result;
+    quill::plat::close(file);
+    if (got < 0) return 1;
+    return quill::sign_body(secret_path, password, &body, h, s);
 }
 
 int32_t append(const char *archive_path, const uint32_t *h, const uint32_t *s) {

@@ -157,6 +157,25 @@ NameResult from_archive_name(const char *name, char *out, size_t cap);
 // scan over a path steps over both bytes (a trail byte can be 0x5C, "\").
 bool is_lead_byte(unsigned char c);
 
+// ---- a second thread ----------------------------------------------------------
+
+// The drivers hand work that does not depend on the data (the keystream),
+// and work on what is already finished (writing, hashing), to one thread
+// beside the caller's.
+struct Thread;
+// Runs run(arg) on a new thread; null when none can be started (the caller
+// then does the work itself).
+Thread *thread_start(void (*run)(void *), void *arg);
+// Waits for the thread's end and frees it.
+void thread_join(Thread *t);
+
+// A counting semaphore; null when none can be made.
+struct Semaphore;
+Semaphore *semaphore_new(unsigned initial);
+void semaphore_post(Semaphore *s);
+void semaphore_wait(Semaphore *s);
+void semaphore_free(Semaphore *s);
+
 // ---- message boxes ----------------------------------------------------------
 
 // The platform's own presentation of a library message box (no owner

@@ -4,6 +4,8 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <iconv.h>
+#include <pthread.h>
+#include <semaphore.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -386,6 +388,70 @@ NameResult from_archive_name(const char *name, char *out, size_t cap) {
 // step over.
 bool is_lead_byte(unsigned char) {
     return false;
+}
+
+// ---- a second thread ------------------------------------------------------------
+
+struct Thread {
+    pthread_t id;
+    void (*run)(void *);
+    void *arg;
+};
+
+namespace {
+
+void *thread_main(void *t) {
+    Thread *self = static_cast<Thread *>(t);
+    self->run(self->arg);
+    return nullptr;
+}
+
+}  // namespace
+
+Thread *thread_start(void (*run)(void *), void *arg) {
+    Thread *t = new (std::nothrow) Thread{};
+    if (!t) return nullptr;
+    t->run = run;
+    t->arg = arg;
+    if (pthread_create(&t->id, nullptr, thread_main, t) != 0) {
+        delete t;
+        return nullptr;
+    }
+    return t;
+}
+
+void thread_join(Thread *t) {
+    if (!t) return;
+    pthread_join(t->id, nullptr);
+    delete t;
+}
+
+struct Semaphore {
+    sem_t sem;
+};
+
+Semaphore *semaphore_new(unsigned initial) {
+    Semaphore *s = new (std::nothrow) Semaphore{};
+    if (s && sem_init(&s->sem, 0, initial) != 0) {
+        delete s;
+        return nullptr;
+    }
+    return s;
+}
+
+void semaphore_post(Semaphore *s) {
+    sem_post(&s->sem);
+}
+
+void semaphore_wait(Semaphore *s) {
+    while (sem_wait(&s->sem) != 0 && errno == EINTR) {
+    }
+}
+
+void semaphore_free(Semaphore *s) {
+    if (!s) return;
+    sem_destroy(&s->sem);
+    delete s;
 }
 
 // ---- message boxes ------------------------------------------------------------

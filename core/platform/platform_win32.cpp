@@ -330,6 +330,70 @@ bool is_lead_byte(unsigned char c) {
     return IsDBCSLeadByte(c) != 0;
 }
 
+// ---- a second thread ------------------------------------------------------------
+
+struct Thread {
+    HANDLE h;
+    void (*run)(void *);
+    void *arg;
+};
+
+namespace {
+
+DWORD WINAPI thread_main(LPVOID t) {
+    Thread *self = static_cast<Thread *>(t);
+    self->run(self->arg);
+    return 0;
+}
+
+}  // namespace
+
+Thread *thread_start(void (*run)(void *), void *arg) {
+    Thread *t = new (std::nothrow) Thread{};
+    if (!t) return nullptr;
+    t->run = run;
+    t->arg = arg;
+    t->h = CreateThread(nullptr, 0, thread_main, t, 0, nullptr);
+    if (!t->h) {
+        delete t;
+        return nullptr;
+    }
+    return t;
+}
+
+void thread_join(Thread *t) {
+    if (!t) return;
+    WaitForSingleObject(t->h, INFINITE);
+    CloseHandle(t->h);
+    delete t;
+}
+
+struct Semaphore {
+    HANDLE h;
+};
+
+Semaphore *semaphore_new(unsigned initial) {
+    HANDLE h = CreateSemaphoreA(nullptr, LONG(initial), 0x7FFFFFFF, nullptr);
+    if (!h) return nullptr;
+    Semaphore *s = new (std::nothrow) Semaphore{h};
+    if (!s) CloseHandle(h);
+    return s;
+}
+
+void semaphore_post(Semaphore *s) {
+    ReleaseSemaphore(s->h, 1, nullptr);
+}
+
+void semaphore_wait(Semaphore *s) {
+    WaitForSingleObject(s->h, INFINITE);
+}
+
+void semaphore_free(Semaphore *s) {
+    if (!s) return;
+    CloseHandle(s->h);
+    delete s;
+}
+
 // ---- message boxes ------------------------------------------------------------
 
 namespace {

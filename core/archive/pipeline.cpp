@@ -1,0 +1,254 @@
+// The chunked block stream of an archive, with its helper thread.
+#include "archive/pipeline.h"
+
+#include <cstring>
+#include <new>
+
+#include "bytes.h"
+
+namespace quill {
+
+namespace {
+
+constexpr size_t kChunkBlocks = kStreamChunkBytes / cipher::kBlockBytes;
+
+}  // namespace
+
+// ---- the helper thread ----------------------------------------------------------
+
+Helper::Helper(bool threaded) {
+    free_ = plat::semaphore_new(unsigned(kQueue));
+    filled_ = plat::semaphore_new(0);
+    drained_ = plat::semaphore_new(0);
+    if (threaded && free_ && filled_ && drained_) thread_ = plat::thread_start(loop, this);
+}
+
+Helper::~Helper() {
+    if (thread_) {
+        submit(nullptr, nullptr, nullptr);  // the end of the queue
+        plat::thread_join(thread_);
+    }
+    plat::semaphore_free(free_);
+    plat::semaphore_free(filled_);
+    plat::semaphore_free(drained_);
+}
+
+void Helper::loop(void *self) {
+    Helper &h = *static_cast<Helper *>(self);
+    for (;;) {
+        plat::semaphore_wait(h.filled_);
+        const Task task = h.queue_[h.tail_];
+        h.tail_ = (h.tail_ + 1) % kQueue;
+        plat::semaphore_post(h.free_);
+        if (!task.run) return;
+        task.run(task.arg);
+        if (task.done) plat::semaphore_post(task.done);
+    }
+}
+
+void Helper::submit(void (*task)(void *), void *arg, plat::Semaphore *done) {
+    if (!thread_) {
+        // No second thread: the task runs now, which keeps the order.
+        if (task) task(arg);
+        if (done) plat::semaphore_post(done);
+        return;
+    }
+    plat::semaphore_wait(free_);
+    queue_[head_] = {task, arg, done};
+    head_ = (head_ + 1) % kQueue;
+    plat::semaphore_post(filled_);
+}
+
+void Helper::drain() {
+    if (!thread_) return;
+    submit([](void *) {}, nullptr, drained_);
+    plat::semaphore_wait(drained_);
+}
+
+// ---- what writing and reading share ----------------------------------------------
+
+StreamBase::StreamBase(plat::File *file, const uint32_t *key, const uint32_t *inv,
+                       const unsigned char *chain, bool ahead)
+    : file_(file), ahead_(ahead), helper_(ahead) {
+    cipher::load_schedule(key, inv, &schedule_);
+    std::memcpy(chain_, chain, sizeof chain_);
+    for (Chunk *&c : chunks_) {
+        c = new (std::nothrow) Chunk;
+        if (!c || !(c->ready = plat::semaphore_new(0))) {
+            usable_ = false;
+            continue;
+        }
+        c->owner = this;
+    }
+}
+
+StreamBase::~StreamBase() {
+    helper_.drain();
+    for (Chunk *c : chunks_) {
+        if (!c) continue;
+        plat::semaphore_free(c->ready);
+        wipe(c, sizeof *c);
+        delete c;
+    }
+    wipe(&schedule_, sizeof schedule_);
+}
+
+void StreamBase::draw_task(void *chunk) {
+    cipher::draw_stream(static_cast<Chunk *>(chunk)->stream, kChunkBlocks);
+}
+
+// ---- writing ------------------------------------------------------------------
+
+BlockWriter::BlockWriter(plat::File *out, const uint32_t *key, unsigned char *chain, Sha256 *hash,
+                         bool ahead)
+    : StreamBase(out, key, nullptr, chain, ahead), chain_out_(chain), hash_(hash) {
+    if (!usable_) return;
+    // The keystream of the first chunks, in stream order; drawn exactly, each
+    // chunk's comes just before it is enciphered.
+    for (Chunk *c : chunks_) {
+        if (ahead_)
+            helper_.submit(draw_task, c, c->ready);
+        else
+            plat::semaphore_post(c->ready);
+    }
+    take_current();
+}
+
+BlockWriter::~BlockWriter() {
+    helper_.drain();
+}
+
+// The current chunk is ours once its keystream is drawn, which in the
+// helper's order also means its last write is done.
+void BlockWriter::take_current() {
+    Chunk *c = chunks_[current_];
+    plat::semaphore_wait(c->ready);
+    if (!c->ok) failed_ = true;
+    c->bytes = 0;
+}
+
+void BlockWriter::write_task(void *chunk) {
+    Chunk *c = static_cast<Chunk *>(chunk);
+    BlockWriter *w = static_cast<BlockWriter *>(c->owner);
+    c->ok = plat::write(w->file_, c->data, c->bytes);
+    if (c->ok && w->hash_) sha256_add(w->hash_, c->data, c->bytes);
+}
+
+// Enciphers the current chunk, hands it to the helper for writing and for
+// the keystream of its next use, and moves on.
+void BlockWriter::seal() {
+    Chunk *c = chunks_[current_];
+    if (c->bytes == 0) return;
+    const size_t blocks = c->bytes / cipher::kBlockBytes;
+    if (!ahead_) cipher::draw_stream(c->stream, blocks);
+    cipher::encipher(c->data, blocks, chain_, schedule_, c->stream);
+    helper_.submit(write_task, c, nullptr);
+    if (ahead_)
+        helper_.submit(draw_task, c, c->ready);
+    else
+        plat::semaphore_post(c->ready);
+    current_ = (current_ + 1) % kStreamChunks;
+    take_current();
+}
+
+unsigned char *BlockWriter::space(size_t *blocks) {
+    Chunk *c = chunks_[current_];
+    *blocks = (kStreamChunkBytes - c->bytes) / cipher::kBlockBytes;
+    return c->data + c->bytes;
+}
+
+void BlockWriter::commit(size_t blocks) {
+    Chunk *c = chunks_[current_];
+    c->bytes += blocks * cipher::kBlockBytes;
+    if (c->bytes == kStreamChunkBytes) seal();
+}
+
+void BlockWriter::put(const unsigned char *data, size_t blocks) {
+    while (blocks != 0) {
+        size_t room;
+        unsigned char *to = space(&room);
+        const size_t n = blocks < room ? blocks : room;
+        std::memcpy(to, data, n * cipher::kBlockBytes);
+        data += n * cipher::kBlockBytes;
+        blocks -= n;
+        commit(n);
+    }
+}
+
+bool BlockWriter::finish() {
+    if (!usable_) return false;
+    seal();
+    helper_.drain();
+    for (Chunk *c : chunks_)
+        if (!c->ok) failed_ = true;
+    std::memcpy(chain_out_, chain_, sizeof chain_);
+    return !failed_;
+}
+
+// ---- reading ------------------------------------------------------------------
+
+BlockReader::BlockReader(plat::File *in, const Secrets &s)
+    : StreamBase(in, s.key, s.inv, s.chain, true) {
+    if (!usable_) return;
+    // The keystream of the first chunks, in stream order.
+    for (Chunk *c : chunks_) helper_.submit(draw_task, c, c->ready);
+    ended_ = !next_chunk();
+}
+
+BlockReader::~BlockReader() {
+    helper_.drain();
+}
+
+// Reads the next chunk once its keystream is drawn and deciphers its whole
+// blocks. The reading stays on this thread, which has time for it while the
+// helper draws. False when there is nothing more to read.
+bool BlockReader::next_chunk() {
+    Chunk *c = chunks_[current_];
+    plat::semaphore_wait(c->ready);
+    const int64_t got = plat::read(file_, c->data, kStreamChunkBytes);
+    if (got < 0) failed_ = true;
+    c->bytes = got > 0 ? size_t(got) : 0;
+    blocks_ = c->bytes / cipher::kBlockBytes;
+    tail_ = c->bytes % cipher::kBlockBytes;
+    pos_ = 0;
+    cipher::decipher(c->data, blocks_, chain_, schedule_, c->stream);
+    return c->bytes != 0;
+}
+
+const unsigned char *BlockReader::peek(size_t *blocks) {
+    Chunk *c = chunks_[current_];
+    if (!ended_ && pos_ == blocks_ * cipher::kBlockBytes) {
+        // A short chunk was the archive's last.
+        if (c->bytes < kStreamChunkBytes) {
+            ended_ = true;
+        } else {
+            // The chunk's keystream for its next use, after those in flight.
+            helper_.submit(draw_task, c, c->ready);
+            current_ = (current_ + 1) % kStreamChunks;
+            ended_ = !next_chunk();
+            c = chunks_[current_];
+        }
+    }
+    *blocks = ended_ || failed_ ? 0 : blocks_ - pos_ / cipher::kBlockBytes;
+    return c->data + pos_;
+}
+
+void BlockReader::consume(size_t blocks) {
+    pos_ += blocks * cipher::kBlockBytes;
+}
+
+bool BlockReader::take(unsigned char *out, size_t blocks) {
+    while (blocks != 0) {
+        size_t have;
+        const unsigned char *from = peek(&have);
+        if (have == 0) return false;
+        const size_t n = blocks < have ? blocks : have;
+        std::memcpy(out, from, n * cipher::kBlockBytes);
+        out += n * cipher::kBlockBytes;
+        blocks -= n;
+        consume(n);
+    }
+    return true;
+}
+
+}  // namespace quill

@@ -1,0 +1,155 @@
+// The block stream of one archive, moved in large chunks with a second
+// thread beside the caller's. The keystream does not depend on the data, so
+// the helper thread draws it ahead, chunk after chunk in stream order, while
+// the caller's thread enciphers or deciphers; the helper also writes the
+// finished chunks and hashes them for the signature (writing), or reads the
+// archive ahead (reading). Each chunk's buffers belong to one thread at a
+// time, handed over by semaphores; nothing else is shared. Without a second
+// thread every task runs on the caller's, in the same order, with the same
+// result.
+//
+// While a stream is open nothing else may use the library's generator: the
+// helper draws from it. Closing the stream (finish, or the destructor) waits
+// until the helper has stopped.
+#ifndef QUILL_PIPELINE_H
+#define QUILL_PIPELINE_H
+
+#include <cstddef>
+#include <cstdint>
+
+#include "archive/stream.h"
+#include "platform/platform.h"
+#include "symmetric/cipher.h"
+#include "symmetric/sha256.h"
+
+namespace quill {
+
+// Bytes of one chunk and the number of chunks in flight: the memory of a
+// stream is about twice their product, whatever the archive's size.
+constexpr size_t kStreamChunkBytes = 256 * 1024;
+constexpr size_t kStreamChunks = 4;
+
+// One thread that runs tasks in the order they are given.
+class Helper {
+  public:
+    // threaded false: every task runs at once on the caller's thread.
+    explicit Helper(bool threaded);
+    ~Helper();
+    Helper(const Helper &) = delete;
+    Helper &operator=(const Helper &) = delete;
+    // Runs task(arg) after every task given before it; posts done (when not
+    // null) once it has run.
+    void submit(void (*task)(void *), void *arg, plat::Semaphore *done);
+    // Returns when every task given so far has run.
+    void drain();
+
+  private:
+    static void loop(void *self);
+    struct Task {
+        void (*run)(void *);
+        void *arg;
+        plat::Semaphore *done;
+    };
+    static constexpr size_t kQueue = 4 * kStreamChunks;
+    Task queue_[kQueue] = {};
+    size_t head_ = 0, tail_ = 0;
+    plat::Semaphore *free_ = nullptr, *filled_ = nullptr, *drained_ = nullptr;
+    plat::Thread *thread_ = nullptr;
+};
+
+// One chunk of the stream and its keystream.
+struct Chunk {
+    unsigned char data[kStreamChunkBytes];
+    uint64_t stream[kStreamChunkBytes / cipher::kBlockBytes * cipher::kStreamWords];
+    size_t bytes = 0;  // plaintext or ciphertext bytes it holds
+    bool ok = true;    // its last write or read succeeded
+    plat::Semaphore *ready = nullptr;
+    class StreamBase *owner = nullptr;
+};
+
+class StreamBase {
+  public:
+    // The stream continues from the key schedules and the chaining block;
+    // ahead false draws the keystream on the caller's thread, block for block
+    // as it is used, and writes and reads there too.
+    StreamBase(plat::File *file, const uint32_t *key, const uint32_t *inv,
+               const unsigned char *chain, bool ahead);
+    virtual ~StreamBase();
+    StreamBase(const StreamBase &) = delete;
+    StreamBase &operator=(const StreamBase &) = delete;
+    // False when the chunks cannot be had (no memory); the stream is then
+    // unusable.
+    bool usable() const { return usable_; }
+
+  protected:
+    static void draw_task(void *chunk);
+    plat::File *file_;
+    cipher::Schedule schedule_;
+    unsigned char chain_[cipher::kBlockBytes];
+    Chunk *chunks_[kStreamChunks] = {};
+    size_t current_ = 0;
+    bool usable_ = true;
+    bool ahead_;
+    Helper helper_;
+};
+
+// Enciphers blocks and writes them to the archive, hashing what is written
+// into hash, when given (it already holds what lies in front of the
+// stream). Drawn ahead, the keystream runs past the stream's last block: the
+// generator is not where one block at a time would leave it, which only the
+// exported one-entry writers, which draw exactly, need.
+class BlockWriter : public StreamBase {
+  public:
+    BlockWriter(plat::File *out, const uint32_t *key, unsigned char *chain, Sha256 *hash,
+                bool ahead);
+    ~BlockWriter() override;
+    // Room for up to *blocks blocks of plaintext in the current chunk (at
+    // least one); fill it and commit what was filled.
+    unsigned char *space(size_t *blocks);
+    void commit(size_t blocks);
+    // Enciphers and writes whole blocks of data.
+    void put(const unsigned char *data, size_t blocks);
+    // Every block written and hashed; false when a write failed. The chaining
+    // block given at the start then holds the last ciphertext block.
+    bool finish();
+
+  private:
+    static void write_task(void *chunk);
+    void seal();
+    void take_current();
+    unsigned char *chain_out_;
+    Sha256 *hash_;
+    bool failed_ = false;
+};
+
+// Reads the archive in chunks and deciphers them in order, the keystream of
+// the chunks ahead drawn by the helper.
+class BlockReader : public StreamBase {
+  public:
+    BlockReader(plat::File *in, const Secrets &s);
+    ~BlockReader() override;
+    // Deciphered blocks in the current chunk: up to *blocks of them from the
+    // pointer returned; *blocks is 0 at the end of the archive's whole
+    // blocks. Take what was used with consume.
+    const unsigned char *peek(size_t *blocks);
+    void consume(size_t blocks);
+    // Exactly blocks blocks into out; false when the archive ends first or a
+    // read failed.
+    bool take(unsigned char *out, size_t blocks);
+    // Bytes after the last whole block at the end of the archive (a cut or
+    // damaged archive), and whether a read failed; meaningful once peek
+    // gives no more blocks.
+    size_t tail() const { return tail_; }
+    bool failed() const { return failed_; }
+
+  private:
+    bool next_chunk();
+    size_t pos_ = 0;     // bytes of the current chunk already taken
+    size_t blocks_ = 0;  // whole blocks deciphered in the current chunk
+    size_t tail_ = 0;
+    bool ended_ = false, failed_ = false;
+};
+
+}  // namespace quill
+
+#endif
