@@ -162,6 +162,37 @@ TEST_F(ArchiveTest, TreeComesBackWholeStoredAndCompressed) {
     EXPECT_TRUE(boxes.empty());
 }
 
+// Read once, an archive's entries reach their place only after its
+// signature verified: under the wrong sender's key nothing is left behind,
+// not even a temporary file, unless the caller keeps what did not verify.
+TEST_F(ArchiveTest, OnePassDecryptionPlacesNothingThatDidNotVerify) {
+    mkdir("src");
+    const std::vector<TreeItem> items = make_tree(at("src"));
+    ASSERT_EQ(encrypt({at("src") + kSep + "tree"}, 1), 0);
+    mkdir("in");
+    move(std::string("src") + kSep + "tree.velm", std::string("in") + kSep + "tree.velm");
+    const std::string archive = at("in") + kSep + "tree.velm";
+    const auto once = [&](const User &sender, const char *into, int32_t keep) {
+        return fukugou_kensyou(bob.secret.c_str(), password, sender.pub.c_str(), archive.c_str(),
+                               into, keep);
+    };
+    EXPECT_EQ(once(bob, nullptr, 0), -1);
+    EXPECT_EQ(listing(at("in")), std::vector<std::string>{"tree.velm"});
+    EXPECT_EQ(once(alice, nullptr, 0), 0);
+    expect_tree(items, at("src"), at("in"));
+    mkdir("kept");
+    EXPECT_EQ(once(bob, at("kept").c_str(), 1), -1);
+    expect_tree(items, at("src"), at("kept"));
+    // A second time every file meets the prompt, now when it is put in place.
+    const size_t files = size_t(
+        std::count_if(items.begin(), items.end(), [](const TreeItem &it) { return !it.folder; }));
+    answers.assign(files, QUILL_IDNO);
+    EXPECT_EQ(once(alice, at("kept").c_str(), 0), 0);
+    EXPECT_TRUE(exists(at("kept") + kSep + "tree" + kSep + "f0(1).bin"));
+    for (const std::string &name : listing(at("kept")))
+        EXPECT_EQ(name.find(".quillseal-"), std::string::npos) << name;
+}
+
 // A caller's progress callback hears of every 64 KiB at the latest and of
 // the end of each call, with done equal to total there.
 TEST_F(ArchiveTest, ProgressIsReportedEvery64KiBAndAtTheEnd) {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "archive/entryname.h"
 #include "archive/layout.h"
@@ -19,6 +20,7 @@
 #include "archive/stream.h"
 #include "bytes.h"
 #include "keys/keyfile.h"
+#include "keys/signing.h"
 #include "messages.h"
 #include "platform/platform.h"
 #include "progress.h"
@@ -36,10 +38,31 @@ std::string a_filepath;
 
 // Where the reader hands what it accepted: files under a folder, or, with a
 // handler, a list of the entries.
+struct Staging;
 struct Destination {
     std::string folder;  // separator included
     quill_entry_handler handler = nullptr;
     void *context = nullptr;
+    Staging *staging = nullptr;  // files go to temporary files first
+};
+
+// Entries deciphered into temporary files in the destination, to be put in
+// place once the archive's signature has verified, or removed.
+struct Staged {
+    bool folder;
+    std::string rel;   // native relative path below the destination
+    std::string temp;  // the temporary file (files only)
+    uint32_t attributes;
+};
+
+struct Staging {
+    std::vector<Staged> items;
+    unsigned next_temp = 0;
+    // Whatever was not put in place goes.
+    ~Staging() {
+        for (const Staged &item : items)
+            if (!item.temp.empty()) plat::remove_file(item.temp.c_str());
+    }
 };
 
 // The open files of one archive, closed however the call ends. A partly
@@ -190,29 +213,45 @@ int32_t take_data(BlockReader &archive, plat::File *out, const Entry &e) {
     }
 }
 
-// The file entry whose name is settled: the output file, its data, its times
-// and attributes. kNextEntry when restored; else the archive's result.
-int32_t restore_file(Files &files, const Entry &e, const std::string &out_folder,
-                     const std::string &rel) {
+constexpr int32_t kSettled = -2;
+
+// Settles the output path of a file entry: its folders made below the
+// destination (never through a link) and an existing name settled with the
+// user. kSettled with path holding the name to create; 0 the user stopped;
+// 1 failure (the box has been shown).
+int32_t settle(const std::string &out_folder, const std::string &rel, char *path) {
     const std::string target = out_folder + rel;
     if (!plat::make_dirs_below(out_folder.c_str(), rel.c_str())) {
         warn(a_filepath.c_str(), msg::kBadEntryName);
         return 1;
     }
-    char path[plat::kPathMax];
     std::memcpy(path, target.c_str(), target.size() + 1);
     switch (filenamesyori(path)) {
         case 0:
         case 2:
-            break;
+            return kSettled;
         case 1:
             plat::remove_file(path);
-            break;
+            return kSettled;
         case 3:
             return 0;
         default:
             return 1;
     }
+}
+
+void apply_attributes(const char *path, uint32_t attributes) {
+    attributes &= kRestorableAttributes;
+    plat::set_attributes(path, attributes != 0 ? attributes : plat::kAttrNormal);
+}
+
+// The file entry whose name is settled: the output file, its data, its times
+// and attributes. kNextEntry when restored; else the archive's result.
+int32_t restore_file(Files &files, const Entry &e, const std::string &out_folder,
+                     const std::string &rel) {
+    char path[plat::kPathMax];
+    const int32_t settled = settle(out_folder, rel, path);
+    if (settled != kSettled) return settled;
     // Never replaces anything: if the name is still taken (the old file could
     // not be removed, or it is a folder), this fails.
     files.out = plat::create_new(path);
@@ -225,9 +264,59 @@ int32_t restore_file(Files &files, const Entry &e, const std::string &out_folder
     plat::set_times(files.out, e.times);
     plat::close(files.out);
     files.out = nullptr;
-    const uint32_t attributes = e.attributes & kRestorableAttributes;
-    plat::set_attributes(path, attributes != 0 ? attributes : plat::kAttrNormal);
+    apply_attributes(path, e.attributes);
     return kNextEntry;
+}
+
+// The entry kept for later: a folder by its name, a file's data in a new
+// temporary file in the destination (a name the folder walk passes over).
+int32_t stage_entry(Files &files, const Entry &e, const std::string &rel, const Destination &to) {
+    Staging &staging = *to.staging;
+    Staged item{e.folder, rel, {}, e.attributes};
+    if (e.folder) {
+        staging.items.push_back(item);
+        return kNextEntry;
+    }
+    for (int tries = 0; !files.out && tries < 100; tries++) {
+        item.temp = to.folder + ".quillseal-" + std::to_string(staging.next_temp++) + ".part";
+        if (item.temp.size() >= plat::kPathMax) break;
+        files.out = plat::create_new(item.temp.c_str());
+    }
+    if (!files.out) {
+        warn(to.folder.c_str(), msg::kOpenFailed);
+        return 1;
+    }
+    staging.items.push_back(item);
+    const int32_t result = take_data(*files.reader, files.out, e);
+    if (result != kNextEntry) return result;
+    plat::set_times(files.out, e.times);
+    const bool closed = plat::close(files.out);
+    files.out = nullptr;
+    return closed ? kNextEntry : 1;
+}
+
+// Puts the staged entries in place, in archive order, with the prompts a
+// decryption shows. 0 done or stopped by the user; 1 failure.
+int32_t commit(Staging &staging, const std::string &out_folder) {
+    for (Staged &item : staging.items) {
+        if (item.folder) {
+            if (!plat::make_dirs_below(out_folder.c_str(), (item.rel + plat::kSep).c_str())) {
+                warn(a_filepath.c_str(), msg::kBadEntryName);
+                return 1;
+            }
+            continue;
+        }
+        char path[plat::kPathMax];
+        const int32_t settled = settle(out_folder, item.rel, path);
+        if (settled != kSettled) return settled;
+        if (!plat::rename_new(item.temp.c_str(), path)) {
+            warn(path, msg::kOpenFailed);
+            return 1;
+        }
+        item.temp.clear();
+        apply_attributes(path, item.attributes);
+    }
+    return 0;
 }
 
 // The accepted entry handed to the list; its data is deciphered all the
@@ -288,6 +377,7 @@ int32_t restore_entry(Files &files, Entry &e, const Destination &to) {
         return 1;
     }
     if (to.handler) return list_entry(files, e, rel, to);
+    if (to.staging) return stage_entry(files, e, rel, to);
     if (!e.folder) return restore_file(files, e, to.folder, rel);
     // Every folder up to the name, never through a link in the way.
     if (!plat::make_dirs_below(to.folder.c_str(), (rel + plat::kSep).c_str())) {
@@ -297,30 +387,11 @@ int32_t restore_entry(Files &files, Entry &e, const Destination &to) {
     return kNextEntry;
 }
 
-// The archive at a_filepath, into the destination. 0 read to its end (or
-// stopped at a prompt); 1 failure; 2 its first header is not valid under
-// this key.
-int32_t decrypt_archive(const char *secret_path, const unsigned char *password,
-                        const Destination &to) {
-    Secrets st;
-    if (load_secret_exponent(secret_path, password, st.exponent) != 0) return 1;
-    Files files;
-    files.archive = plat::open_read(a_filepath.c_str());
-    if (!files.archive) {
-        warn(a_filepath.c_str(), msg::kOpenFailed);
-        return 1;
-    }
-    unsigned char image[layout::kPublicValueBytes];
-    if (!plat::read_exact(files.archive, image, sizeof image)) return 1;
-    progress::advance(sizeof image);
-    uint32_t ephemeral[QUILL_LIMBS];
-    load_num(ephemeral, image);
-    fx_enujyou(ephemeral, st.exponent, st.shared);
-    start_stream(&st, image);
-
-    BlockReader reader(files.archive, st);
-    if (!reader.usable()) return 1;
-    files.reader = &reader;
+// The entries of the stream, one after the other, into the destination. 0
+// read to its end (or stopped at a prompt); 1 failure; 2 the first header
+// is not valid under this key.
+int32_t read_entries(Files &files, const Destination &to) {
+    BlockReader &reader = *files.reader;
     bool accepted = false;
     for (;;) {
         unsigned char block[kBlockBytes];
@@ -345,16 +416,102 @@ int32_t decrypt_archive(const char *secret_path, const unsigned char *password,
     }
 }
 
+// The archive at a_filepath opened and its key agreed: the files, the
+// public value (hashed into body when given) and the stream's secrets. 0
+// ready; 1 failure.
+int32_t open_archive(const char *secret_path, const unsigned char *password, Files &files,
+                     Secrets &st, Sha256 *body) {
+    if (load_secret_exponent(secret_path, password, st.exponent) != 0) return 1;
+    files.archive = plat::open_read(a_filepath.c_str());
+    if (!files.archive) {
+        warn(a_filepath.c_str(), msg::kOpenFailed);
+        return 1;
+    }
+    unsigned char image[layout::kPublicValueBytes];
+    if (!plat::read_exact(files.archive, image, sizeof image)) return 1;
+    progress::advance(sizeof image);
+    if (body) sha256_add(body, image, sizeof image);
+    uint32_t ephemeral[QUILL_LIMBS];
+    load_num(ephemeral, image);
+    fx_enujyou(ephemeral, st.exponent, st.shared);
+    start_stream(&st, image);
+    return 0;
+}
+
+// The archive at a_filepath, into the destination. Results as
+// read_entries.
+int32_t decrypt_archive(const char *secret_path, const unsigned char *password,
+                        const Destination &to) {
+    Secrets st;
+    Files files;
+    if (open_archive(secret_path, password, files, st, nullptr) != 0) return 1;
+    BlockReader reader(files.archive, st);
+    if (!reader.usable()) return 1;
+    files.reader = &reader;
+    return read_entries(files, to);
+}
+
+// The archive at a_filepath read once: its entries staged in the
+// destination while the archive is hashed, then its signature checked under
+// y and the entries put in place, or removed. Results as fukugou_kensyou.
+int32_t decrypt_verified(const char *secret_path, const unsigned char *password, const uint32_t *y,
+                         const Destination &to, bool keep_unverified) {
+    const int64_t size = plat::file_size(a_filepath.c_str());
+    const int64_t kept_out = int64_t(layout::kPublicValueBytes + kTrailerBytes);
+    // The signed body: everything in front of the trailer.
+    const uint64_t body_bytes = size >= kept_out ? uint64_t(size) - kTrailerBytes : 0;
+    Staging staging;
+    Destination staged = to;
+    staged.staging = &staging;
+    Sha256 body;
+    sha256_start(&body);
+    Secrets st;
+    Files files;
+    if (open_archive(secret_path, password, files, st, &body) != 0) return 1;
+    int32_t result;
+    {
+        const uint64_t after_image =
+            body_bytes > layout::kPublicValueBytes ? body_bytes - layout::kPublicValueBytes : 0;
+        BlockReader reader(files.archive, st, &body, after_image);
+        if (!reader.usable()) return 1;
+        files.reader = &reader;
+        result = read_entries(files, staged);
+        if (result == 0 && !reader.hash_rest()) result = 1;
+        files.reader = nullptr;
+    }
+    if (result != 0) return result;
+    int32_t verified = -1;
+    unsigned char trailer[kTrailerBytes];
+    if (size >= kept_out && plat::seek(files.archive, int64_t(body_bytes)) &&
+        plat::read_exact(files.archive, trailer, sizeof trailer)) {
+        uint32_t h[QUILL_LIMBS] = {}, s[QUILL_LIMBS];
+        for (size_t i = 0; i < QUILL_SHA_WORDS; i++)
+            h[i] = load32_le(trailer + kTrailerHash + 4 * i);
+        load_num(s, trailer + kTrailerResponse);
+        verified = verify_body(y, &body, h, s);
+    }
+    if (verified != 0 && !keep_unverified) return -1;
+    const int32_t committed = commit(staging, to.folder);
+    if (committed != 0) return committed;
+    return verified;
+}
+
+// The destination folder of the archive at path: out_folder, or the
+// archive's own, with its separator.
+std::string destination_of(const char *path, const char *out_folder) {
+    const std::string archive = path;
+    std::string folder =
+        out_folder && *out_folder ? out_folder : archive.substr(0, name_start(archive));
+    if (!folder.empty() && !plat::is_separator(folder.back())) folder += plat::kSep;
+    return folder;
+}
+
 // The archive at path into the destination, its folder defaulting to the
 // archive's own.
 int32_t decrypt_one(const char *secret_path, const unsigned char *password, const char *path,
                     Destination to) {
+    to.folder = destination_of(path, to.folder.c_str());
     a_filepath = path;
-    if (to.folder.empty()) {
-        to.folder = a_filepath.substr(0, name_start(a_filepath));
-    } else if (!plat::is_separator(to.folder.back())) {
-        to.folder += plat::kSep;
-    }
     return decrypt_archive(secret_path, password, to);
 }
 
@@ -414,6 +571,22 @@ int32_t naiyou_ichiran(const char *secret_path, const unsigned char *password,
         to.handler = handler;
         to.context = context;
         return decrypt_one(secret_path, password, archive_path, to);
+    } catch (const std::bad_alloc &) {
+        return 1;
+    }
+}
+
+int32_t fukugou_kensyou(const char *secret_path, const unsigned char *password,
+                        const char *public_path, const char *archive_path, const char *out_folder,
+                        int32_t keep_unverified) {
+    try {
+        uint32_t y[QUILL_LIMBS];
+        if (load_public_key(public_path, y) != 0) return 1;
+        progress::Scope scope(archive_bytes(archive_path));
+        a_filepath = archive_path;
+        Destination to;
+        to.folder = destination_of(archive_path, out_folder);
+        return decrypt_verified(secret_path, password, y, to, keep_unverified != 0);
     } catch (const std::bad_alloc &) {
         return 1;
     }

@@ -187,8 +187,8 @@ bool BlockWriter::finish() {
 
 // ---- reading ------------------------------------------------------------------
 
-BlockReader::BlockReader(plat::File *in, const Secrets &s)
-    : StreamBase(in, s.key, s.inv, s.chain, true) {
+BlockReader::BlockReader(plat::File *in, const Secrets &s, Sha256 *hash, uint64_t hash_bytes)
+    : StreamBase(in, s.key, s.inv, s.chain, true), hash_(hash), hash_left_(hash_bytes) {
     if (!usable_) return;
     // The keystream of the first chunks, in stream order.
     for (Chunk *c : chunks_) helper_.submit(draw_task, c, c->ready);
@@ -208,11 +208,31 @@ bool BlockReader::next_chunk() {
     const int64_t got = plat::read(file_, c->data, kStreamChunkBytes);
     if (got < 0) failed_ = true;
     c->bytes = got > 0 ? size_t(got) : 0;
+    hash_read(c->data, c->bytes);
     blocks_ = c->bytes / cipher::kBlockBytes;
     tail_ = c->bytes % cipher::kBlockBytes;
     pos_ = 0;
     cipher::decipher(c->data, blocks_, chain_, schedule_, c->stream);
     return c->bytes != 0;
+}
+
+void BlockReader::hash_read(const unsigned char *data, size_t bytes) {
+    if (!hash_) return;
+    const size_t n = bytes < hash_left_ ? bytes : size_t(hash_left_);
+    sha256_add(hash_, data, n);
+    hash_left_ -= n;
+}
+
+bool BlockReader::hash_rest() {
+    // The current chunk is used up; its buffer takes the rest.
+    Chunk *c = chunks_[current_];
+    if (c->bytes < kStreamChunkBytes) return !failed_;
+    for (;;) {
+        const int64_t got = plat::read(file_, c->data, kStreamChunkBytes);
+        if (got < 0) return false;
+        if (got == 0) return !failed_;
+        hash_read(c->data, size_t(got));
+    }
 }
 
 const unsigned char *BlockReader::peek(size_t *blocks) {

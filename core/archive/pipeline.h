@@ -126,7 +126,9 @@ class BlockWriter : public StreamBase {
 // the chunks ahead drawn by the helper.
 class BlockReader : public StreamBase {
   public:
-    BlockReader(plat::File *in, const Secrets &s);
+    // hash, when given, takes the first hash_bytes bytes read as they are
+    // read, before they are deciphered (it holds what lies in front).
+    BlockReader(plat::File *in, const Secrets &s, Sha256 *hash = nullptr, uint64_t hash_bytes = 0);
     ~BlockReader() override;
     // Deciphered blocks in the current chunk: up to *blocks of them from the
     // pointer returned; *blocks is 0 at the end of the archive's whole
@@ -141,9 +143,15 @@ class BlockReader : public StreamBase {
     // gives no more blocks.
     size_t tail() const { return tail_; }
     bool failed() const { return failed_; }
+    // Reads what is left of the archive after the entries ended, for the
+    // hash alone; false when a read failed.
+    bool hash_rest();
 
   private:
     bool next_chunk();
+    void hash_read(const unsigned char *data, size_t bytes);
+    Sha256 *hash_;
+    uint64_t hash_left_;
     size_t pos_ = 0;     // bytes of the current chunk already taken
     size_t blocks_ = 0;  // whole blocks deciphered in the current chunk
     size_t tail_ = 0;

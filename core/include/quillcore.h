@@ -271,6 +271,20 @@ typedef int32_t (*quill_entry_handler)(void *context, const quill_entry *entry);
 QUILL_API int32_t naiyou_ichiran(const char *secret_path, const unsigned char *password,
                                  const char *archive_path, quill_entry_handler handler,
                                  void *context);
+/* Decrypts the one archive, reading it once, into out_folder (an existing
+ * folder; null or empty: the archive's own). Its entries are deciphered into
+ * temporary files there while the archive is hashed; once the whole archive
+ * is read its signature is checked under the sender's public key, and only
+ * then are folders made and files moved into place, with the prompts and
+ * results of fukugousyori. 0 done, the signature valid; -1 the signature
+ * does not verify: nothing is left behind, unless keep_unverified is 1, when
+ * everything is put in place all the same; 1 failure (nothing is left of
+ * the files not yet in place); 2 the secret key does not belong to the
+ * archive. A public key that cannot be loaded gives 1 before anything is
+ * read. */
+QUILL_API int32_t fukugou_kensyou(const char *secret_path, const unsigned char *password,
+                                  const char *public_path, const char *archive_path,
+                                  const char *out_folder, int32_t keep_unverified);
 /* Decrypts the one archive into out_folder (an existing folder) instead of
  * the archive's own, with the same reader, prompts and results as
  * fukugousyori; the signature is not checked. */

@@ -56,6 +56,32 @@ int sign_body(const char *secret_path, const unsigned char *password, Sha256 *bo
     return result;
 }
 
+void commitment(const uint32_t *y, const uint32_t *h, const uint32_t *s, unsigned char *image) {
+    // R' = x^s * y^h, h zero-extended to 40 limbs.
+    uint32_t e[kLimbs] = {};
+    std::memcpy(e, h, kHashBytes);
+    uint32_t r[kLimbs], yh[kLimbs];
+    x_enujyou(s, r);
+    fx_enujyou(y, e, yh);
+    seki(r, yh, r);
+    store_num(image, r);
+}
+
+bool same_hash(const uint32_t *a, const uint32_t *b) {
+    uint32_t diff = 0;
+    for (size_t i = 0; i < kHashWords; i++) diff |= a[i] ^ b[i];
+    return diff == 0;
+}
+
+int verify_body(const uint32_t *y, Sha256 *body, const uint32_t *h, const uint32_t *s) {
+    unsigned char image[kNumBytes];
+    commitment(y, h, s, image);
+    sha256_add(body, image, sizeof image);
+    uint32_t again[kHashWords];
+    sha256_end(body, again);
+    return same_hash(again, h) ? 0 : -1;
+}
+
 }  // namespace quill
 
 extern "C" {
@@ -119,21 +145,11 @@ int32_t syomeikakunin(const char *public_path, const char *archive_path, const u
     const int64_t length = quill::plat::file_size(archive_path);
     if (length < int64_t(quill::kTrailerBytes)) return 1;
 
-    // R' = x^s * y^h, h zero-extended to 40 limbs.
-    uint32_t e[kLimbs] = {};
-    std::memcpy(e, h, kHashBytes);
-    uint32_t r[kLimbs], yh[kLimbs];
-    x_enujyou(s, r);
-    fx_enujyou(y, e, yh);
-    seki(r, yh, r);
     unsigned char image[quill::kNumBytes];
-    quill::store_num(image, r);
-
+    quill::commitment(y, h, s, image);
     uint32_t again[kHashWords];
     if (SHA256R(archive_path, length - int64_t(quill::kTrailerBytes), image, again) != 0) return 1;
-    uint32_t diff = 0;
-    for (size_t i = 0; i < kHashWords; i++) diff |= again[i] ^ h[i];
-    return diff == 0 ? 0 : -1;
+    return quill::same_hash(again, h) ? 0 : -1;
 }
 
 int32_t syomei_kakunin(const char *archive_path, const char *public_path) {

@@ -111,6 +111,9 @@ uint32_t attributes(const char *path);
 // ever changed through one.
 bool set_attributes(const char *path, uint32_t attrs);
 bool remove_file(const char *path);
+// Gives the file at from the name to, which must not exist: nothing is ever
+// replaced. Both lie in one folder tree on one volume. false on failure.
+bool rename_new(const char *from, const char *to);
 // Creates the missing folders of rel, a relative native path below the
 // folder base (which ends in a separator), up to rel's last separator, one
 // component at a time and never through a link. False when a component below

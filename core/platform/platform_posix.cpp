@@ -222,6 +222,14 @@ bool remove_file(const char *path) {
     return unlink(path) == 0;
 }
 
+bool rename_new(const char *from, const char *to) {
+    // A rename that refuses an existing target; where the file system has no
+    // such rename, a hard link does the same and the old name goes after.
+    if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    return link(from, to) == 0 && unlink(from) == 0;
+}
+
 bool make_dirs_below(const char *base, const char *rel) {
     int dir = ::open(base, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir < 0) return true;  // nothing can be made; creating the file fails

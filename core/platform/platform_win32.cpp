@@ -175,6 +175,10 @@ bool remove_file(const char *path) {
     return DeleteFileA(path) != 0;
 }
 
+bool rename_new(const char *from, const char *to) {
+    return MoveFileExA(from, to, 0) != 0;  // without MOVEFILE_REPLACE_EXISTING
+}
+
 // MakeSureDirectoryPathExists looks for "\\" byte by byte, so a character
 // whose second byte is 0x5C (表, ソ) would split a name and leave a stray
 // folder behind; this walk steps over double-byte characters whole. Each
