@@ -64,7 +64,7 @@ int run_encrypt(const Options &o) {
                          o.has(kOptNoCompress) ? 0 : 1);
     }
     if (result == 1) {
-        err() << text::kFailure << ": " << text::kErrorOccurred;
+        err() << Native{items.front()} << ": " << text::kErrorOccurred;
         return kExitFailure;
     }
     if (!conflicts().renamed_to.empty()) archive = conflicts().renamed_to;

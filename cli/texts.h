@@ -49,8 +49,13 @@ inline constexpr char kNoSecretKey[] =
     ": ユーザーIDの秘密鍵が存在しません。quillseal list-keys で鍵を確認して下さい";
 inline constexpr char kNoPublicKey[] =
     ": 公開鍵が存在しません。quillseal list-keys で鍵を確認して下さい";
+#if defined(_WIN32)
+inline constexpr char kNoKeyFolder[] =
+    "鍵のフォルダ (アプリケーションデータのフォルダ) が分かりません";
+#else
 inline constexpr char kNoKeyFolder[] =
     "鍵のフォルダが分かりません。HOME か XDG_DATA_HOME を設定して下さい";
+#endif
 inline constexpr char kSecretKeys[] = "秘密鍵 ";
 inline constexpr char kPublicKeys[] = "公開鍵 ";
 inline constexpr char kNoKeys[] = "  (なし)";

@@ -9,15 +9,18 @@ given as Z: paths and its output is code page 932.
 """
 import argparse
 import base64
+import fcntl
 import glob
 import hashlib
 import os
 import pty
 import select
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
+import termios
 import time
 import unittest
 
@@ -141,15 +144,22 @@ def linux_only(test):
     return run
 
 
+def controlling_terminal():
+    """In the child: a session of its own whose terminal is standard input."""
+    os.setsid()
+    fcntl.ioctl(0, termios.TIOCSCTTY, 0)
+
+
 class Terminal:
-    """The program on a pseudo-terminal: standard input, output and error."""
+    """The program on a pseudo-terminal, its controlling terminal: standard
+    input, output and error."""
 
     def __init__(self, case, *args):
         master, slave = pty.openpty()
         self.master, self.seen, self.transcript = master, b"", b""
         self.proc = subprocess.Popen([ARGS.program] + list(args), stdin=slave, stdout=slave,
                                      stderr=slave, env=case.env, cwd=case.dir,
-                                     start_new_session=True)
+                                     preexec_fn=controlling_terminal)
         os.close(slave)
 
     def expect(self, text, timeout=60):
@@ -248,6 +258,13 @@ class Keys(Case):
         t.expect("上書きしてよいですか。")
         t.type("n")
         self.assertEqual(t.finish(), 1)
+        # Interrupted at the password, the terminal echoes again.
+        t = Terminal(self, "keygen", "--overwrite", "erin")
+        t.expect("パスワード入力: ")
+        os.write(t.master, b"\x03")
+        self.assertEqual(t.proc.wait(30), -signal.SIGINT)
+        self.assertTrue(termios.tcgetattr(t.master)[3] & termios.ECHO)
+        t.finish()
 
 
 class RoundTrip(Case):
@@ -390,6 +407,8 @@ class Passwords(Case):
                 native(seed), "frank")
         self.ok("encrypt", "-k", native(self.path("keys", "frank.velh")), "-r",
                 native(self.bob[1]), "--passphrase-file", self.pw_file(made), native(seed))
+        # 159 bytes is the longest password; one more is refused (below).
+        self.key_pair("grace", "g" * 159)
 
     def test_refused_passwords(self):
         self.pair()
