@@ -55,7 +55,6 @@ int run_encrypt(const Options &o) {
     Password password;
     if (const int status = unlock(o, secret, &password)) return status;
 
-    install_answers(o);
     for (size_t i = 0; i < items.size(); i++) file_get(int32_t(i), items[i].c_str());
     int32_t result;
     {

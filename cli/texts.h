@@ -64,7 +64,6 @@ inline constexpr char kNoKeys[] = "  (なし)";
 inline constexpr char kEnterUserId[] = "ユーザーIDを入力して下さい";
 inline constexpr char kConfirm[] = "確認";
 inline constexpr char kCaution[] = "注意";
-inline constexpr char kFailure[] = "失敗";
 inline constexpr char kPasswordTooShort[] = "8文字以上のパスワードを入力して下さい";
 inline constexpr char kFirstPasswordCaption[] = "パスワード入力欄確認";
 inline constexpr char kSecondPasswordCaption[] = "パスワード再入力欄確認";
