@@ -14,6 +14,7 @@ import glob
 import hashlib
 import os
 import pty
+import re
 import select
 import shutil
 import signal
@@ -152,12 +153,23 @@ def controlling_terminal():
 
 class Terminal:
     """The program on a pseudo-terminal, its controlling terminal: standard
-    input, output and error."""
+    input, output and error. Wine gives a Windows program a console on it,
+    drawn with escape sequences, which are dropped from what is seen."""
 
     def __init__(self, case, *args):
         master, slave = pty.openpty()
+        if WINDOWS:
+            # Wine makes the terminal raw only once the program reads, and
+            # draws the echo itself as the console's mode says; raw from the
+            # start, nothing typed early is echoed or turned from "\r" into
+            # "\n" by the terminal.
+            mode = termios.tcgetattr(slave)
+            mode[0] &= ~termios.ICRNL
+            mode[3] &= ~termios.ECHO
+            termios.tcsetattr(slave, termios.TCSANOW, mode)
         self.master, self.seen, self.transcript = master, b"", b""
-        self.proc = subprocess.Popen([ARGS.program] + list(args), stdin=slave, stdout=slave,
+        self.proc = subprocess.Popen(ARGS.runner + [ARGS.program] + list(args), stdin=slave,
+                                     stdout=slave,
                                      stderr=slave, env=case.env, cwd=case.dir,
                                      preexec_fn=controlling_terminal)
         os.close(slave)
@@ -171,7 +183,7 @@ class Terminal:
         self.seen = self.seen[self.seen.index(want) + len(want):]
 
     def type(self, line):
-        os.write(self.master, line.encode() + b"\n")
+        os.write(self.master, line.encode() + (b"\r" if WINDOWS else b"\n"))
 
     def _read(self, timeout):
         if not select.select([self.master], [], [], max(timeout, 0))[0]:
@@ -180,6 +192,7 @@ class Terminal:
             chunk = os.read(self.master, 65536)
         except OSError:
             return False
+        chunk = re.sub(rb"\x1b\[[0-9;?]*[A-Za-z]", b"", chunk)
         self.seen += chunk
         self.transcript += chunk
         return bool(chunk)
@@ -373,18 +386,17 @@ class Conflicts(Case):
         with open(os.path.join(self.tree, "a(1).txt")) as f:
             self.assertEqual(f.read(), "hello\n")
 
-    @linux_only
     def test_asked_on_the_terminal(self):
         self.pair()
-        t = Terminal(self, "encrypt", "-k", self.alice[0], "-r", self.bob[1], "--passphrase-file",
-                     self.pw_file(ALICE_PW), self.tree)
+        t = Terminal(self, "encrypt", "-k", native(self.alice[0]), "-r", native(self.bob[1]),
+                     "--passphrase-file", self.pw_file(ALICE_PW), native(self.tree))
         t.expect("同名のファイルが既に存在します。どう処理しますか。")
-        t.expect("1: 上書き  2: 別名保存  3: 処理中止 > ")
+        t.expect("3: 処理中止 >")
         t.type("x")
         t.expect("1、2、3 のどれかを入力して下さい")
         t.type("2")
         self.assertEqual(t.finish(), 0)
-        self.assertIn((self.tree + "(1).velm").encode(), t.transcript)
+        self.assertTrue(os.path.exists(self.tree + "(1).velm"))
 
 
 class Passwords(Case):
@@ -425,12 +437,11 @@ class Passwords(Case):
         self.assertIn("パスワードを入力する端末がありません", r.err)
         self.assertEqual(sorted(os.listdir(self.path("src"))), ["写真", "写真.velm"])
 
-    @linux_only
     def test_typed(self):
         self.pair()
-        t = Terminal(self, "decrypt", "-k", self.bob[0], "-s", self.alice[1], "--rename",
-                     self.archive)
-        t.expect("パスワード入力: ")
+        t = Terminal(self, "decrypt", "-k", native(self.bob[0]), "-s", native(self.alice[1]),
+                     "--rename", native(self.archive))
+        t.expect("パスワード入力:")
         t.type(BOB_PW)
         self.assertEqual(t.finish(), 0)
         self.assertNotIn(BOB_PW.encode(), t.transcript)
