@@ -428,6 +428,8 @@ class Passwords(Case):
                  (self.pw_file("wrong password"), 1, "パスワードが間違っています"),
                  (self.pw_file(""), 1, "パスワードを入力して下さい"),
                  (native(self.path("none")), 1, "パスワードのファイルを読み込めません"))
+        if not WINDOWS:  # endless, without a line end: read no further than fits
+            cases += (("/dev/zero", 1, "パスワードが長すぎます"),)
         for source, rc, text in cases:
             r = self.encrypt("--passphrase-file", source)
             self.assertEqual((r.rc, r.out), (rc, ""), text)
