@@ -64,7 +64,6 @@ int run_decrypt(const Options &o) {
     Password password;
     if (const int status = unlock(o, secret, &password)) return status;
 
-    install_answers(o);
     // The first archive that went wrong gives the exit status.
     int status = kExitOk;
     bool fatal = false;

@@ -55,7 +55,6 @@ int run_encrypt(const Options &o) {
     Password password;
     if (const int status = unlock(o, secret, &password)) return status;
 
-    install_answers(o);
     for (size_t i = 0; i < items.size(); i++) file_get(int32_t(i), items[i].c_str());
     int32_t result;
     {
@@ -64,7 +63,7 @@ int run_encrypt(const Options &o) {
                          o.has(kOptNoCompress) ? 0 : 1);
     }
     if (result == 1) {
-        err() << text::kFailure << ": " << text::kErrorOccurred;
+        err() << Native{items.front()} << ": " << text::kErrorOccurred;
         return kExitFailure;
     }
     if (!conflicts().renamed_to.empty()) archive = conflicts().renamed_to;

@@ -117,7 +117,7 @@ int run_keygen(const Options &o) {
     if (!sys::make_private_file(secret) ||
         kagisakusei(secret.c_str(), public_key.c_str(), first.block) != 0) {
         if (!existed) sys::remove_file(secret);
-        err() << text::kFailure << ": " << text::kErrorHappened;
+        err() << Native{secret} << ": " << text::kErrorHappened;
         return kExitFailure;
     }
     out() << text::kSecretKeyMade << Native{secret};

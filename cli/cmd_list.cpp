@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "answers.h"
 #include "archives.h"
 #include "commands.h"
 #include "keys.h"
@@ -55,7 +54,6 @@ int run_list(const Options &o) {
     Password password;
     if (const int status = unlock(o, secret, &password)) return status;
 
-    install_answers(o);
     int status = kExitOk;
     for (const std::string &archive : archives) {
         if (const int refused = signature_gate(o, archive, sender)) {

@@ -1,7 +1,7 @@
 // Assembles one line of input from a source of bytes, for every way the
 // program reads a line (the terminal, a descriptor, a file). The line end
-// ("\n", or "\r\n") is dropped; a line that does not fit is read to its end
-// and reported, never cut, and so is one that holds a NUL.
+// ("\n", or "\r\n") is dropped; a line that does not fit is reported, never
+// cut, and so is one that holds a NUL.
 #ifndef QUILLSEAL_LINES_H
 #define QUILLSEAL_LINES_H
 
@@ -14,8 +14,11 @@
 constexpr int kNoByte = -1;
 constexpr int kByteError = -2;
 
+// drain: a line too long is still read to its end, as typed at a terminal,
+// where what is left would otherwise reach the next program that reads
+// (the shell); a file or descriptor is read no further, however long it is.
 template <typename Next>
-sys::LineResult assemble_line(Next next, char *buf, size_t cap) {
+sys::LineResult assemble_line(Next next, char *buf, size_t cap, bool drain) {
     size_t len = 0;
     bool any = false, too_long = false, carriage_return = false, zero = false;
     const auto put = [&](char c) {
@@ -42,6 +45,7 @@ sys::LineResult assemble_line(Next next, char *buf, size_t cap) {
         if (carriage_return) put('\r');
         carriage_return = c == '\r';
         if (!carriage_return) put(char(c));
+        if (too_long && !drain) break;
     }
     if (too_long || zero) {
         sys::wipe(buf, cap);

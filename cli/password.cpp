@@ -36,7 +36,7 @@ sys::LineResult read_file_line(const std::string &path, char *buf, size_t cap) {
             const int c = std::fgetc(f);
             return c != EOF ? c : std::ferror(f) ? kByteError : kNoByte;
         },
-        buf, cap);
+        buf, cap, false);
     std::fclose(f);
     return result;
 }

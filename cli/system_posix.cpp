@@ -96,7 +96,7 @@ void write(Stream s, Encoding, const char *bytes, size_t n) {
 LineResult read_terminal_line(const char *prompt, char *buf, size_t cap, bool echo) {
     if (echo) {
         write(kErr, kText, prompt, strlen(prompt));
-        return assemble_line([] { return next_byte(STDIN_FILENO); }, buf, cap);
+        return assemble_line([] { return next_byte(STDIN_FILENO); }, buf, cap, true);
     }
     if (tcgetattr(STDIN_FILENO, &saved_terminal) != 0) return kLineError;
     termios quiet = saved_terminal;
@@ -109,7 +109,7 @@ LineResult read_terminal_line(const char *prompt, char *buf, size_t cap, bool ec
         return kLineError;
     }
     write(kErr, kText, prompt, strlen(prompt));
-    const LineResult result = assemble_line([] { return next_byte(STDIN_FILENO); }, buf, cap);
+    const LineResult result = assemble_line([] { return next_byte(STDIN_FILENO); }, buf, cap, true);
     tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_terminal);
     echo_off = 0;
     release_signals();
@@ -119,7 +119,7 @@ LineResult read_terminal_line(const char *prompt, char *buf, size_t cap, bool ec
 }
 
 LineResult read_fd_line(int fd, char *buf, size_t cap) {
-    return assemble_line([fd] { return next_byte(fd); }, buf, cap);
+    return assemble_line([fd] { return next_byte(fd); }, buf, cap, false);
 }
 
 TextResult password_text(const char *native, size_t n, char *out, size_t cap, size_t *len) {

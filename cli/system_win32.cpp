@@ -3,6 +3,7 @@
 // the application data folder where the desktop program keeps them.
 #include <windows.h>  // before every other system header
 //
+#include <fcntl.h>
 #include <io.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -190,13 +191,15 @@ LineResult read_terminal_line(const char *prompt, char *buf, size_t cap, bool ec
 }
 
 LineResult read_fd_line(int fd, char *buf, size_t cap) {
+    // Bytes as they are: no "\r\n" folded, no Ctrl-Z taken for the end.
+    _setmode(fd, _O_BINARY);
     return assemble_line(
         [fd] {
             unsigned char c;
             const int n = _read(fd, &c, 1);
             return n == 1 ? int(c) : n == 0 ? kNoByte : kByteError;
         },
-        buf, cap);
+        buf, cap, false);
 }
 
 TextResult password_text(const char *native, size_t n, char *out, size_t cap, size_t *len) {

@@ -49,8 +49,13 @@ inline constexpr char kNoSecretKey[] =
     ": ユーザーIDの秘密鍵が存在しません。quillseal list-keys で鍵を確認して下さい";
 inline constexpr char kNoPublicKey[] =
     ": 公開鍵が存在しません。quillseal list-keys で鍵を確認して下さい";
+#if defined(_WIN32)
+inline constexpr char kNoKeyFolder[] =
+    "鍵のフォルダ (アプリケーションデータのフォルダ) が分かりません";
+#else
 inline constexpr char kNoKeyFolder[] =
     "鍵のフォルダが分かりません。HOME か XDG_DATA_HOME を設定して下さい";
+#endif
 inline constexpr char kSecretKeys[] = "秘密鍵 ";
 inline constexpr char kPublicKeys[] = "公開鍵 ";
 inline constexpr char kNoKeys[] = "  (なし)";
@@ -59,7 +64,6 @@ inline constexpr char kNoKeys[] = "  (なし)";
 inline constexpr char kEnterUserId[] = "ユーザーIDを入力して下さい";
 inline constexpr char kConfirm[] = "確認";
 inline constexpr char kCaution[] = "注意";
-inline constexpr char kFailure[] = "失敗";
 inline constexpr char kPasswordTooShort[] = "8文字以上のパスワードを入力して下さい";
 inline constexpr char kFirstPasswordCaption[] = "パスワード入力欄確認";
 inline constexpr char kSecondPasswordCaption[] = "パスワード再入力欄確認";

@@ -9,15 +9,19 @@ given as Z: paths and its output is code page 932.
 """
 import argparse
 import base64
+import fcntl
 import glob
 import hashlib
 import os
 import pty
+import re
 import select
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
+import termios
 import time
 import unittest
 
@@ -141,15 +145,33 @@ def linux_only(test):
     return run
 
 
+def controlling_terminal():
+    """In the child: a session of its own whose terminal is standard input."""
+    os.setsid()
+    fcntl.ioctl(0, termios.TIOCSCTTY, 0)
+
+
 class Terminal:
-    """The program on a pseudo-terminal: standard input, output and error."""
+    """The program on a pseudo-terminal, its controlling terminal: standard
+    input, output and error. Wine gives a Windows program a console on it,
+    drawn with escape sequences, which are dropped from what is seen."""
 
     def __init__(self, case, *args):
         master, slave = pty.openpty()
+        if WINDOWS:
+            # Wine makes the terminal raw only once the program reads, and
+            # draws the echo itself as the console's mode says; raw from the
+            # start, nothing typed early is echoed or turned from "\r" into
+            # "\n" by the terminal.
+            mode = termios.tcgetattr(slave)
+            mode[0] &= ~termios.ICRNL
+            mode[3] &= ~termios.ECHO
+            termios.tcsetattr(slave, termios.TCSANOW, mode)
         self.master, self.seen, self.transcript = master, b"", b""
-        self.proc = subprocess.Popen([ARGS.program] + list(args), stdin=slave, stdout=slave,
+        self.proc = subprocess.Popen(ARGS.runner + [ARGS.program] + list(args), stdin=slave,
+                                     stdout=slave,
                                      stderr=slave, env=case.env, cwd=case.dir,
-                                     start_new_session=True)
+                                     preexec_fn=controlling_terminal)
         os.close(slave)
 
     def expect(self, text, timeout=60):
@@ -161,7 +183,7 @@ class Terminal:
         self.seen = self.seen[self.seen.index(want) + len(want):]
 
     def type(self, line):
-        os.write(self.master, line.encode() + b"\n")
+        os.write(self.master, line.encode() + (b"\r" if WINDOWS else b"\n"))
 
     def _read(self, timeout):
         if not select.select([self.master], [], [], max(timeout, 0))[0]:
@@ -170,6 +192,7 @@ class Terminal:
             chunk = os.read(self.master, 65536)
         except OSError:
             return False
+        chunk = re.sub(rb"\x1b\[[0-9;?]*[A-Za-z]", b"", chunk)
         self.seen += chunk
         self.transcript += chunk
         return bool(chunk)
@@ -248,6 +271,13 @@ class Keys(Case):
         t.expect("上書きしてよいですか。")
         t.type("n")
         self.assertEqual(t.finish(), 1)
+        # Interrupted at the password, the terminal echoes again.
+        t = Terminal(self, "keygen", "--overwrite", "erin")
+        t.expect("パスワード入力: ")
+        os.write(t.master, b"\x03")
+        self.assertEqual(t.proc.wait(30), -signal.SIGINT)
+        self.assertTrue(termios.tcgetattr(t.master)[3] & termios.ECHO)
+        t.finish()
 
 
 class RoundTrip(Case):
@@ -356,18 +386,17 @@ class Conflicts(Case):
         with open(os.path.join(self.tree, "a(1).txt")) as f:
             self.assertEqual(f.read(), "hello\n")
 
-    @linux_only
     def test_asked_on_the_terminal(self):
         self.pair()
-        t = Terminal(self, "encrypt", "-k", self.alice[0], "-r", self.bob[1], "--passphrase-file",
-                     self.pw_file(ALICE_PW), self.tree)
+        t = Terminal(self, "encrypt", "-k", native(self.alice[0]), "-r", native(self.bob[1]),
+                     "--passphrase-file", self.pw_file(ALICE_PW), native(self.tree))
         t.expect("同名のファイルが既に存在します。どう処理しますか。")
-        t.expect("1: 上書き  2: 別名保存  3: 処理中止 > ")
+        t.expect("3: 処理中止 >")
         t.type("x")
         t.expect("1、2、3 のどれかを入力して下さい")
         t.type("2")
         self.assertEqual(t.finish(), 0)
-        self.assertIn((self.tree + "(1).velm").encode(), t.transcript)
+        self.assertTrue(os.path.exists(self.tree + "(1).velm"))
 
 
 class Passwords(Case):
@@ -390,6 +419,8 @@ class Passwords(Case):
                 native(seed), "frank")
         self.ok("encrypt", "-k", native(self.path("keys", "frank.velh")), "-r",
                 native(self.bob[1]), "--passphrase-file", self.pw_file(made), native(seed))
+        # 159 bytes is the longest password; one more is refused (below).
+        self.key_pair("grace", "g" * 159)
 
     def test_refused_passwords(self):
         self.pair()
@@ -397,6 +428,8 @@ class Passwords(Case):
                  (self.pw_file("wrong password"), 1, "パスワードが間違っています"),
                  (self.pw_file(""), 1, "パスワードを入力して下さい"),
                  (native(self.path("none")), 1, "パスワードのファイルを読み込めません"))
+        if not WINDOWS:  # endless, without a line end: read no further than fits
+            cases += (("/dev/zero", 1, "パスワードが長すぎます"),)
         for source, rc, text in cases:
             r = self.encrypt("--passphrase-file", source)
             self.assertEqual((r.rc, r.out), (rc, ""), text)
@@ -406,12 +439,11 @@ class Passwords(Case):
         self.assertIn("パスワードを入力する端末がありません", r.err)
         self.assertEqual(sorted(os.listdir(self.path("src"))), ["写真", "写真.velm"])
 
-    @linux_only
     def test_typed(self):
         self.pair()
-        t = Terminal(self, "decrypt", "-k", self.bob[0], "-s", self.alice[1], "--rename",
-                     self.archive)
-        t.expect("パスワード入力: ")
+        t = Terminal(self, "decrypt", "-k", native(self.bob[0]), "-s", native(self.alice[1]),
+                     "--rename", native(self.archive))
+        t.expect("パスワード入力:")
         t.type(BOB_PW)
         self.assertEqual(t.finish(), 0)
         self.assertNotIn(BOB_PW.encode(), t.transcript)
