@@ -16,27 +16,30 @@
 
 namespace {
 
-// One archive. The library's own warning, when the signature does not
-// verify and --ignore-signature was given, comes from fukugouka, which
-// checks it again; fukugou_saki does not check it, so the gate warns.
-// *fatal: the reader failed, which ends the run as it ends the library's
-// run over a selection; a refused signature or a name question answered
-// "処理中止" concerns that archive alone.
+// One archive, read once: the library deciphers it into temporary files
+// while it hashes it and puts them in place only once the signature has
+// verified (or, with --ignore-signature, after all). *fatal: the reader
+// failed, which ends the run as it ends the library's run over a selection;
+// a refused signature or a name question answered "処理中止" concerns that
+// archive alone.
 int decrypt_one(const Options &o, const std::string &archive, const std::string &secret,
                 const std::string &sender, const std::string &folder, const Password &password,
                 bool *fatal) {
-    if (!o.has(kOptIgnoreSignature) || !folder.empty())
-        if (const int status = signature_gate(o, archive, sender)) return status;
     forget_conflicts();
+    const bool ignore = o.has(kOptIgnoreSignature);
     int32_t result;
     {
         ProgressBar bar(text::kDecrypting);
-        if (folder.empty()) {
-            file_get(0, archive.c_str());
-            result = fukugouka(secret.c_str(), password.block, sender.c_str());
-        } else {
-            result = fukugou_saki(secret.c_str(), password.block, archive.c_str(), folder.c_str());
+        result = fukugou_kensyou(secret.c_str(), password.block, sender.c_str(), archive.c_str(),
+                                 folder.empty() ? nullptr : folder.c_str(), ignore ? 1 : 0);
+    }
+    if (result == -1) {
+        err() << Native{archive} << ": " << tamper_outcome(result);
+        if (!ignore) {
+            err() << text::kRefused;
+            return kExitBadSignature;
         }
+        result = 0;
     }
     if (const int status = reader_status(result, archive)) {
         *fatal = true;
