@@ -48,7 +48,8 @@ else()
 
   # The installer: Program Files, a Start-menu entry for the program, the
   # three file types registered to it, and an uninstaller that takes all of
-  # it away again. Its texts are Japanese like the program's.
+  # it away again. Its pages are in the language of Windows (Japanese on a
+  # Japanese Windows), from the languages CPack's template includes.
   set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
   # One key for every version, so that a new version replaces the old.
   set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY Quillseal)
