@@ -51,19 +51,11 @@ bool take_source(plat::File *src, unsigned char *buf, size_t n) {
     return true;
 }
 
-// Stored data: the whole blocks read straight into the stream's chunks, then
-// the partial block. A short read fails: the header already promised size
+// Stored data: the whole blocks, read ahead by the stream's helper, then the
+// partial block. A short read fails: the header already promised size
 // bytes.
 bool put_stored(BlockWriter &w, plat::File *src, uint64_t size) {
-    uint64_t blocks = size / kBlockBytes;
-    while (blocks != 0) {
-        size_t room;
-        unsigned char *to = w.space(&room);
-        const size_t n = blocks < room ? size_t(blocks) : room;
-        if (!take_source(src, to, n * kBlockBytes)) return false;
-        w.commit(n);
-        blocks -= n;
-    }
+    if (!w.put_source(src, size / kBlockBytes, progress::advance)) return false;
     const size_t tail = size_t(size % kBlockBytes);
     if (tail != 0) {
         unsigned char block[kBlockBytes] = {};

@@ -116,6 +116,12 @@ BlockWriter::BlockWriter(plat::File *out, const uint32_t *key, unsigned char *ch
 
 BlockWriter::~BlockWriter() {
     helper_.drain();
+    for (SourcePiece *p : pieces_) {
+        if (!p) continue;
+        plat::semaphore_free(p->ready);
+        wipe(p->data, sizeof p->data);
+        delete p;
+    }
 }
 
 // The current chunk is ours once its keystream is drawn, which in the
@@ -134,14 +140,11 @@ void BlockWriter::write_task(void *chunk) {
     if (c->ok && w->hash_) sha256_add(w->hash_, c->data, c->bytes);
 }
 
-// Enciphers the current chunk, hands it to the helper for writing and for
+// Hands the full (or last) current chunk to the helper for writing and for
 // the keystream of its next use, and moves on.
 void BlockWriter::seal() {
     Chunk *c = chunks_[current_];
     if (c->bytes == 0) return;
-    const size_t blocks = c->bytes / cipher::kBlockBytes;
-    if (!ahead_) cipher::draw_stream(c->stream, blocks);
-    cipher::encipher(c->data, blocks, chain_, schedule_, c->stream);
     helper_.submit(write_task, c, nullptr);
     if (ahead_)
         helper_.submit(draw_task, c, c->ready);
@@ -149,6 +152,18 @@ void BlockWriter::seal() {
         plat::semaphore_post(c->ready);
     current_ = (current_ + 1) % kStreamChunks;
     take_current();
+}
+
+// Enciphers n blocks (no more than the current chunk has room for) from in
+// to the chunk's end, drawing their keystream first when it is drawn
+// exactly.
+void BlockWriter::encipher_at(const unsigned char *in, size_t n) {
+    Chunk *c = chunks_[current_];
+    uint64_t *stream = c->stream + c->bytes / cipher::kBlockBytes * cipher::kStreamWords;
+    if (!ahead_) cipher::draw_stream(stream, n);
+    cipher::encipher_into(in, c->data + c->bytes, n, chain_, schedule_, stream);
+    c->bytes += n * cipher::kBlockBytes;
+    if (c->bytes == kStreamChunkBytes) seal();
 }
 
 unsigned char *BlockWriter::space(size_t *blocks) {
@@ -159,20 +174,68 @@ unsigned char *BlockWriter::space(size_t *blocks) {
 
 void BlockWriter::commit(size_t blocks) {
     Chunk *c = chunks_[current_];
-    c->bytes += blocks * cipher::kBlockBytes;
-    if (c->bytes == kStreamChunkBytes) seal();
+    encipher_at(c->data + c->bytes, blocks);
 }
 
 void BlockWriter::put(const unsigned char *data, size_t blocks) {
     while (blocks != 0) {
         size_t room;
-        unsigned char *to = space(&room);
+        space(&room);
         const size_t n = blocks < room ? blocks : room;
-        std::memcpy(to, data, n * cipher::kBlockBytes);
+        encipher_at(data, n);
         data += n * cipher::kBlockBytes;
         blocks -= n;
-        commit(n);
     }
+}
+
+void BlockWriter::read_task(void *piece) {
+    SourcePiece *p = static_cast<SourcePiece *>(piece);
+    p->ok = plat::read_exact(p->src, p->data, p->bytes);
+}
+
+bool BlockWriter::put_source(plat::File *src, uint64_t blocks, void (*read)(uint64_t)) {
+    if (!ahead_) {
+        // One thread: read straight into the chunks.
+        while (blocks != 0) {
+            size_t room;
+            unsigned char *to = space(&room);
+            const size_t n = blocks < room ? size_t(blocks) : room;
+            if (!plat::read_exact(src, to, n * cipher::kBlockBytes)) return false;
+            read(n * cipher::kBlockBytes);
+            commit(n);
+            blocks -= n;
+        }
+        return true;
+    }
+    for (SourcePiece *&p : pieces_) {
+        if (!p) p = new (std::nothrow) SourcePiece;
+        if (!p || (!p->ready && !(p->ready = plat::semaphore_new(0)))) return false;
+    }
+    // The helper reads the pieces ahead, in order, while this thread
+    // enciphers the ones already read.
+    uint64_t unread = blocks;
+    size_t issued = 0, taken = 0;
+    const auto issue = [&] {
+        SourcePiece *p = pieces_[issued % kStreamChunks];
+        const uint64_t n = unread < kChunkBlocks ? unread : kChunkBlocks;
+        p->src = src;
+        p->bytes = size_t(n) * cipher::kBlockBytes;
+        unread -= n;
+        issued++;
+        helper_.submit(read_task, p, p->ready);
+    };
+    while (unread != 0 && issued < kStreamChunks) issue();
+    bool ok = true;
+    while (taken < issued) {
+        SourcePiece *p = pieces_[taken++ % kStreamChunks];
+        plat::semaphore_wait(p->ready);
+        ok = ok && p->ok;
+        if (!ok) continue;  // the pieces in flight still come back
+        read(p->bytes);
+        put(p->data, p->bytes / cipher::kBlockBytes);
+        if (unread != 0) issue();
+    }
+    return ok;
 }
 
 bool BlockWriter::finish() {

@@ -109,14 +109,29 @@ class BlockWriter : public StreamBase {
     void commit(size_t blocks);
     // Enciphers and writes whole blocks of data.
     void put(const unsigned char *data, size_t blocks);
+    // Enciphers and writes the next blocks whole blocks of the source file,
+    // which the helper reads ahead; read(bytes) is told of every piece
+    // taken. False when the source ends first or a read fails.
+    bool put_source(plat::File *src, uint64_t blocks, void (*read)(uint64_t));
     // Every block written and hashed; false when a write failed. The chaining
     // block given at the start then holds the last ciphertext block.
     bool finish();
 
   private:
+    // A piece of a source file, read by the helper.
+    struct SourcePiece {
+        unsigned char data[kStreamChunkBytes];
+        size_t bytes = 0;
+        plat::File *src = nullptr;
+        bool ok = true;
+        plat::Semaphore *ready = nullptr;
+    };
     static void write_task(void *chunk);
+    static void read_task(void *piece);
     void seal();
     void take_current();
+    void encipher_at(const unsigned char *in, size_t n);
+    SourcePiece *pieces_[kStreamChunks] = {};
     unsigned char *chain_out_;
     Sha256 *hash_;
     bool failed_ = false;

@@ -149,13 +149,19 @@ void draw_stream(uint64_t *stream, size_t blocks) {
 
 void encipher(unsigned char *data, size_t blocks, unsigned char *chain, const Schedule &s,
               const uint64_t *stream) {
-    // Whitening: keystream, previous ciphertext block and plaintext.
+    encipher_into(data, data, blocks, chain, s, stream);
+}
+
+void encipher_into(const unsigned char *in, unsigned char *out, size_t blocks, unsigned char *chain,
+                   const Schedule &s, const uint64_t *stream) {
+    // Whitening: keystream, previous ciphertext block and plaintext. Each
+    // block is read before it is written, so in may be out.
     Words prev = load_words(chain);
-    for (size_t n = 0; n < blocks; n++, data += kBlockBytes, stream += kStreamWords) {
-        Words w = load_words(data);
+    for (size_t n = 0; n < blocks; n++, stream += kStreamWords) {
+        Words w = load_words(in + n * kBlockBytes);
         for (int i = 0; i < 4; i++) w.b[i] ^= stream[i] ^ prev.b[i];
         prev = forward(w, s.k);
-        store_words(data, prev);
+        store_words(out + n * kBlockBytes, prev);
     }
     store_words(chain, prev);
 }

@@ -29,6 +29,9 @@ void draw_stream(uint64_t *stream, size_t blocks);
 // ciphertext block and receives the last one.
 void encipher(unsigned char *data, size_t blocks, unsigned char *chain, const Schedule &s,
               const uint64_t *stream);
+// The same from in to out (which may be in).
+void encipher_into(const unsigned char *in, unsigned char *out, size_t blocks, unsigned char *chain,
+                   const Schedule &s, const uint64_t *stream);
 // Deciphers blocks in place; chain as above.
 void decipher(unsigned char *data, size_t blocks, unsigned char *chain, const Schedule &s,
               const uint64_t *stream);
