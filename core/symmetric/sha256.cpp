@@ -85,6 +85,7 @@ void sha256_start(Sha256 *h) {
 
 // Whole blocks go straight from data; only a partial block waits in work.
 void sha256_add(Sha256 *h, const unsigned char *data, size_t n) {
+    if (n == 0) return;  // data may then be null
     unsigned char *block = reinterpret_cast<unsigned char *>(h->work);
     h->total += n;
     if (h->fill != 0) {
