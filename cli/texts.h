@@ -5,6 +5,8 @@
 #ifndef QUILLSEAL_TEXTS_H
 #define QUILLSEAL_TEXTS_H
 
+#include "texts_common.h"
+
 namespace text {
 
 // Usage.
@@ -34,8 +36,6 @@ inline constexpr char kYesNo[] = " (y/n) > ";
 // Passwords.
 inline constexpr char kPasswordPrompt[] = "パスワード入力: ";
 inline constexpr char kPasswordAgainPrompt[] = "パスワード再入力: ";
-inline constexpr char kEnterPassword[] = "パスワードを入力して下さい";
-inline constexpr char kWrongPassword[] = "パスワードが間違っています";
 inline constexpr char kPasswordTooLong[] = "パスワードが長すぎます。159バイト以下にして下さい";
 inline constexpr char kPasswordBadText[] = "パスワードに使えない文字が含まれています";
 inline constexpr char kNoTerminal[] =
@@ -61,29 +61,13 @@ inline constexpr char kPublicKeys[] = "公開鍵 ";
 inline constexpr char kNoKeys[] = "  (なし)";
 
 // Key pair creation, as the key pair window.
-inline constexpr char kEnterUserId[] = "ユーザーIDを入力して下さい";
-inline constexpr char kConfirm[] = "確認";
-inline constexpr char kCaution[] = "注意";
-inline constexpr char kPasswordTooShort[] = "8文字以上のパスワードを入力して下さい";
-inline constexpr char kFirstPasswordCaption[] = "パスワード入力欄確認";
-inline constexpr char kSecondPasswordCaption[] = "パスワード再入力欄確認";
-inline constexpr char kPasswordsDiffer[] = "２つのパスワードが異なっています。やり直して下さい";
-inline constexpr char kForbiddenInUserId[] =
-    "ユーザーIDに、次の文字は使えません。\n|  \\  /  :  *  ?  \"  <  > ";
-inline constexpr char kUserIdTooLong[] = "ユーザーIDが長すぎます。短くして下さい";
-inline constexpr char kKeyExists[] = "同名の鍵が既に存在します。上書きしてよいですか。";
 inline constexpr char kKeyKept[] =
     "鍵は作成しませんでした。上書きするには --overwrite を指定して下さい";
-inline constexpr char kErrorHappened[] = "エラーが発生しました";
 inline constexpr char kSecretKeyMade[] = "秘密鍵: ";
 inline constexpr char kPublicKeyMade[] = "公開鍵: ";
 inline constexpr char kNoFolder[] = ": フォルダが見つかりません";
 
 // Encryption and decryption.
-inline constexpr char kErrorOccurred[] = "エラーが起きました";
-inline constexpr char kKeysMayNotMatch[] =
-    "暗号化の公開鍵と、復号化の秘密鍵が不一致の可能性があります";
-inline constexpr char kPathTooLong[] = "パスが長すぎるため処理できません。";
 inline constexpr char kNoItem[] = ": ファイルやフォルダが見つかりません";
 inline constexpr char kNotOneFolder[] =
     ": 暗号化するファイルやフォルダは、最初のものと同じフォルダに置いて下さい";
@@ -99,16 +83,12 @@ inline constexpr char kRefused[] =
     "下さい。確認せずに進めるには --ignore-signature を指定して下さい";
 
 // Tamper check, as the desktop program shows its outcomes.
-inline constexpr char kTampered[] = "公開鍵が違うか、ファイルが改竄されています";
-inline constexpr char kNotTampered[] = "ファイルの改竄はありません";
 
 // The list of an archive's entries.
 inline constexpr char kFolderKind[] = "フォルダ";
 inline constexpr char kFileKind[] = "ファイル";
 
 // Progress.
-inline constexpr char kEncrypting[] = "暗号化中";
-inline constexpr char kDecrypting[] = "復号化中";
 inline constexpr char kChecking[] = "署名確認中";
 inline constexpr char kReading[] = "読み込み中";
 inline constexpr char kHashing[] = "SHA-256計算中";

@@ -3,6 +3,8 @@
 #ifndef QUILLGUI_STRINGS_H
 #define QUILLGUI_STRINGS_H
 
+#include "texts_common.h"
+
 #include "quill_version.h"
 
 namespace text {
@@ -48,11 +50,9 @@ inline constexpr char kShowPassword[] = "パスワードを表示する";
 inline constexpr char kCompress[] = "圧縮して暗号化する";
 
 // Captions.
-inline constexpr char kCaution[] = "注意";
 inline constexpr char kFailure[] = "失敗";
 inline constexpr char kWarning[] = "警告";
 inline constexpr char kSafe[] = "安全";
-inline constexpr char kConfirm[] = "確認";
 
 // Selection, encryption and decryption.
 inline constexpr char kFilesSelected[] = "個のファイルが選択されました";
@@ -66,20 +66,12 @@ inline constexpr char kSelectFileTitle[] = "暗号化・復号化するファイ
 inline constexpr char kCapsLockText[] = "解除して下さい。";
 inline constexpr char kCapsLockCaption[] = "Caps Lockキーがオンになっています。";
 inline constexpr char kChooseSecret[] = "秘密鍵を選択して下さい";
-inline constexpr char kEnterPassword[] = "パスワードを入力して下さい";
 inline constexpr char kNoSecretKeyCaption[] = "ユーザーIDの秘密鍵が存在しません";
-inline constexpr char kWrongPassword[] = "パスワードが間違っています";
 inline constexpr char kChoosePublic[] = "公開鍵を選択して下さい";
 inline constexpr char kChooseFile[] = "ファイルを選択して下さい";
-inline constexpr char kEncrypting[] = "暗号化中";
 inline constexpr char kEncrypted[] = "暗号化終了";
-inline constexpr char kDecrypting[] = "復号化中";
 inline constexpr char kDecrypted[] = "復号化終了";
-inline constexpr char kErrorOccurred[] = "エラーが起きました";
-inline constexpr char kKeysMayNotMatch[] =
-    "暗号化の公開鍵と、復号化の秘密鍵が不一致の可能性があります";
 inline constexpr char kWaitCursorFile[] = "tokei.cur";
-inline constexpr char kPathTooLong[] = "パスが長すぎるため処理できません。";
 
 // Key pair window.
 inline constexpr char kCreateKeyPair[] = "鍵ペア作成";
@@ -89,16 +81,6 @@ inline constexpr char kKeyPairHint1[] =
     "秘密鍵・公開鍵ペアを作成します。ユーザーIDは鍵のファイル名に成りますので、";
 inline constexpr char kKeyPairHint2[] =
     "だれの鍵か判るように、氏名、メールアドレスなどを入力して下さい。";
-inline constexpr char kEnterUserId[] = "ユーザーIDを入力して下さい";
-inline constexpr char kPasswordTooShort[] = "8文字以上のパスワードを入力して下さい";
-inline constexpr char kFirstPasswordCaption[] = "パスワード入力欄確認";
-inline constexpr char kSecondPasswordCaption[] = "パスワード再入力欄確認";
-inline constexpr char kPasswordsDiffer[] = "２つのパスワードが異なっています。やり直して下さい";
-inline constexpr char kForbiddenInUserId[] =
-    "ユーザーIDに、次の文字は使えません。\n|  \\  /  :  *  ?  \"  <  > ";
-inline constexpr char kKeyExists[] = "同名の鍵が既に存在します。上書きしてよいですか。";
-inline constexpr char kErrorHappened[] = "エラーが発生しました";
-inline constexpr char kUserIdTooLong[] = "ユーザーIDが長すぎます。短くして下さい";
 
 // Per-user key folders, under the application data folder.
 inline constexpr char kBaseFolder[] = "\\quillseal\\";
@@ -113,8 +95,6 @@ inline constexpr char kSelectPublicFirst[] = "公開鍵を選択してから、�
 inline constexpr char kSelectSecretFirst[] = "秘密鍵を選択してから、この操作を行って下さい";
 inline constexpr char kNoFileSelected[] = "ファイルが選択されていません";
 inline constexpr char kNoPublicSelected[] = "公開鍵が選択されていません";
-inline constexpr char kTampered[] = "公開鍵が違うか、ファイルが改竄されています";
-inline constexpr char kNotTampered[] = "ファイルの改竄はありません";
 inline constexpr char kSha256Label[] = "SHA-256値";
 inline constexpr char kFingerprintLabel[] = "公開鍵の指紋";
 inline constexpr char kExportPublicTitle[] =

@@ -9,6 +9,9 @@
 
 namespace quill {
 
+// The 64 round constants of SHA-256.
+extern const uint32_t kSha256Rounds[64];
+
 struct Sha256 {
     uint32_t state[8];
     uint32_t work[64];  // the message block being filled, then its schedule

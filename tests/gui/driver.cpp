@@ -230,17 +230,9 @@ void first_run(const std::string &secret, const std::string &arguments) {
 
 int main() {
     // The user's secret key folder exists, so the key pair window stays shut.
-    char appdata[MAX_PATH] = {};
-    SHGetSpecialFolderPathA(nullptr, appdata, CSIDL_APPDATA, FALSE);
-    const std::string base = std::string(appdata) + "\\quillseal";
-    const std::string secret = base + "\\himitu";
-    const bool made_base = CreateDirectoryA(base.c_str(), nullptr);
-    const bool made_secret = CreateDirectoryA(secret.c_str(), nullptr);
-
-    char temp[MAX_PATH] = {};
-    GetTempPathA(sizeof temp, temp);
-    const std::string dir = std::string(temp) + "quillseal-driver";
-    CreateDirectoryA(dir.c_str(), nullptr);
+    const SecretKeyFolder keys;
+    const std::string &secret = keys.path();
+    const std::string dir = temp_folder("quillseal-driver");
     CreateDirectoryA((dir + "\\My Files").c_str(), nullptr);
     CreateDirectoryA((dir + "\\folder").c_str(), nullptr);
     for (const char *name :
@@ -309,8 +301,6 @@ int main() {
     print((failures > before ? "failed " : "ok ") + current_case);
 
     remove_tree(dir);
-    if (made_secret) RemoveDirectoryA(secret.c_str());
-    if (made_base) RemoveDirectoryA(base.c_str());
     print(failures ? std::to_string(failures) + " checks failed" : "all driver cases passed");
     return failures;
 }

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include <string>
 
 // Code page 932 text as UTF-8, for logs that read the same on any terminal.
@@ -37,6 +39,38 @@ inline void remove_tree(const std::string &folder) {
         FindClose(search);
     }
     RemoveDirectoryA(folder.c_str());
+}
+
+// The user's secret key folder, made to exist for a run so that the key
+// pair window stays shut, and removed again if the run made it.
+class SecretKeyFolder {
+  public:
+    SecretKeyFolder() {
+        char appdata[MAX_PATH] = {};
+        SHGetSpecialFolderPathA(nullptr, appdata, CSIDL_APPDATA, FALSE);
+        base_ = std::string(appdata) + "\\quillseal";
+        path_ = base_ + "\\himitu";
+        made_base_ = CreateDirectoryA(base_.c_str(), nullptr);
+        made_ = CreateDirectoryA(path_.c_str(), nullptr);
+    }
+    ~SecretKeyFolder() {
+        if (made_) RemoveDirectoryA(path_.c_str());
+        if (made_base_) RemoveDirectoryA(base_.c_str());
+    }
+    const std::string &path() const { return path_; }
+
+  private:
+    std::string base_, path_;
+    bool made_base_, made_;
+};
+
+// A folder of the given name under the system's temporary folder, made.
+inline std::string temp_folder(const char *name) {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    const std::string dir = std::string(temp) + name;
+    CreateDirectoryA(dir.c_str(), nullptr);
+    return dir;
 }
 
 #endif

@@ -22,7 +22,7 @@ def main():
     top = sys.argv[1]
     manual = read(top, "packaging/quillseal.1.in")
     completion = read(top, "packaging/quillseal.bash")
-    texts = read(top, "cli/texts.h") + read(top, "core/messages.h")
+    texts = read(top, "cli/texts.h") + read(top, "common/texts_common.h") + read(top, "core/messages.h")
     options = read(top, "cli/options.cpp")
     failures = []
 

@@ -165,17 +165,8 @@ int main(int argc, char **argv) {
     const std::string program = argv[1];
 
     // With the secret key folder present the key pair window stays shut.
-    char appdata[MAX_PATH] = {};
-    SHGetSpecialFolderPathA(nullptr, appdata, CSIDL_APPDATA, FALSE);
-    const std::string base = std::string(appdata) + "\\quillseal";
-    const std::string secret = base + "\\himitu";
-    const bool made_base = CreateDirectoryA(base.c_str(), nullptr);
-    const bool made_secret = CreateDirectoryA(secret.c_str(), nullptr);
-
-    char temp[MAX_PATH] = {};
-    GetTempPathA(sizeof temp, temp);
-    const std::string dir = std::string(temp) + "quillseal-file-types";
-    CreateDirectoryA(dir.c_str(), nullptr);
+    const SecretKeyFolder keys;
+    const std::string dir = temp_folder("quillseal-file-types");
     for (const char *name : {"\\taro.velh", "\\hanako.velk", "\\report.txt.velm"})
         write_file(dir + name);
 
@@ -187,8 +178,6 @@ int main(int argc, char **argv) {
     check_icon("Quillseal.Archive", program, kIconApp + 3);
 
     remove_tree(dir);
-    if (made_secret) RemoveDirectoryA(secret.c_str());
-    if (made_base) RemoveDirectoryA(base.c_str());
     std::printf("%s\n", failures ? "file types failed" : "file types passed");
     return failures;
 }
