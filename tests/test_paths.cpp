@@ -8,7 +8,9 @@
 #include <random>
 #include <vector>
 
+#include "archive/pipeline.h"
 #include "cpu.h"
+#include "files.h"
 #include "numbers/gf.h"
 #include "quillcore.h"
 #include "symmetric/cipher.h"
@@ -127,6 +129,60 @@ TEST(Paths, BulkCipherEqualsOneBlockAtATime) {
         }
         EXPECT_EQ(back, plain) << (wide ? "wide" : "portable");
     }
+}
+
+// The chunked stream with its helper thread writes the bytes (and hashes)
+// that one block at a time on one thread writes, from the same key and
+// chaining block, and reads them back; a source read ahead counts the same.
+TEST(Paths, StreamWithItsHelperEqualsOneThread) {
+    const ScratchDir dir("paths_stream");
+    unsigned char material[160] = {9, 8, 7};
+    uint32_t key[40], inv[40];
+    std::vector<unsigned char> data(3 * quill::kStreamChunkBytes + 96 * 32);
+    for (size_t i = 0; i < data.size(); i++) data[i] = uint8_t(i * 131 + 7);
+    write_file(dir / "source", data);
+    std::vector<Bytes> archives;
+    for (bool ahead : {false, true}) {
+        kagikazusakusei(material, key, inv);
+        unsigned char chain[32] = {5};
+        quill::Sha256 hash;
+        quill::sha256_start(&hash);
+        const std::string path = dir / (ahead ? "ahead" : "exact");
+        quill::plat::File *out = quill::plat::create_new(path.c_str());
+        quill::plat::File *src = quill::plat::open_read((dir / "source").c_str());
+        ASSERT_TRUE(out && src);
+        {
+            quill::BlockWriter w(out, key, chain, &hash, ahead);
+            w.put(data.data(), 33);
+            ASSERT_TRUE(w.put_source(src, data.size() / 32, [](uint64_t) {}));
+            w.put(data.data(), 1);
+            ASSERT_TRUE(w.finish());
+        }
+        quill::plat::close(src);
+        quill::plat::close(out);
+        uint32_t digest[8];
+        quill::sha256_end(&hash, digest);
+        archives.push_back(read_file(path));
+        uint32_t again[8];
+        SHA256(path.c_str(), again);
+        EXPECT_EQ(std::memcmp(digest, again, sizeof again), 0);
+    }
+    EXPECT_EQ(archives[0], archives[1]);
+
+    kagikazusakusei(material, key, inv);
+    quill::Secrets s{};
+    std::memcpy(s.key, key, sizeof key);
+    std::memcpy(s.inv, inv, sizeof inv);
+    s.chain[0] = 5;
+    quill::plat::File *in = quill::plat::open_read((dir / "ahead").c_str());
+    {
+        quill::BlockReader r(in, s);
+        std::vector<unsigned char> back(data.size() + 34 * 32);
+        ASSERT_TRUE(r.take(back.data(), back.size() / 32));
+        EXPECT_TRUE(std::equal(data.begin(), data.begin() + 33 * 32, back.begin()));
+        EXPECT_TRUE(std::equal(data.begin(), data.end(), back.begin() + 33 * 32));
+    }
+    quill::plat::close(in);
 }
 
 }  // namespace
