@@ -15,21 +15,6 @@ enum Answer { kAsk, kOverwrite, kRename, kStop };
 Answer preset = kAsk;
 Conflicts seen;
 
-// The name the library takes for "別名保存": the first of name(1).ext,
-// name(2).ext, ... that names nothing. Worked out before the library makes
-// the file, so that the program can say where it went.
-std::string free_name(const std::string &path) {
-    const size_t start = sys::name_start(path);
-    size_t dot = path.rfind('.');
-    if (dot == std::string::npos || dot < start) dot = path.size();
-    const std::string base = path.substr(0, dot), ext = path.substr(dot);
-    for (unsigned long n = 1;; n++) {
-        const std::string candidate = base + "(" + std::to_string(n) + ")" + ext;
-        if (candidate.size() >= sys::kPathBytes) return {};
-        if (sys::kind(candidate) == sys::kMissing) return candidate;
-    }
-}
-
 int ask(const char *question, const std::string &path) {
     err() << question << "\n  " << Native{path};
     for (;;) {
@@ -75,7 +60,6 @@ int on_box(void *, const char *body, const char *caption, unsigned type) {
                 seen.unasked = true;
             break;
     }
-    if (answer == QUILL_IDNO) seen.renamed_to = free_name(caption);
     if (answer == QUILL_IDCANCEL) seen.stopped = true;
     return answer;
 }

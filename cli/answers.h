@@ -11,9 +11,8 @@
 
 // What happened at the name questions since the handler was installed.
 struct Conflicts {
-    bool stopped = false;    // answered "処理中止"
-    bool unasked = false;    // ... because nobody could be asked
-    std::string renamed_to;  // the free name of the last "別名保存"
+    bool stopped = false;  // answered "処理中止"
+    bool unasked = false;  // ... because nobody could be asked
 };
 
 // Routes the library's boxes here (msgbox_set), with the answer that the

@@ -66,7 +66,8 @@ int run_encrypt(const Options &o) {
         err() << Native{items.front()} << ": " << text::kErrorOccurred;
         return kExitFailure;
     }
-    if (!conflicts().renamed_to.empty()) archive = conflicts().renamed_to;
+    // The name the library settled, a free name(N) after "別名保存".
+    if (*angoufilemei()) archive = angoufilemei();
     if (result == 2) {
         err() << Native{archive} << text::kUnsigned;
         return kExitFailure;

@@ -215,16 +215,22 @@ int32_t take_data(BlockReader &archive, plat::File *out, const Entry &e) {
 
 constexpr int32_t kSettled = -2;
 
+// The folders of rel (up to its last separator) below the destination,
+// never made or entered through a link; a link in the way refuses the entry
+// as a climbing name is refused.
+bool make_folders(const std::string &out_folder, const std::string &rel) {
+    if (plat::make_dirs_below(out_folder.c_str(), rel.c_str())) return true;
+    warn(a_filepath.c_str(), msg::kBadEntryName);
+    return false;
+}
+
 // Settles the output path of a file entry: its folders made below the
-// destination (never through a link) and an existing name settled with the
-// user. kSettled with path holding the name to create; 0 the user stopped;
-// 1 failure (the box has been shown).
+// destination and an existing name settled with the user. kSettled with
+// path holding the name to create; 0 the user stopped; 1 failure (the box
+// has been shown).
 int32_t settle(const std::string &out_folder, const std::string &rel, char *path) {
     const std::string target = out_folder + rel;
-    if (!plat::make_dirs_below(out_folder.c_str(), rel.c_str())) {
-        warn(a_filepath.c_str(), msg::kBadEntryName);
-        return 1;
-    }
+    if (!make_folders(out_folder, rel)) return 1;
     std::memcpy(path, target.c_str(), target.size() + 1);
     switch (filenamesyori(path)) {
         case 0:
@@ -238,6 +244,19 @@ int32_t settle(const std::string &out_folder, const std::string &rel, char *path
         default:
             return 1;
     }
+}
+
+// The entry's data into the open output file, then its times; the file is
+// closed. kNextEntry when whole, with *closed telling whether the close
+// succeeded; else the archive's result (the file stays open for Files to
+// close).
+int32_t write_output(Files &files, const Entry &e, bool *closed) {
+    const int32_t result = take_data(*files.reader, files.out, e);
+    if (result != kNextEntry) return result;
+    plat::set_times(files.out, e.times);
+    *closed = plat::close(files.out);
+    files.out = nullptr;
+    return kNextEntry;
 }
 
 void apply_attributes(const char *path, uint32_t attributes) {
@@ -259,11 +278,9 @@ int32_t restore_file(Files &files, const Entry &e, const std::string &out_folder
         warn(path, msg::kOpenFailed);
         return 1;
     }
-    const int32_t result = take_data(*files.reader, files.out, e);
+    bool closed;
+    const int32_t result = write_output(files, e, &closed);
     if (result != kNextEntry) return result;
-    plat::set_times(files.out, e.times);
-    plat::close(files.out);
-    files.out = nullptr;
     apply_attributes(path, e.attributes);
     return kNextEntry;
 }
@@ -287,11 +304,9 @@ int32_t stage_entry(Files &files, const Entry &e, const std::string &rel, const 
         return 1;
     }
     staging.items.push_back(item);
-    const int32_t result = take_data(*files.reader, files.out, e);
+    bool closed;
+    const int32_t result = write_output(files, e, &closed);
     if (result != kNextEntry) return result;
-    plat::set_times(files.out, e.times);
-    const bool closed = plat::close(files.out);
-    files.out = nullptr;
     return closed ? kNextEntry : 1;
 }
 
@@ -300,10 +315,7 @@ int32_t stage_entry(Files &files, const Entry &e, const std::string &rel, const 
 int32_t commit(Staging &staging, const std::string &out_folder) {
     for (Staged &item : staging.items) {
         if (item.folder) {
-            if (!plat::make_dirs_below(out_folder.c_str(), (item.rel + plat::kSep).c_str())) {
-                warn(a_filepath.c_str(), msg::kBadEntryName);
-                return 1;
-            }
+            if (!make_folders(out_folder, item.rel + plat::kSep)) return 1;
             continue;
         }
         char path[plat::kPathMax];
@@ -379,12 +391,7 @@ int32_t restore_entry(Files &files, Entry &e, const Destination &to) {
     if (to.handler) return list_entry(files, e, rel, to);
     if (to.staging) return stage_entry(files, e, rel, to);
     if (!e.folder) return restore_file(files, e, to.folder, rel);
-    // Every folder up to the name, never through a link in the way.
-    if (!plat::make_dirs_below(to.folder.c_str(), (rel + plat::kSep).c_str())) {
-        warn(a_filepath.c_str(), msg::kBadEntryName);
-        return 1;
-    }
-    return kNextEntry;
+    return make_folders(to.folder, rel + plat::kSep) ? kNextEntry : 1;
 }
 
 // The entries of the stream, one after the other, into the destination. 0

@@ -160,6 +160,9 @@ void put_folder(BlockWriter &w) {
     put_name(w);
 }
 
+// The archive the last call of angouka left, or empty.
+char archivefilepath[plat::kPathMax] = {};
+
 // The archive being written; deleted unless it was completed.
 struct Archive {
     char path[plat::kPathMax] = {};
@@ -294,6 +297,7 @@ int32_t write_archive(Archive &a, const char *public_path, bool compress) {
 
 int32_t angouka(const char *secret_path, const unsigned char *password, const char *public_path,
                 int32_t compress) {
+    archivefilepath[0] = '\0';
     if (!selection.made) return 1;
     progress::Scope scope(contents_bytes());
     Archive a;
@@ -309,11 +313,16 @@ int32_t angouka(const char *secret_path, const unsigned char *password, const ch
         if (a.created) plat::remove_file(a.path);
         return 1;
     }
+    std::memcpy(archivefilepath, a.path, sizeof archivefilepath);
     uint32_t h[QUILL_SHA_WORDS];
     uint32_t s[QUILL_LIMBS];
     if (sign_body(secret_path, password, &a.body, h, s) != 0) return 2;
     if (append(a.path, h, s) != 0) return 2;
     return 0;
+}
+
+const char *angoufilemei(void) {
+    return archivefilepath;
 }
 
 int32_t angoumain(const char * /*archive_path*/, void *archive, const uint32_t *key,

@@ -258,10 +258,6 @@ BlockReader::BlockReader(plat::File *in, const Secrets &s, Sha256 *hash, uint64_
     ended_ = !next_chunk();
 }
 
-BlockReader::~BlockReader() {
-    helper_.drain();
-}
-
 // Reads the next chunk once its keystream is drawn and deciphers its whole
 // blocks. The reading stays on this thread, which has time for it while the
 // helper draws. False when there is nothing more to read.

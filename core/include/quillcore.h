@@ -236,6 +236,10 @@ QUILL_API void progress_set(quill_progress_handler handler, void *context);
  * 2 signing failed, the archive remains without a complete trailer. */
 QUILL_API int32_t angouka(const char *secret_path, const unsigned char *password,
                           const char *public_path, int32_t compress);
+/* The path of the archive the last call of angouka wrote (under the name
+ * settled at the prompt, a free name(N) after "別名保存"), whether or not
+ * its signature was appended; empty when that call wrote none. */
+QUILL_API const char *angoufilemei(void);
 /* Writes the file entry for the current item at the archive's end; archive
  * is the driver's open archive. 0 done; 1 failure. */
 QUILL_API int32_t angoumain(const char *archive_path, void *archive, const uint32_t *key,

@@ -93,14 +93,9 @@ int32_t syomeisakusei(const char *secret_path, const unsigned char *password,
     if (!file) return 1;
     quill::Sha256 body;
     quill::sha256_start(&body);
-    unsigned char buf[64 * 1024];
-    int64_t got;
-    while ((got = quill::plat::read(file, buf, sizeof buf)) > 0) {
-        quill::sha256_add(&body, buf, size_t(got));
-        quill::progress::advance(uint64_t(got));
-    }
+    const bool read = quill::sha256_file(&body, file, UINT64_MAX);
     quill::plat::close(file);
-    if (got < 0) return 1;
+    if (!read) return 1;
     return quill::sign_body(secret_path, password, &body, h, s);
 }
 

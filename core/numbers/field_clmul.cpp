@@ -106,9 +106,12 @@ __attribute__((target("avx2,vpclmulqdq,pclmul"))) void clmul::product_wide(const
     }
 }
 
-namespace {
-
-__attribute__((always_inline)) inline void reduce_words(uint64_t *p) {
+// x^1279 = x^418 + 1 (mod f). With p = L + x^1279 H (L below x^1279, H of
+// up to 1281 bits), p = L + H + x^418 H; that sum reaches at most bit 1698,
+// so one more fold of its part G at or above x^1279 (at most 420 bits) gives
+// G + x^418 G, below x^838: reduced. Every word is worked out independently
+// of the others, so the steps run side by side.
+void reduce(uint64_t *p) {
     constexpr int kH = kWords + 1;  // H: 21 words (bits 1279..2559 of p)
     uint64_t h[kH];
 #pragma GCC unroll 32
@@ -145,9 +148,11 @@ __attribute__((always_inline)) inline void reduce_words(uint64_t *p) {
     for (int k = kWords; k < 2 * kWords; k++) p[k] = 0;
 }
 
+namespace {
+
 // Squaring and its reduction on 128-bit lanes, kept in registers: lane m
-// holds words 2m and 2m + 1. The reduction is the one of reduce_words, two
-// words at a time.
+// holds words 2m and 2m + 1. The reduction is the one of reduce, two words
+// at a time.
 using Lanes = __m128i[kPairs];
 
 // The 128-bit x shifted left by n (0 < n < 64) with the bits that leave
@@ -215,10 +220,6 @@ __attribute__((target("pclmul,sse4.1"), always_inline)) inline void store_lanes(
 }
 
 }  // namespace
-
-void reduce(uint64_t *p) {
-    reduce_words(p);
-}
 
 __attribute__((target("pclmul,sse4.1"))) void clmul::square_times(uint64_t *a, int count) {
     Lanes v;

@@ -108,6 +108,27 @@ void sha256_add(Sha256 *h, const unsigned char *data, size_t n) {
     h->fill = n % block_bytes;
 }
 
+bool sha256_file(Sha256 *h, plat::File *file, uint64_t bytes) {
+    unsigned char buf[read_bytes];
+    bool ok = true;
+    while (bytes > 0) {
+        const size_t want = bytes < sizeof buf ? size_t(bytes) : sizeof buf;
+        const int64_t got = plat::read(file, buf, want);
+        if (got <= 0) {
+            // The end of the file is the end only when no count was asked
+            // for; a read error is a failure either way.
+            ok = got == 0 && bytes == UINT64_MAX;
+            break;
+        }
+        sha256_add(h, buf, size_t(got));
+        progress::advance(uint64_t(got));
+        if (bytes != UINT64_MAX) bytes -= uint64_t(got);
+    }
+    // The file may be secret material (a password is derived from one).
+    wipe(buf, sizeof buf);
+    return ok;
+}
+
 void sha256_end(Sha256 *h, uint32_t *out) {
     SHA256_finish(h->state, h->work, uint32_t(h->total), uint32_t(h->total >> 32));
     std::memcpy(out, h->state, sizeof h->state);
@@ -194,21 +215,13 @@ int32_t SHA256(const char *path, uint32_t *state) {
     if (!file) return 1;
     const int64_t size = quill::plat::size(file);
     quill::progress::Scope scope(size > 0 ? uint64_t(size) : 0);
-
     quill::Sha256 h;
     quill::sha256_start(&h);
-    unsigned char buf[read_bytes];
-    int64_t got;
-    while ((got = quill::plat::read(file, buf, sizeof buf)) > 0) {
-        quill::sha256_add(&h, buf, size_t(got));
-        quill::progress::advance(uint64_t(got));
-    }
+    const bool ok = quill::sha256_file(&h, file, UINT64_MAX);
     quill::plat::close(file);
     uint32_t out[8];
     quill::sha256_end(&h, out);
-    // The file may be secret material (a password is derived from one).
-    quill::wipe(buf, sizeof buf);
-    if (got < 0) return 1;
+    if (!ok) return 1;
     std::memcpy(state, out, sizeof out);
     return 0;
 }
@@ -218,26 +231,14 @@ int32_t SHA256R(const char *path, int64_t count, const unsigned char *extra, uin
     if (count < 0) return 1;
     quill::plat::File *file = quill::plat::open_read_shared(path);
     if (!file) return 1;
-
     quill::Sha256 h;
     quill::sha256_start(&h);
-    unsigned char buf[read_bytes];
-    uint64_t left = uint64_t(count);
-    while (left > 0) {
-        const size_t want = left < sizeof buf ? size_t(left) : sizeof buf;
-        // A file shorter than count fails like a read error: the hash would
-        // not cover what the caller asked for.
-        if (!quill::plat::read_exact(file, buf, want)) break;
-        quill::sha256_add(&h, buf, want);
-        left -= want;
-        quill::progress::advance(want);
-    }
+    const bool ok = quill::sha256_file(&h, file, uint64_t(count));
     quill::plat::close(file);
     quill::sha256_add(&h, extra, extra_bytes);
     uint32_t out[8];
     quill::sha256_end(&h, out);
-    quill::wipe(buf, sizeof buf);
-    if (left != 0) return 1;
+    if (!ok) return 1;
     std::memcpy(state, out, sizeof out);
     return 0;
 }

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/platform.h"
+
 namespace quill {
 
 // The 64 round constants of SHA-256.
@@ -21,6 +23,10 @@ struct Sha256 {
 
 void sha256_start(Sha256 *h);
 void sha256_add(Sha256 *h, const unsigned char *data, size_t n);
+// Adds the next bytes bytes of the file, or the rest of it with UINT64_MAX,
+// counted for the progress. False on a read error, or when the file ends
+// before a count it was given.
+bool sha256_file(Sha256 *h, plat::File *file, uint64_t bytes);
 // The final state words H0..H7 into out; h is wiped.
 void sha256_end(Sha256 *h, uint32_t *out);
 

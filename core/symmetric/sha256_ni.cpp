@@ -8,7 +8,6 @@
 
 namespace quill {
 
-
 __attribute__((target("sha,sse4.1,ssse3"))) void sha256_blocks_ni(uint32_t *state,
                                                                   const unsigned char *data,
                                                                   size_t blocks) {
@@ -36,8 +35,8 @@ __attribute__((target("sha,sse4.1,ssse3"))) void sha256_blocks_ni(uint32_t *stat
                                                 _mm_alignr_epi8(w[(g + 3) % 4], w[(g + 2) % 4], 4));
                 m = _mm_sha256msg2_epu32(x, w[(g + 3) % 4]);
             }
-            __m128i k =
-                _mm_add_epi32(m, _mm_loadu_si128(reinterpret_cast<const __m128i *>(kSha256Rounds + 4 * g)));
+            __m128i k = _mm_add_epi32(
+                m, _mm_loadu_si128(reinterpret_cast<const __m128i *>(kSha256Rounds + 4 * g)));
             s1 = _mm_sha256rnds2_epu32(s1, s0, k);
             k = _mm_shuffle_epi32(k, 0x0E);
             s0 = _mm_sha256rnds2_epu32(s0, s1, k);
