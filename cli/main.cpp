@@ -10,6 +10,7 @@
 #include "output.h"
 #include "progress_bar.h"
 #include "quill_version.h"
+#include "quillcore.h"
 #include "system.h"
 #include "texts.h"
 
@@ -118,6 +119,9 @@ int run(const std::vector<std::string> &args) {
 }  // namespace
 
 int main(int argc, char **argv) {
+    // An interrupted encryption or decryption leaves no partial archive and
+    // no restored file that is not in place.
+    sys::on_interrupt(ichiji_sakujo);
     std::vector<std::string> args;
     size_t bad = 0;
     if (!sys::arguments(argc, argv, &args, &bad)) {

@@ -39,6 +39,15 @@ size_t name_start(const std::string &path);
 // number, counted from 1.
 bool arguments(int argc, char **argv, std::vector<std::string> *out, size_t *bad);
 
+// ---- interruptions ------------------------------------------------------------
+
+// From here on, an interruption (on Linux SIGINT, SIGTERM and SIGHUP; on
+// Windows Ctrl-C, Ctrl-Break and closing the console) restores the
+// terminal, runs cleanup, and ends the program at once with 128 + the
+// signal's number: 130 for Ctrl-C and Ctrl-Break, 143 for SIGTERM and a
+// closed console, 129 for SIGHUP. cleanup must be fit for a signal handler.
+void on_interrupt(void (*cleanup)());
+
 // ---- the terminal -------------------------------------------------------------
 
 enum Stream { kOut, kErr };

@@ -20,18 +20,38 @@ namespace sys {
 
 namespace {
 
-// The terminal's settings while echo is off, restored by the signal handler
+// The terminal's settings while echo is off, restored by the signal handlers
 // too: an interrupted password prompt must not leave the terminal silent.
 termios saved_terminal;
 volatile sig_atomic_t echo_off = 0;
-constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP};
+// What the password prompt catches besides the interruptions, which
+// on_interrupt's handler takes for the whole run.
+constexpr int kSignals[] = {SIGQUIT, SIGTSTP};
 struct sigaction saved_actions[sizeof kSignals / sizeof kSignals[0]];
 
-void restore_and_raise(int signal) {
+void restore_terminal() {
     if (echo_off) tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_terminal);
     echo_off = 0;
+}
+
+void restore_and_raise(int signal) {
+    restore_terminal();
     ::signal(signal, SIG_DFL);
     raise(signal);
+}
+
+void (*interrupt_cleanup)() = nullptr;
+
+// Only what is safe in a signal handler: the terminal, the cleanup, a line
+// end after a progress bar or a prompt, and the end.
+void interrupted(int signal) {
+    restore_terminal();
+    if (interrupt_cleanup) interrupt_cleanup();
+    const char line_end = '\n';
+    if (isatty(STDERR_FILENO) && ::write(STDERR_FILENO, &line_end, 1) < 0) {
+        // Nothing more can be said.
+    }
+    _exit(128 + signal);
 }
 
 void catch_signals() {
@@ -59,6 +79,15 @@ int next_byte(int fd) {
 }
 
 }  // namespace
+
+void on_interrupt(void (*cleanup)()) {
+    interrupt_cleanup = cleanup;
+    struct sigaction action = {};
+    action.sa_handler = interrupted;
+    // No second interruption breaks into the first one's cleanup.
+    sigfillset(&action.sa_mask);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+}
 
 bool is_separator(char c) {
     return c == '/';

@@ -30,7 +30,18 @@ volatile LONG echo_off = 0;
 
 BOOL WINAPI restore_console(DWORD) {
     if (InterlockedExchange(&echo_off, 0)) SetConsoleMode(input_handle, saved_mode);
-    return FALSE;  // the default handler ends the process
+    return FALSE;  // the next handler ends the process
+}
+
+void (*interrupt_cleanup)() = nullptr;
+
+// Runs on a thread of its own, which the console starts for the event.
+BOOL WINAPI interrupted(DWORD event) {
+    restore_console(event);
+    if (interrupt_cleanup) interrupt_cleanup();
+    const bool keys = event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT;
+    ExitProcess(keys ? 130 : 143);
+    return TRUE;
 }
 
 HANDLE handle_of(Stream s) {
@@ -72,6 +83,11 @@ bool narrow(const wchar_t *wide, int n, char *out, int cap, int *len) {
 }
 
 }  // namespace
+
+void on_interrupt(void (*cleanup)()) {
+    interrupt_cleanup = cleanup;
+    SetConsoleCtrlHandler(interrupted, TRUE);
+}
 
 bool is_separator(char c) {
     return c == '\\' || c == '/' || c == ':';

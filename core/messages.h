@@ -9,12 +9,25 @@ namespace quill::msg {
 inline constexpr const char kOpenFailed[] = "ファイルオープンに失敗";
 inline constexpr const char kAbnormalFile[] = "ファイルに異常があるため中止します";
 inline constexpr const char kTooLarge[] = "ファイルの大きさが128GByte以上のため\n処理できません。";
-inline constexpr const char kWalkTooDeep[] =
-    "フォルダの階層が深すぎるか、パスが長すぎるため処理できません。";
 inline constexpr const char kNothingToEncrypt[] =
     "暗号化するファイルやフォルダが見つからないため処理できません。";
-inline constexpr const char kNameNotConvertible[] =
-    "ファイル名に使えない文字が含まれているため処理できません。";
+inline constexpr const char kChanged[] = "読み込み中にファイルが変更されたため中止します";
+
+// What the folder walk found, one line a name after the first line.
+inline constexpr const char kCannotEncryptItems[] =
+    "次のファイルやフォルダは暗号化できないため、暗号化ファイルを作成しませんでした。";
+inline constexpr const char kCannotReadItems[] =
+    "次のファイルやフォルダを読み込めないため、復号化を中止しました。";
+inline constexpr const char kItemUnreadable[] = "読み込めません";
+inline constexpr const char kItemNameNotHeld[] =
+    "暗号化ファイルに記録できない文字が名前に含まれています";
+inline constexpr const char kItemTooLong[] = "パスが長すぎます";
+inline constexpr const char kItemTooDeep[] = "フォルダの階層が深すぎます";
+inline constexpr const char kItemElsewhere[] = "最初に選んだ項目と別のフォルダにあります";
+inline constexpr const char kItemsIncomplete[] =
+    "メモリが足りないため、ファイルやフォルダを一覧にできませんでした";
+// A box too tall for the screen ends here.
+inline constexpr const char kMore[] = "…";
 
 // Decryption.
 inline constexpr const char kSignatureBad[] = "公開鍵が違うか、ファイルが改竄されています";
@@ -26,11 +39,41 @@ inline constexpr const char kBadEntryName[] =
 inline constexpr const char kPathTooLong[] = "パスが長すぎるため処理できません。";
 inline constexpr const char kSizeMismatch[] =
     "圧縮データの大きさが記録と一致しないため、復号化を中止しました";
+inline constexpr const char kInflateFailed[] = "圧縮データが壊れているため、復号化を中止しました";
+inline constexpr const char kArchiveDamaged[] =
+    "暗号化ファイルが途中で切れているか壊れているため、復号化を中止しました";
+inline constexpr const char kNamesWidened[] =
+    "次の名前の : * ? \" < > | は Windows で使えないため、全角にして復元しました。";
+
+// Files and folders that could not be made, read or written; the cause
+// follows on a second line.
+inline constexpr const char kReadFailed[] = "ファイルの読み込みに失敗しました";
+inline constexpr const char kWriteFailed[] = "ファイルの書き込みに失敗しました";
+inline constexpr const char kCreateFailed[] = "ファイルを作成できません";
+inline constexpr const char kFolderFailed[] = "フォルダを作成できません";
+inline constexpr const char kPlaceFailed[] = "ファイルをこの名前で保存できません";
+
+// Why, as the operating system said.
+inline constexpr const char kCauseNoSpace[] = "ディスクの空き容量が足りません。";
+inline constexpr const char kCauseTooLarge[] =
+    "このドライブには、この大きさのファイルを保存できません。";
+inline constexpr const char kCauseReadOnly[] = "書き込みが禁止されたドライブです。";
+inline constexpr const char kCauseDenied[] = "アクセスが拒否されました。";
+inline constexpr const char kCauseInUse[] = "ほかのプログラムが使用中です。";
+inline constexpr const char kCauseMissing[] = "ファイルまたはフォルダが見つかりません。";
+inline constexpr const char kCauseExists[] = "同じ名前のファイルまたはフォルダが既にあります。";
+inline constexpr const char kCauseNotFile[] = "通常のファイルではありません。";
+inline constexpr const char kCauseIO[] = "ディスクの読み書きでエラーが起きました。";
 
 // Output name conflicts.
 inline constexpr const char kExistsReadOnly[] =
     "同名の読み込み専用ファイルが既に存在します。どう処理しますか。";
 inline constexpr const char kExists[] = "同名のファイルが既に存在します。どう処理しますか。";
+inline constexpr const char kFolderInTheWay[] =
+    "同名のフォルダが既に存在するため、この名前のファイルを作成できません。どう処理しますか。";
+inline constexpr const char kFileInTheWay[] =
+    "同名のファイルが既に存在するため、この名前のフォルダを作成できません。どう処理しますか。";
+inline constexpr const char kFolderNotReplaced[] = "フォルダはファイルで上書きできません。";
 inline constexpr const char kOverwrite[] = "上書き";
 inline constexpr const char kSaveAs[] = "別名保存";
 inline constexpr const char kStop[] = "処理中止";

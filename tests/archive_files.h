@@ -77,6 +77,12 @@ inline void expect_box(const Box &b, const std::string &caption, const char *tex
     EXPECT_EQ(b.type, type);
 }
 
+// No temporary file of the library is left anywhere below folder.
+inline void expect_no_temporaries(const std::string &folder) {
+    for (const std::string &name : listing(folder))
+        EXPECT_EQ(name.find(".quillseal-"), std::string::npos) << name;
+}
+
 // ---- two users and the drivers --------------------------------------------------
 
 inline User alice, bob;

@@ -154,7 +154,10 @@ TEST(Paths, StreamWithItsHelperEqualsOneThread) {
         {
             quill::BlockWriter w(out, key, chain, &hash, ahead);
             w.put(data.data(), 33);
-            ASSERT_TRUE(w.put_source(src, data.size() / 32, [](uint64_t) {}));
+            quill::plat::Failure why;
+            ASSERT_EQ(w.put_source(
+                          src, data.size() / 32, [](uint64_t) {}, &why),
+                      quill::plat::kReadWhole);
             w.put(data.data(), 1);
             ASSERT_TRUE(w.finish());
         }

@@ -4,14 +4,28 @@
 
 #include <algorithm>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 #include "archive/selection.h"
 #include "files.h"
 #include "quillcore.h"
 
 namespace {
 
+using quill::Problem;
 using quill::selection;
 using Names = std::vector<std::string>;
+
+// The problems the walk noted, as (kind, path) pairs.
+std::vector<std::pair<Problem::Kind, std::string>> problems() {
+    std::vector<std::pair<Problem::Kind, std::string>> all;
+    for (const Problem &p : selection.problems) all.emplace_back(p.kind, p.path);
+    return all;
+}
 
 Names natives(Names names) {
     for (auto &n : names) n = native(n);
@@ -25,7 +39,7 @@ TEST(Selection, SingleFile) {
     EXPECT_EQ(selection.files, natives({"b.txt"}));
     EXPECT_TRUE(selection.folders.empty());
     EXPECT_EQ(selection.a_folder, d.str() + kSep);
-    EXPECT_TRUE(selection.walk_failure.empty());
+    EXPECT_TRUE(selection.problems.empty());
 }
 
 TEST(Selection, FolderTreeIsListedDepthFirstFolderBeforeContents) {
@@ -56,17 +70,20 @@ TEST(Selection, FolderTreeIsListedDepthFirstFolderBeforeContents) {
     EXPECT_EQ(std::abs(long(a - b)), 1);
 }
 
-TEST(Selection, DotNamesAreSkippedInsideFoldersButNotAsChosenItems) {
+// Names beginning with a full stop are files and folders like any other;
+// only the entries for a folder itself and its parent are passed over.
+TEST(Selection, NamesBeginningWithAFullStopAreTaken) {
     ScratchDir d("sel_dots");
-    fs::create_directories(d / "f/.hidden_dir");
-    write_text(d / "f/.hidden", "h");
-    write_text(d / "f/.hidden_dir/x", "x");
-    write_text(d / ".chosen", "c");
-    EXPECT_EQ(file_get(0, (d / "f").c_str()), 0);
-    EXPECT_EQ(selection.folders, natives({"f"}));
-    EXPECT_TRUE(selection.files.empty());
-    EXPECT_EQ(file_get(1, (d / ".chosen").c_str()), 1);
-    EXPECT_EQ(selection.files, natives({".chosen"}));
+    fs::create_directories(d / "f/.git");
+    write_text(d / "f/.env", "h");
+    write_text(d / "f/.git/config", "x");
+    write_text(d / "f/..x", "y");
+    EXPECT_EQ(file_get(0, (d / "f").c_str()), 3);
+    EXPECT_EQ(selection.folders, natives({"f", "f/.git"}));
+    Names files = selection.files;
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, natives({"f/..x", "f/.env", "f/.git/config"}));
+    EXPECT_TRUE(selection.problems.empty());
 }
 
 TEST(Selection, IndexZeroStartsAfreshAndCountsOnlyFiles) {
@@ -90,7 +107,7 @@ TEST(Selection, TrailingSeparatorAndMissingItems) {
     EXPECT_EQ(file_get(0, (d.str() + kSep + "f" + kSep).c_str()), 1);
     EXPECT_EQ(selection.folders, natives({"f"}));
     EXPECT_EQ(file_get(1, (d / "missing").c_str()), 1);
-    EXPECT_TRUE(selection.walk_failure.empty());
+    EXPECT_TRUE(selection.problems.empty());
 }
 
 TEST(Selection, TreeDeeperThanTheWalkFailsTheSelection) {
@@ -102,12 +119,13 @@ TEST(Selection, TreeDeeperThanTheWalkFailsTheSelection) {
     fs::create_directories(d / rel);
     write_text(d / (rel + "/ok"), "x");
     EXPECT_EQ(file_get(0, (d / "t").c_str()), 1);
-    EXPECT_TRUE(selection.walk_failure.empty());
+    EXPECT_TRUE(selection.problems.empty());
 
     fs::create_directories(d / (rel + "/d"));
     write_text(d / (rel + "/d/lost"), "x");
     file_get(0, (d / "t").c_str());
-    EXPECT_EQ(selection.walk_failure, d / (rel + "/d/"));
+    EXPECT_EQ(problems(), (std::vector<std::pair<Problem::Kind, std::string>>{
+                              {Problem::kTooDeep, d / (rel + "/d")}}));
 }
 
 TEST(Selection, ItemOutsideTheFirstItemsFolderFailsTheSelection) {
@@ -117,7 +135,42 @@ TEST(Selection, ItemOutsideTheFirstItemsFolderFailsTheSelection) {
     write_text(d / "sub/b", "b");
     file_get(0, (d / "sub/b").c_str());
     EXPECT_EQ(file_get(1, (d / "a").c_str()), 1);
-    EXPECT_EQ(selection.walk_failure, d / "a");
+    EXPECT_EQ(problems(),
+              (std::vector<std::pair<Problem::Kind, std::string>>{{Problem::kElsewhere, d / "a"}}));
 }
+
+#ifndef _WIN32
+// What the user running the walk cannot read is noted, not passed over: a
+// folder it cannot list, a file it cannot open. Permissions do not bind the
+// superuser, so the walk runs as nobody in a child process.
+TEST(Selection, UnreadableFoldersAndFilesAreNoted) {
+    ScratchDir d("sel_unreadable");
+    fs::create_directories(d / "t/closed");
+    fs::create_directories(d / "t/open");
+    write_text(d / "t/closed/lost", "x");
+    write_text(d / "t/open/secret", "x");
+    write_text(d / "t/open/fine", "x");
+    chmod((d / "t/closed").c_str(), 0);
+    chmod((d / "t/open/secret").c_str(), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
+        file_get(0, (d / "t").c_str());
+        const auto want = std::vector<std::pair<Problem::Kind, std::string>>{
+            {Problem::kUnreadableFolder, d / "t/closed"},
+            {Problem::kUnreadableFile, d / "t/open/secret"}};
+        auto got = problems();
+        std::sort(got.begin(), got.end());
+        const bool denied =
+            selection.problems.size() == 2 && selection.problems[0].why == quill::plat::kFailDenied;
+        _exit(got == want && denied && selection.files.size() == 2 ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    chmod((d / "t/closed").c_str(), 0755);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+#endif
 
 }  // namespace

@@ -9,8 +9,10 @@
 // Encryption.
 inline constexpr char kOpenFailed[] = "ファイルオープンに失敗";
 inline constexpr char kTooLarge[] = "ファイルの大きさが128GByte以上のため\n処理できません。";
-inline constexpr char kNameNotConvertible[] =
-    "ファイル名に使えない文字が含まれているため処理できません。";
+inline constexpr char kCannotEncryptItems[] =
+    "次のファイルやフォルダは暗号化できないため、暗号化ファイルを作成しませんでした。";
+inline constexpr char kItemNameNotHeld[] = "暗号化ファイルに記録できない文字が名前に含まれています";
+inline constexpr char kItemTooLong[] = "パスが長すぎます";
 
 // Decryption.
 inline constexpr char kSignatureBad[] = "公開鍵が違うか、ファイルが改竄されています";
@@ -19,6 +21,8 @@ inline constexpr char kSameName[] =
     "ファイル名と復号ファイル名が一致しています。\nファイル名を変更して下さい。";
 inline constexpr char kBadEntryName[] = "不正なファイル名が含まれているため、復号化を中止しました";
 inline constexpr char kPathTooLong[] = "パスが長すぎるため処理できません。";
+inline constexpr char kArchiveDamaged[] =
+    "暗号化ファイルが途中で切れているか壊れているため、復号化を中止しました";
 
 // The question about an existing output name and its three buttons.
 inline constexpr char kExists[] = "同名のファイルが既に存在します。どう処理しますか。";
@@ -27,6 +31,13 @@ inline constexpr char kExistsReadOnly[] =
 inline constexpr char kOverwrite[] = "上書き";
 inline constexpr char kSaveAs[] = "別名保存";
 inline constexpr char kStop[] = "処理中止";
+inline constexpr char kFolderInTheWay[] =
+    "同名のフォルダが既に存在するため、この名前のファイルを作成できません。どう処理しますか。";
+inline constexpr char kFileInTheWay[] =
+    "同名のファイルが既に存在するため、この名前のフォルダを作成できません。どう処理しますか。";
+inline constexpr char kFolderNotReplaced[] = "フォルダはファイルで上書きできません。";
+inline constexpr char kNamesWidened[] =
+    "次の名前の : * ? \" < > | は Windows で使えないため、全角にして復元しました。";
 
 // Names. In code page 932 the second byte of ソ (83 5C) and of 表 (95 5C) is
 // the byte of '\', which a walk over the name must step over.

@@ -1,15 +1,23 @@
 // The encryption driver: the current selection as one archive for one
 // recipient, next to the first selected item, then signed by the sender.
+// The archive is written as a temporary file beside its final name and
+// takes that name only once it is complete (placement.h): an old archive
+// that the user chose to overwrite stays as it was until then, and a failed
+// or interrupted encryption leaves nothing under the archive's name.
 #include <zlib.h>
 
 #include <cstring>
 #include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
+#include "archive/entryname.h"
 #include "archive/layout.h"
 #include "archive/msgbox.h"
+#include "archive/paths.h"
 #include "archive/pipeline.h"
+#include "archive/placement.h"
 #include "archive/selection.h"
 #include "archive/stream.h"
 #include "bytes.h"
@@ -44,18 +52,30 @@ void put_name(BlockWriter &w) {
     w.put(buf, size_t(layout::blocks_for(length)));
 }
 
+// A source read that did not give every byte asked for: a box saying why.
+// The header already promised them, so the encryption fails.
+bool source_failed(plat::ReadEnd end, plat::Failure why) {
+    if (end == plat::kReadShort)
+        warn(a_filepath.c_str(), msg::kChanged);
+    else
+        warn(a_filepath.c_str(), msg::kReadFailed, why);
+    return false;
+}
+
 // Reads exactly n bytes of a source, counted for the progress.
 bool take_source(plat::File *src, unsigned char *buf, size_t n) {
-    if (!plat::read_exact(src, buf, n)) return false;
+    const plat::ReadEnd end = plat::read_whole(src, buf, n);
+    if (end != plat::kReadWhole) return source_failed(end, plat::last_failure());
     progress::advance(n);
     return true;
 }
 
 // Stored data: the whole blocks, read ahead by the stream's helper, then the
-// partial block. A short read fails: the header already promised size
-// bytes.
+// partial block.
 bool put_stored(BlockWriter &w, plat::File *src, uint64_t size) {
-    if (!w.put_source(src, size / kBlockBytes, progress::advance)) return false;
+    plat::Failure why = plat::kFailUnknown;
+    const plat::ReadEnd end = w.put_source(src, size / kBlockBytes, progress::advance, &why);
+    if (end != plat::kReadWhole) return source_failed(end, why);
     const size_t tail = size_t(size % kBlockBytes);
     if (tail != 0) {
         unsigned char block[kBlockBytes] = {};
@@ -66,8 +86,8 @@ bool put_stored(BlockWriter &w, plat::File *src, uint64_t size) {
 }
 
 // Compressed data: exactly size bytes of the source run through deflate, as
-// many as the header states; a source that shrank meanwhile fails like a
-// short read of stored data, and one that grew is taken only up to size.
+// many as the header states; a source that shrank meanwhile fails as stored
+// data does, and one that grew is taken only up to size.
 // Every full output piece is enciphered and written, and the last one is
 // rounded up to whole blocks.
 bool put_compressed(BlockWriter &w, plat::File *src, uint64_t size) {
@@ -144,7 +164,7 @@ int32_t put_file_entry(BlockWriter &w, plat::File *src, bool compress) {
 int32_t put_file(BlockWriter &w, bool compress) {
     plat::File *src = plat::open_read(a_filepath.c_str());
     if (!src) {
-        warn(a_filepath.c_str(), msg::kOpenFailed);
+        warn(a_filepath.c_str(), msg::kOpenFailed, plat::last_failure());
         return 1;
     }
     const int32_t result = put_file_entry(w, src, compress);
@@ -163,36 +183,47 @@ void put_folder(BlockWriter &w) {
 // The archive the last call of angouka left, or empty.
 char archivefilepath[plat::kPathMax] = {};
 
-// The archive being written; deleted unless it was completed.
+// The archive being written: its name, the temporary file that becomes it,
+// and what it is enciphered and signed with.
 struct Archive {
-    char path[plat::kPathMax] = {};
-    plat::File *file = nullptr;
-    bool created = false;
+    std::string path;
+    place::Settled how = place::kFree;  // what the name prompt settled
+    place::Temp temp;
     Secrets secrets;
     Sha256 body;  // the hash of every byte written, for the signature
 };
 
 constexpr int32_t kStopped = 3;
 
-// Makes a_filepath and a_filename the item at relative path rel. On failure
-// the item's box has been shown.
-bool set_item(const std::string &rel) {
+// The entry names of relative paths, as the entries will hold them: only
+// what this build's own decryption accepts and gives back as the same
+// native path. A path that cannot be held so gets an empty name and joins
+// problems.
+void name_all(const std::vector<std::string> &rels, std::vector<std::string> *names,
+              std::vector<Problem> *problems) {
+    for (const std::string &rel : rels) {
+        char name[layout::kMaxNameBytes];
+        char back[plat::kPathMax];
+        const plat::NameResult made = plat::to_archive_name(rel.c_str(), name, sizeof name);
+        const bool held = made == plat::kNameOk && entry_name_safe(name) &&
+                          plat::from_archive_name(name, back, sizeof back) == plat::kNameOk &&
+                          rel == back;
+        names->push_back(held ? name : "");
+        if (!held)
+            problems->push_back(
+                {made == plat::kNameTooLong ? Problem::kTooLong : Problem::kNameNotHeld,
+                 selection.a_folder + rel, plat::kFailUnknown});
+    }
+}
+
+// Makes a_filepath and a_filename the item at relative path rel, named name.
+bool set_item(const std::string &rel, const std::string &name) {
     if (!full_path(rel, &a_filepath)) {
         warn((selection.a_folder + rel).c_str(), msg::kPathTooLong);
         return false;
     }
-    char name[layout::kMaxNameBytes];
-    switch (plat::to_archive_name(rel.c_str(), name, sizeof name)) {
-        case plat::kNameOk:
-            a_filename = name;
-            return true;
-        case plat::kNameTooLong:
-            warn(a_filepath.c_str(), msg::kPathTooLong);
-            return false;
-        default:
-            warn(a_filepath.c_str(), msg::kNameNotConvertible);
-            return false;
-    }
+    a_filename = name;
+    return true;
 }
 
 // The bytes of every selected file as they are now.
@@ -216,14 +247,16 @@ bool anything_left() {
     return false;
 }
 
-// An encryption up to its signature: the archive's name, its file, the key
-// agreement and every entry. 0 written and closed; kStopped at the name
-// prompt; 1 failure.
+// An encryption up to its signature: the names, the archive's name, its
+// temporary file, the key agreement and every entry. 0 written; kStopped at
+// the name prompt; 1 failure.
 int32_t write_archive(Archive &a, const char *public_path, bool compress) {
-    if (!selection.walk_failure.empty()) {
-        warn(selection.walk_failure.c_str(), msg::kWalkTooDeep);
-        return 1;
-    }
+    // Every problem of the selection in one message, before anything is made.
+    std::vector<std::string> folder_names, file_names;
+    std::vector<Problem> unnamed;
+    name_all(selection.folders, &folder_names, &unnamed);
+    name_all(selection.files, &file_names, &unnamed);
+    if (report_problems(msg::kCannotEncryptItems, true, unnamed)) return 1;
     // An archive of no entries holds nothing the user chose: every item has
     // gone since it was chosen (or none existed).
     if (!anything_left()) {
@@ -231,26 +264,18 @@ int32_t write_archive(Archive &a, const char *public_path, bool compress) {
         return 1;
     }
     const std::string &item = selection.first_item;
-    if (item.size() + sizeof kArchiveExtension > sizeof a.path) {
+    if (item.size() + sizeof kArchiveExtension > plat::kPathMax) {
         warn(item.c_str(), msg::kPathTooLong);
         return 1;
     }
+    char path[plat::kPathMax] = {};
     char scratch[plat::kPathMax] = {};
-    switch (angoufilemeisakusei(item.c_str(), a.path, scratch)) {
-        case 0:
-        case 2:
-            break;
-        case 1:
-            plat::remove_file(a.path);  // a failure shows when the archive is created
-            break;
-        case 3:
-            return kStopped;
-        default:
-            return 1;
-    }
-    a.file = plat::create_new(a.path);
-    if (!a.file) return 1;
-    a.created = true;
+    const int32_t code = angoufilemeisakusei(item.c_str(), path, scratch);
+    a.path = path;
+    a.how = place::settled_from(code, a.path);
+    if (a.how == place::kStop) return kStopped;
+    if (a.how == place::kFail) return 1;
+    if (!a.temp.create(a.path.substr(0, name_start(a.path)), a.path)) return 1;
 
     Secrets &s = a.secrets;
     uint32_t y[QUILL_LIMBS];
@@ -264,33 +289,38 @@ int32_t write_archive(Archive &a, const char *public_path, bool compress) {
     unsigned char image[layout::kPublicValueBytes];
     store_num(image, ephemeral);
     start_stream(&s, image);
-    if (!plat::write(a.file, image, sizeof image)) return 1;
+    if (!a.temp.write(image, sizeof image, a.path)) return 1;
     // The signature covers the bytes as they are written: the public value,
     // then every chunk of the stream as the helper thread writes it.
     sha256_start(&a.body);
     sha256_add(&a.body, image, sizeof image);
 
-    BlockWriter w(a.file, s.key, s.chain, &a.body, true);
+    BlockWriter w(a.temp.file(), s.key, s.chain, &a.body, true);
     if (!w.usable()) return 1;
-    for (const std::string &rel : selection.folders) {
-        if (!set_item(rel)) return 1;
+    for (size_t i = 0; i < selection.folders.size(); i++) {
+        if (!set_item(selection.folders[i], folder_names[i])) return 1;
         put_folder(w);
     }
-    for (const std::string &rel : selection.files) {
-        if (!set_item(rel)) return 1;
-        // An old archive among the selected files has just been replaced by
-        // this one, which cannot be its own content: where files are not
-        // locked it would be read while it grows.
-        if (a_filepath == a.path) {
-            warn(a.path, msg::kOpenFailed);
-            return 1;
-        }
+    for (size_t i = 0; i < selection.files.size(); i++) {
+        if (!set_item(selection.files[i], file_names[i])) return 1;
         if (put_file(w, compress) != 0) return 1;
     }
-    if (!w.finish()) return 1;
-    const bool closed = plat::close(a.file);
-    a.file = nullptr;
-    return closed ? 0 : 1;
+    if (!w.finish()) {
+        warn(a.path.c_str(), msg::kWriteFailed, w.failure());
+        return 1;
+    }
+    return 0;
+}
+
+// The signature appended to the archive's temporary file. 0 signed; 2
+// signing failed or the trailer could not be written whole.
+int32_t sign_archive(Archive &a, const char *secret_path, const unsigned char *password) {
+    uint32_t h[QUILL_SHA_WORDS];
+    uint32_t s[QUILL_LIMBS];
+    if (sign_body(secret_path, password, &a.body, h, s) != 0) return 2;
+    unsigned char trailer[kTrailerBytes];
+    store_trailer(trailer, h, s);
+    return a.temp.write(trailer, sizeof trailer, a.path) ? 0 : 2;
 }
 
 }  // namespace
@@ -299,26 +329,29 @@ int32_t angouka(const char *secret_path, const unsigned char *password, const ch
                 int32_t compress) {
     archivefilepath[0] = '\0';
     if (!selection.made) return 1;
-    progress::Scope scope(contents_bytes());
-    Archive a;
-    int32_t result;
     try {
-        result = write_archive(a, public_path, compress != 0);
+        progress::Scope scope(contents_bytes());
+        Archive a;
+        const int32_t written = write_archive(a, public_path, compress != 0);
+        if (written == kStopped) return 0;
+        if (written != 0) return 1;
+        // An archive whose signing failed takes its name all the same: it
+        // opens, read to its physical end, but no check accepts it.
+        const int32_t signed_result = sign_archive(a, secret_path, password);
+        if (!a.temp.finish(a.path)) return 1;
+        switch (a.temp.place(&a.path, a.how)) {
+            case place::kPlaced:
+                break;
+            case place::kStopped:
+                return 0;
+            case place::kFailed:
+                return 1;
+        }
+        archivefilepath[a.path.copy(archivefilepath, sizeof archivefilepath - 1)] = '\0';
+        return signed_result;
     } catch (const std::bad_alloc &) {
-        result = 1;
-    }
-    if (a.file) plat::close(a.file);
-    if (result == kStopped) return 0;
-    if (result != 0) {
-        if (a.created) plat::remove_file(a.path);
         return 1;
     }
-    std::memcpy(archivefilepath, a.path, sizeof archivefilepath);
-    uint32_t h[QUILL_SHA_WORDS];
-    uint32_t s[QUILL_LIMBS];
-    if (sign_body(secret_path, password, &a.body, h, s) != 0) return 2;
-    if (append(a.path, h, s) != 0) return 2;
-    return 0;
 }
 
 const char *angoufilemei(void) {

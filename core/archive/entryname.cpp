@@ -82,7 +82,7 @@ bool entry_name_safe(const char *name, bool windows_names) {
             component = ++p;
             continue;
         }
-        if (c < 0x20 || c == ':') return false;
+        if (c < 0x20) return false;
         if (cp932::is_lead(c)) {
             // A lead byte without a proper trail byte would let a converter
             // drop it and expose the byte after it ("/", ":" or NUL).

@@ -11,12 +11,13 @@ namespace quill {
 // stays inside the folder it is appended to and names what it says: not
 // empty, no leading separator, no empty component (so none at the end
 // either), no "." component and none that climbs out (".." and the like), no
-// ":" (drives, streams), no control byte, every double-byte character whole,
-// and on systems whose separator is "/" no "/" at all. With windows_names it
-// also refuses what Windows would read as something else: the device names
-// (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, CONIN$, CONOUT$, with or without
-// an extension, in any case) and components ending in a full stop or a
-// space, which Windows drops.
+// control byte, every double-byte character whole, and on systems whose
+// separator is "/" no "/" at all. A ":" is a character of the name like any
+// other: Windows restores it in its full-width form, never as a drive or a
+// stream (platform.h). With windows_names it also refuses what Windows would
+// read as something else: the device names (CON, PRN, AUX, NUL, COM1-COM9,
+// LPT1-LPT9, CONIN$, CONOUT$, with or without an extension, in any case) and
+// components ending in a full stop or a space, which Windows drops.
 bool entry_name_safe(const char *name, bool windows_names = plat::kWindowsNames);
 
 }  // namespace quill

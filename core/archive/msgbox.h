@@ -3,6 +3,7 @@
 #ifndef QUILL_MSGBOX_H
 #define QUILL_MSGBOX_H
 
+#include "platform/platform.h"
 #include "quillcore.h"
 
 namespace quill {
@@ -15,6 +16,14 @@ int show_message(const char *text, const char *caption, unsigned type);
 inline void warn(const char *caption, const char *text) {
     show_message(text, caption, QUILL_MB_OK | QUILL_MB_ICONEXCLAMATION);
 }
+
+// The cause of a failure in the user's words; null when the system gave
+// none the user could act on.
+const char *cause_text(plat::Failure why);
+
+// The usual box for a failed file operation: what failed, then on a second
+// line why, when the system said.
+void warn(const char *caption, const char *text, plat::Failure why);
 
 }  // namespace quill
 

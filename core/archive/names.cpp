@@ -1,6 +1,8 @@
 // Output names: the archive's name from the first chosen item, and the
 // question about an output name that exists already, with the first free
 // numbered name name(N).ext when the user wants another name.
+#include "archive/names.h"
+
 #include <cstring>
 #include <string>
 
@@ -12,34 +14,42 @@
 
 namespace plat = quill::plat;
 
+bool quill::free_name(std::string *path) {
+    const size_t ext = extension_start(*path);
+    const std::string base = path->substr(0, ext), extension = path->substr(ext);
+    for (unsigned long n = 1;; n++) {
+        std::string candidate = base + "(" + std::to_string(n) + ")" + extension;
+        // Every later candidate is at least as long: no free name fits.
+        if (candidate.size() >= plat::kPathMax) return false;
+        if (plat::attributes(candidate.c_str()) == plat::kNoAttributes) {
+            *path = std::move(candidate);
+            return true;
+        }
+    }
+}
+
 int32_t filenamesyori(char *path) {
     try {
         const uint32_t attrs = plat::attributes(path);
         if (attrs == plat::kNoAttributes) return 0;
-        const bool read_only = (attrs & plat::kAttrReadOnly) != 0;
-        const int answer =
-            quill::show_message(read_only ? quill::msg::kExistsReadOnly : quill::msg::kExists, path,
-                                QUILL_MB_YESNOCANCEL);
+        const bool folder = (attrs & plat::kAttrDirectory) != 0;
+        const bool read_only = !folder && (attrs & plat::kAttrReadOnly) != 0;
+        // A folder in the way is named as such: a file cannot take its place.
+        const char *question = folder      ? quill::msg::kFolderInTheWay
+                               : read_only ? quill::msg::kExistsReadOnly
+                                           : quill::msg::kExists;
+        const int answer = quill::show_message(question, path, QUILL_MB_YESNOCANCEL);
         if (answer == QUILL_IDYES) {
             // Normal attributes clear read-only (and every other attribute),
-            // so that the existing file can be removed.
+            // so that the existing file can be replaced.
             if (read_only) plat::set_attributes(path, plat::kAttrNormal);
             return 1;
         }
         if (answer != QUILL_IDNO) return 3;
-
-        const std::string whole = path;
-        const size_t ext = quill::extension_start(whole);
-        const std::string base = whole.substr(0, ext), extension = whole.substr(ext);
-        for (unsigned long n = 1;; n++) {
-            const std::string candidate = base + "(" + std::to_string(n) + ")" + extension;
-            // Every later candidate is at least as long: no free name fits.
-            if (candidate.size() >= plat::kPathMax) return -1;
-            if (plat::attributes(candidate.c_str()) == plat::kNoAttributes) {
-                memcpy(path, candidate.c_str(), candidate.size() + 1);
-                return 2;
-            }
-        }
+        std::string name = path;
+        if (!quill::free_name(&name)) return -1;
+        memcpy(path, name.c_str(), name.size() + 1);
+        return 2;
     } catch (const std::bad_alloc &) {
         return -1;
     }

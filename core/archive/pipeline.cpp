@@ -129,14 +129,23 @@ BlockWriter::~BlockWriter() {
 void BlockWriter::take_current() {
     Chunk *c = chunks_[current_];
     plat::semaphore_wait(c->ready);
-    if (!c->ok) failed_ = true;
+    fail_if(c);
     c->bytes = 0;
+}
+
+// Keeps the first failed write and its cause.
+void BlockWriter::fail_if(Chunk *c) {
+    if (c->ok || failed_) return;
+    failed_ = true;
+    failure_ = c->failure;
 }
 
 void BlockWriter::write_task(void *chunk) {
     Chunk *c = static_cast<Chunk *>(chunk);
     BlockWriter *w = static_cast<BlockWriter *>(c->owner);
     c->ok = plat::write(w->file_, c->data, c->bytes);
+    // The cause is this thread's, which made the call.
+    if (!c->ok) c->failure = plat::last_failure();
     if (c->ok && w->hash_) sha256_add(w->hash_, c->data, c->bytes);
 }
 
@@ -190,26 +199,36 @@ void BlockWriter::put(const unsigned char *data, size_t blocks) {
 
 void BlockWriter::read_task(void *piece) {
     SourcePiece *p = static_cast<SourcePiece *>(piece);
-    p->ok = plat::read_exact(p->src, p->data, p->bytes);
+    p->end = plat::read_whole(p->src, p->data, p->bytes);
+    // The cause is this thread's, which made the call.
+    if (p->end == plat::kReadError) p->failure = plat::last_failure();
 }
 
-bool BlockWriter::put_source(plat::File *src, uint64_t blocks, void (*read)(uint64_t)) {
+plat::ReadEnd BlockWriter::put_source(plat::File *src, uint64_t blocks, void (*read)(uint64_t),
+                                      plat::Failure *why) {
     if (!ahead_) {
         // One thread: read straight into the chunks.
         while (blocks != 0) {
             size_t room;
             unsigned char *to = space(&room);
             const size_t n = blocks < room ? size_t(blocks) : room;
-            if (!plat::read_exact(src, to, n * cipher::kBlockBytes)) return false;
+            const plat::ReadEnd end = plat::read_whole(src, to, n * cipher::kBlockBytes);
+            if (end != plat::kReadWhole) {
+                *why = plat::last_failure();
+                return end;
+            }
             read(n * cipher::kBlockBytes);
             commit(n);
             blocks -= n;
         }
-        return true;
+        return plat::kReadWhole;
     }
     for (SourcePiece *&p : pieces_) {
         if (!p) p = new (std::nothrow) SourcePiece;
-        if (!p || (!p->ready && !(p->ready = plat::semaphore_new(0)))) return false;
+        if (!p || (!p->ready && !(p->ready = plat::semaphore_new(0)))) {
+            *why = plat::kFailUnknown;
+            return plat::kReadError;
+        }
     }
     // The helper reads the pieces ahead, in order, while this thread
     // enciphers the ones already read.
@@ -225,25 +244,27 @@ bool BlockWriter::put_source(plat::File *src, uint64_t blocks, void (*read)(uint
         helper_.submit(read_task, p, p->ready);
     };
     while (unread != 0 && issued < kStreamChunks) issue();
-    bool ok = true;
+    plat::ReadEnd end = plat::kReadWhole;
     while (taken < issued) {
         SourcePiece *p = pieces_[taken++ % kStreamChunks];
         plat::semaphore_wait(p->ready);
-        ok = ok && p->ok;
-        if (!ok) continue;  // the pieces in flight still come back
+        if (end == plat::kReadWhole && p->end != plat::kReadWhole) {
+            end = p->end;
+            *why = p->failure;
+        }
+        if (end != plat::kReadWhole) continue;  // the pieces in flight still come back
         read(p->bytes);
         put(p->data, p->bytes / cipher::kBlockBytes);
         if (unread != 0) issue();
     }
-    return ok;
+    return end;
 }
 
 bool BlockWriter::finish() {
     if (!usable_) return false;
     seal();
     helper_.drain();
-    for (Chunk *c : chunks_)
-        if (!c->ok) failed_ = true;
+    for (Chunk *c : chunks_) fail_if(c);
     std::memcpy(chain_out_, chain_, sizeof chain_);
     return !failed_;
 }
@@ -265,7 +286,10 @@ bool BlockReader::next_chunk() {
     Chunk *c = chunks_[current_];
     plat::semaphore_wait(c->ready);
     const int64_t got = plat::read(file_, c->data, kStreamChunkBytes);
-    if (got < 0) failed_ = true;
+    if (got < 0) {
+        failed_ = true;
+        failure_ = plat::last_failure();
+    }
     c->bytes = got > 0 ? size_t(got) : 0;
     hash_read(c->data, c->bytes);
     blocks_ = c->bytes / cipher::kBlockBytes;
@@ -288,7 +312,11 @@ bool BlockReader::hash_rest() {
     if (c->bytes < kStreamChunkBytes) return !failed_;
     for (;;) {
         const int64_t got = plat::read(file_, c->data, kStreamChunkBytes);
-        if (got < 0) return false;
+        if (got < 0) {
+            failed_ = true;
+            failure_ = plat::last_failure();
+            return false;
+        }
         if (got == 0) return !failed_;
         hash_read(c->data, size_t(got));
     }

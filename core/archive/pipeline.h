@@ -61,8 +61,9 @@ class Helper {
 struct Chunk {
     unsigned char data[kStreamChunkBytes];
     uint64_t stream[kStreamChunkBytes / cipher::kBlockBytes * cipher::kStreamWords];
-    size_t bytes = 0;  // plaintext or ciphertext bytes it holds
-    bool ok = true;    // its last write or read succeeded
+    size_t bytes = 0;                            // plaintext or ciphertext bytes it holds
+    bool ok = true;                              // its last write or read succeeded
+    plat::Failure failure = plat::kFailUnknown;  // why not, when it did not
     plat::Semaphore *ready = nullptr;
     class StreamBase *owner = nullptr;
 };
@@ -111,11 +112,15 @@ class BlockWriter : public StreamBase {
     void put(const unsigned char *data, size_t blocks);
     // Enciphers and writes the next blocks whole blocks of the source file,
     // which the helper reads ahead; read(bytes) is told of every piece
-    // taken. False when the source ends first or a read fails.
-    bool put_source(plat::File *src, uint64_t blocks, void (*read)(uint64_t));
+    // taken. kReadShort when the source ends first; kReadError when a read
+    // fails, with *why its cause.
+    plat::ReadEnd put_source(plat::File *src, uint64_t blocks, void (*read)(uint64_t),
+                             plat::Failure *why);
     // Every block written and hashed; false when a write failed. The chaining
     // block given at the start then holds the last ciphertext block.
     bool finish();
+    // Why the first failed write failed.
+    plat::Failure failure() const { return failure_; }
 
   private:
     // A piece of a source file, read by the helper.
@@ -123,18 +128,21 @@ class BlockWriter : public StreamBase {
         unsigned char data[kStreamChunkBytes];
         size_t bytes = 0;
         plat::File *src = nullptr;
-        bool ok = true;
+        plat::ReadEnd end = plat::kReadWhole;
+        plat::Failure failure = plat::kFailUnknown;
         plat::Semaphore *ready = nullptr;
     };
     static void write_task(void *chunk);
     static void read_task(void *piece);
     void seal();
     void take_current();
+    void fail_if(Chunk *c);
     void encipher_at(const unsigned char *in, size_t n);
     SourcePiece *pieces_[kStreamChunks] = {};
     unsigned char *chain_out_;
     Sha256 *hash_;
     bool failed_ = false;
+    plat::Failure failure_ = plat::kFailUnknown;
 };
 
 // Reads the archive in chunks and deciphers them in order, the keystream of
@@ -157,6 +165,8 @@ class BlockReader : public StreamBase {
     // gives no more blocks.
     size_t tail() const { return tail_; }
     bool failed() const { return failed_; }
+    // Why the read failed, when one did.
+    plat::Failure failure() const { return failure_; }
     // Reads what is left of the archive after the entries ended, for the
     // hash alone; false when a read failed.
     bool hash_rest();
@@ -170,6 +180,7 @@ class BlockReader : public StreamBase {
     size_t blocks_ = 0;  // whole blocks deciphered in the current chunk
     size_t tail_ = 0;
     bool ended_ = false, failed_ = false;
+    plat::Failure failure_ = plat::kFailUnknown;
 };
 
 }  // namespace quill

@@ -5,22 +5,34 @@
 // The walk runs in four exported steps over shared state: foldersakusei sets
 // the first item's folder, foldersyori adds the item at a_filepath,
 // filesyori enumerates the folder a_dir at level depth, and filesyori2 adds
-// the entry found last (findfile). The walk takes regular files and folders
-// only. A link met inside a chosen folder is left out, whatever it points
-// to, so the walk never leaves the chosen tree, never runs round in a loop,
-// and one link never fails a whole encryption; a chosen item that is itself
-// a link is taken as what it points to, because the user named it. FIFOs,
-// sockets and devices inside a folder are left out too.
+// the entry found last (findfile). The walk takes every regular file and
+// folder, hidden ones and names beginning with a full stop included; only
+// the entries for a folder itself and its parent are passed over. A link met
+// inside a chosen folder is left out, whatever it points to, so the walk
+// never leaves the chosen tree, never runs round in a loop, and one link
+// never fails a whole encryption; a chosen item that is itself a link is
+// taken as what it points to, because the user named it. FIFOs, sockets and
+// devices inside a folder are left out too.
+//
+// What the walk cannot take as it is (a folder it cannot list, a file it
+// cannot read, a name without an exact native form, a path too long or too
+// deep) it notes as a problem and goes on, so that one message can name
+// every one of them before an archive is made.
 #include "archive/selection.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <new>
 
+#include "archive/msgbox.h"
 #include "archive/paths.h"
+#include "messages.h"
 #include "platform/platform.h"
 #include "quillcore.h"
 
 namespace {
 
+using quill::Problem;
 using quill::selection;
 namespace plat = quill::plat;
 
@@ -40,12 +52,25 @@ bool fits(const std::string &path) {
     return path.size() < plat::kPathMax;
 }
 
-void fail_walk(const std::string &where) {
-    if (selection.walk_failure.empty()) selection.walk_failure.set(where.c_str());
+void note(Problem::Kind kind, const std::string &path, plat::Failure why = plat::kFailUnknown) {
+    selection.problems.push_back({kind, path, why});
+}
+
+// The folder a_dir, without its separator.
+std::string walked_folder() {
+    return a_dir.substr(0, a_dir.size() - 1);
 }
 
 std::string relative(const std::string &full) {
     return full.substr(selection.a_folder.size());
+}
+
+// A file is listed even when it cannot be read: a decryption of it as an
+// archive reports its own failure.
+void add_file(const std::string &path) {
+    selection.files.push_back(relative(path));
+    filesuu++;
+    if (!plat::readable(path.c_str())) note(Problem::kUnreadableFile, path, plat::last_failure());
 }
 
 void enumerate();
@@ -53,13 +78,16 @@ void enumerate();
 // The entry in findfile, found in a_dir.
 void add_entry() {
     a_filepath = a_dir + findfile.name;
+    if (!findfile.exact) {
+        note(Problem::kNameNotHeld, a_filepath);
+        return;
+    }
     if (!fits(a_filepath)) {
-        fail_walk(a_filepath);
+        note(Problem::kTooLong, a_filepath);
         return;
     }
     if (findfile.kind == plat::kEntryFile) {
-        selection.files.push_back(relative(a_filepath));
-        filesuu++;
+        add_file(a_filepath);
     } else if (findfile.kind == plat::kEntryFolder) {
         selection.folders.push_back(relative(a_filepath));
         a_dir = a_filepath + plat::kSep;
@@ -68,26 +96,37 @@ void add_entry() {
         depth--;
         // Back to the parent: cut after the separator in front of the last
         // component (the scan steps over double-byte characters).
-        a_dir.resize(quill::name_start(a_dir.substr(0, a_dir.size() - 1)));
+        a_dir.resize(quill::name_start(walked_folder()));
     }
 }
 
 // Lists the folder a_dir at level depth, depth first: a folder is listed
 // before its contents.
 void enumerate() {
+    if (depth >= kLevels) {
+        note(Problem::kTooDeep, walked_folder());
+        return;
+    }
     // The search pattern on Windows adds one byte ("*") to the folder.
-    if (depth >= kLevels || !fits(a_dir + "*")) {
-        fail_walk(a_dir);
+    if (!fits(a_dir + "*")) {
+        note(Problem::kTooLong, walked_folder());
         return;
     }
     plat::DirSearch *search = plat::dir_open(a_dir.c_str());
-    if (!search) return;  // unreadable: contributes nothing
+    if (!search) {
+        note(Problem::kUnreadableFolder, walked_folder(), plat::last_failure());
+        return;
+    }
     while (plat::dir_next(search, &findfile)) {
-        // Skips the entries for the folder itself and its parent, and every
-        // other name that begins with a full stop.
-        if (findfile.name[0] == '.' || findfile.name[0] == '\0') continue;
+        const char *name = findfile.name;
+        // The entries for the folder itself and its parent.
+        if (name[0] == '\0' ||
+            (name[0] == '.' && (name[1] == '\0' || std::strcmp(name, "..") == 0)))
+            continue;
         add_entry();
     }
+    if (plat::dir_failed(search))
+        note(Problem::kUnreadableFolder, walked_folder(), plat::last_failure());
     plat::dir_close(search);
 }
 
@@ -97,16 +136,18 @@ void add_item() {
     const std::string &base = selection.a_folder;
     // Relative names are the path with the first item's folder cut off; an
     // item elsewhere has no such name.
-    if (a_filepath.compare(0, base.size(), base) != 0 || a_filepath.size() == base.size() ||
-        !fits(a_filepath)) {
-        fail_walk(a_filepath);
+    if (a_filepath.compare(0, base.size(), base) != 0 || a_filepath.size() == base.size()) {
+        note(Problem::kElsewhere, a_filepath);
+        return;
+    }
+    if (!fits(a_filepath)) {
+        note(Problem::kTooLong, a_filepath);
         return;
     }
     const uint32_t attrs = plat::attributes(a_filepath.c_str());
     if (attrs == plat::kNoAttributes) return;  // missing: contributes nothing
     if (!(attrs & plat::kAttrDirectory)) {
-        selection.files.push_back(relative(a_filepath));
-        filesuu++;
+        add_file(a_filepath);
         return;
     }
     selection.folders.push_back(relative(a_filepath));
@@ -122,8 +163,48 @@ void guarded(Step step) {
     try {
         step();
     } catch (const std::bad_alloc &) {
-        selection.walk_failure.set(a_dir.c_str());
+        selection.incomplete.set(a_dir.c_str());
     }
+}
+
+// A path as a line of the problems' box: relative to the first item's
+// folder, and control characters shown as \xNN so that each name keeps to
+// its line.
+std::string shown(const std::string &path) {
+    const std::string &base = selection.a_folder;
+    const bool inside = path.compare(0, base.size(), base) == 0 && path.size() > base.size();
+    std::string line;
+    for (const char c : inside ? path.substr(base.size()) : path) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            line += c;
+            continue;
+        }
+        char escape[5];
+        std::snprintf(escape, sizeof escape, "\\x%02x", byte);
+        line += escape;
+    }
+    return line;
+}
+
+std::string reason(const Problem &p) {
+    switch (p.kind) {
+        case Problem::kUnreadableFolder:
+        case Problem::kUnreadableFile: {
+            const char *cause = quill::cause_text(p.why);
+            return std::string(quill::msg::kItemUnreadable) +
+                   (cause ? std::string("。") + cause : "");
+        }
+        case Problem::kNameNotHeld:
+            return quill::msg::kItemNameNotHeld;
+        case Problem::kTooLong:
+            return quill::msg::kItemTooLong;
+        case Problem::kTooDeep:
+            return quill::msg::kItemTooDeep;
+        case Problem::kElsewhere:
+            break;
+    }
+    return quill::msg::kItemElsewhere;
 }
 
 }  // namespace
@@ -135,6 +216,26 @@ Selection selection;
 bool full_path(const std::string &relative, std::string *out) {
     *out = selection.a_folder + relative;
     return out->size() < plat::kPathMax;
+}
+
+bool report_problems(const char *header, bool files_too, const std::vector<Problem> &more) {
+    std::vector<const Problem *> shown_ones;
+    const auto take = [&](const std::vector<Problem> &list) {
+        for (const Problem &p : list)
+            if (files_too || p.kind != Problem::kUnreadableFile) shown_ones.push_back(&p);
+    };
+    take(selection.problems);
+    take(more);
+    if (shown_ones.empty() && selection.incomplete.empty()) return false;
+    // In the order of the paths, so that the names of one folder stand together.
+    std::stable_sort(shown_ones.begin(), shown_ones.end(),
+                     [](const Problem *a, const Problem *b) { return a->path < b->path; });
+    std::string text = header;
+    for (const Problem *p : shown_ones) text += "\n" + shown(p->path) + ": " + reason(*p);
+    if (!selection.incomplete.empty())
+        text += "\n" + shown(selection.incomplete.c_str()) + ": " + msg::kItemsIncomplete;
+    warn(selection.first_item.c_str(), text.c_str());
+    return true;
 }
 
 }  // namespace quill
@@ -171,7 +272,7 @@ int32_t file_get(int32_t index, const char *path) {
             foldersakusei();
         }
     } catch (const std::bad_alloc &) {
-        selection.walk_failure.set(path ? path : "");
+        selection.incomplete.set(path ? path : "");
         return filesuu;
     }
     foldersyori();

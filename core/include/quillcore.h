@@ -232,8 +232,14 @@ QUILL_API void progress_set(quill_progress_handler handler, void *context);
 /* ---- encryption and decryption ------------------------------------------ */
 
 /* Encrypts the selection for the public key into first item + ".velm" and
- * signs it. 0 done (or stopped at the name prompt); 1 failure, no archive;
- * 2 signing failed, the archive remains without a complete trailer. */
+ * signs it. The archive is written under a temporary name beside it and
+ * takes its name (replacing the old file after "上書き") only once it is
+ * complete. 0 done (or stopped at the name prompt); 1 failure, no archive,
+ * an old one as it was; 2 signing failed, the archive remains without a
+ * complete trailer. Before anything is made, every file and folder of the
+ * selection that the archive could not hold as it is (unreadable, a name
+ * outside code page 932 or with a control character or "\", a path too
+ * long) is named in one box, and the result is 1. */
 QUILL_API int32_t angouka(const char *secret_path, const unsigned char *password,
                           const char *public_path, int32_t compress);
 /* The path of the archive the last call of angouka wrote (under the name
@@ -294,6 +300,21 @@ QUILL_API int32_t fukugou_kensyou(const char *secret_path, const unsigned char *
  * fukugousyori; the signature is not checked. */
 QUILL_API int32_t fukugou_saki(const char *secret_path, const unsigned char *password,
                                const char *archive_path, const char *out_folder);
+
+/* Every decryption writes each file to a temporary file beside its final
+ * name (".quillseal-<process>-<n>.part", readable by its owner alone) and
+ * renames it into place once it is complete, replacing an existing file
+ * only after "上書き"; a failure leaves no partial file. On Windows, names
+ * holding : * ? " < > | (which an archive made on Linux may hold) are
+ * restored with the full-width forms of those characters, and one box names
+ * them. */
+
+/* Removes at once every temporary file of the running call: the partial
+ * archive of angouka and the restored files not yet in place. For a program
+ * that is about to end because it was interrupted; it may be called from a
+ * signal handler (Linux) or a console control handler (Windows). The call
+ * that was interrupted must not go on afterwards. */
+QUILL_API void ichiji_sakujo(void);
 
 #ifdef __cplusplus
 }

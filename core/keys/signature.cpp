@@ -56,6 +56,16 @@ int sign_body(const char *secret_path, const unsigned char *password, Sha256 *bo
     return result;
 }
 
+void store_trailer(unsigned char *trailer, const uint32_t *h, const uint32_t *s) {
+    for (size_t i = 0; i < kHashWords; i++) store32_le(trailer + kTrailerHash + 4 * i, h[i]);
+    store_num(trailer + kTrailerResponse, s);
+}
+
+void load_trailer(const unsigned char *trailer, uint32_t *h, uint32_t *s) {
+    for (size_t i = 0; i < kHashWords; i++) h[i] = load32_le(trailer + kTrailerHash + 4 * i);
+    load_num(s, trailer + kTrailerResponse);
+}
+
 void commitment(const uint32_t *y, const uint32_t *h, const uint32_t *s, unsigned char *image) {
     // R' = x^s * y^h, h zero-extended to 40 limbs.
     uint32_t e[kLimbs] = {};
@@ -101,10 +111,7 @@ int32_t syomeisakusei(const char *secret_path, const unsigned char *password,
 
 int32_t append(const char *archive_path, const uint32_t *h, const uint32_t *s) {
     unsigned char trailer[quill::kTrailerBytes];
-    for (size_t i = 0; i < kHashWords; i++)
-        quill::store32_le(trailer + quill::kTrailerHash + 4 * i, h[i]);
-    quill::store_num(trailer + quill::kTrailerResponse, s);
-
+    quill::store_trailer(trailer, h, s);
     quill::plat::File *file = quill::plat::open_append(archive_path);
     if (!file) return 1;
     // An incomplete trailer is a failed signature, whatever part is missing.
@@ -126,10 +133,7 @@ int32_t toridasi(const char *archive_path, uint32_t *h, uint32_t *s) {
                       quill::plat::read_exact(file, trailer, sizeof trailer);
     quill::plat::close(file);
     if (!read) return 1;
-
-    for (size_t i = 0; i < kHashWords; i++)
-        h[i] = quill::load32_le(trailer + quill::kTrailerHash + 4 * i);
-    quill::load_num(s, trailer + quill::kTrailerResponse);
+    quill::load_trailer(trailer, h, s);
     return 0;
 }
 

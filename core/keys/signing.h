@@ -16,6 +16,11 @@ namespace quill {
 int sign_body(const char *secret_path, const unsigned char *password, Sha256 *body, uint32_t *h,
               uint32_t *s);
 
+// The 192-byte trailer (keyfile.h) of a signature (h, s), and back; h has 8
+// words, s 40 limbs.
+void store_trailer(unsigned char *trailer, const uint32_t *h, const uint32_t *s);
+void load_trailer(const unsigned char *trailer, uint32_t *h, uint32_t *s);
+
 // The commitment R' = x^s y^h that a genuine signature (h, s) under the
 // public key y reproduces, as its 160-byte image.
 void commitment(const uint32_t *y, const uint32_t *h, const uint32_t *s, unsigned char *image);

@@ -10,6 +10,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace quill::plat {
 
@@ -43,6 +45,25 @@ int random_bytes(unsigned char *buf, int32_t length);
 // Milliseconds from a monotonic clock, wrapping at 2^32 (seed material).
 uint32_t tick_count();
 
+// ---- why a call failed ---------------------------------------------------
+
+// What the operating system reported when a call of this seam last failed on
+// the calling thread, in the terms a user can act on. Every function below
+// that reports failure records it; a success leaves it as it was.
+enum Failure {
+    kFailUnknown,   // nothing the user could act on
+    kFailNoSpace,   // the disk, or the user's quota on it, is full
+    kFailTooLarge,  // the file system holds no file that large
+    kFailReadOnly,  // the drive is write-protected or mounted read-only
+    kFailDenied,    // permissions refuse it
+    kFailInUse,     // another program holds the file
+    kFailMissing,   // the file, or a folder on its path, does not exist
+    kFailExists,    // something of that name exists already
+    kFailNotFile,   // it is no regular file (a folder, a device, a pipe)
+    kFailIO,        // the device reported an error
+};
+Failure last_failure();
+
 // ---- files by handle ------------------------------------------------------
 
 struct File;
@@ -64,6 +85,15 @@ File *open_append(const char *path);
 File *create_new(const char *path);
 // A file for writing, created or truncated (key files); null on failure.
 File *create_truncate(const char *path);
+// A new file for writing that only its owner may read (mode 0600; on
+// Windows shared with nobody, though the interruption's cleanup may delete
+// it while it is open); null on failure, also when the name is taken.
+// Temporary files are made with it.
+File *create_private(const char *path);
+// Gives a file made by create_private the permissions of a new file of the
+// user (0666 less the umask on Linux; nothing to do on Windows), just before
+// it takes its final name.
+bool make_public(File *f);
 // Closes the file; false when data could not be written out.
 bool close(File *f);
 // Reads up to n bytes, fewer only at the end of the file; -1 on an error.
@@ -71,6 +101,13 @@ int64_t read(File *f, void *buf, size_t n);
 // Reads exactly n bytes; false at an error or when the file ends first.
 inline bool read_exact(File *f, void *buf, size_t n) {
     return read(f, buf, n) == int64_t(n);
+}
+// How a read of exactly n bytes ended: whole, short (the file ended first:
+// it is shorter than it was), or refused (last_failure says why).
+enum ReadEnd { kReadWhole, kReadShort, kReadError };
+inline ReadEnd read_whole(File *f, void *buf, size_t n) {
+    const int64_t got = read(f, buf, n);
+    return got == int64_t(n) ? kReadWhole : got < 0 ? kReadError : kReadShort;
 }
 // Writes all n bytes; false on an error or a short write (a full disk).
 bool write(File *f, const void *buf, size_t n);
@@ -112,17 +149,34 @@ uint32_t attributes(const char *path);
 bool set_attributes(const char *path, uint32_t attrs);
 bool remove_file(const char *path);
 // Gives the file at from the name to, which must not exist: nothing is ever
-// replaced. Both lie in one folder tree on one volume. false on failure.
+// replaced (kFailExists when it does). Both lie on one volume. false on
+// failure.
 bool rename_new(const char *from, const char *to);
-// Creates the missing folders of rel, a relative native path below the
-// folder base (which ends in a separator), up to rel's last separator, one
-// component at a time and never through a link. False when a component below
-// base is a link (a symbolic link, or on Windows any reparse point): nothing
-// further is created then. A component that cannot be created is passed over
-// silently; creating the file inside it fails afterwards.
-bool make_dirs_below(const char *base, const char *rel);
+// Gives the file at from the name to, replacing the file of that name in one
+// step, so that to names either the old file or the new one, never neither.
+// A folder of that name is never replaced. false on failure.
+bool rename_replace(const char *from, const char *to);
+// Removes an empty folder; false when it is not empty or cannot be removed.
+bool remove_folder(const char *path);
+// Makes the missing folders of rel, a relative native path below the folder
+// base (which ends in a separator), up to rel's last separator, one
+// component at a time and never through a link. *stop receives the length of
+// the part of rel that was walked when it stopped (the bad component
+// included), and made, when given, the full paths of the folders it created,
+// in order.
+enum DirsResult {
+    kDirsMade,       // every folder of rel exists
+    kDirsLink,       // a component is a link (on Windows any reparse point)
+    kDirsNotFolder,  // a component is something other than a folder
+    kDirsFailed,     // a component could not be made (last_failure says why)
+};
+DirsResult make_dirs_below(const char *base, const char *rel, size_t *stop,
+                           std::vector<std::string> *made = nullptr);
 // The size of the file at path, -1 when it cannot be opened or measured.
 int64_t file_size(const char *path);
+// True when the regular file at path can be opened for reading now (the
+// folder walk asks before an archive is made).
+bool readable(const char *path);
 // True when both paths name one and the same existing file, however they are
 // spelled (case, "." components, links, short names).
 bool same_file(const char *a, const char *b);
@@ -138,13 +192,19 @@ enum EntryKind {
 struct DirEntry {
     char name[kPathMax];  // the entry's own name, no folder
     EntryKind kind;       // what the entry itself is: a link is not followed
+    // False when the name has no exact form as a native path (on Windows a
+    // character outside the ANSI code page: name then holds the system's
+    // approximation, good for a message only).
+    bool exact;
 };
 // Starts enumerating the folder (a path ending in the separator); null when
 // it cannot be opened.
 DirSearch *dir_open(const char *folder);
 // The next entry in the platform's order, "." and ".." included where the
-// platform returns them; false at the end.
+// platform returns them; false at the end, and when the listing broke off
+// (then dir_failed is true).
 bool dir_next(DirSearch *s, DirEntry *e);
+bool dir_failed(const DirSearch *s);
 void dir_close(DirSearch *s);
 
 // ---- names inside archives --------------------------------------------------
@@ -153,12 +213,17 @@ enum NameResult { kNameOk = 0, kNameUnrepresentable = 1, kNameTooLong = 2 };
 // A native relative path as an archive entry name (code page 932, "\"
 // between components), NUL included, in out[0..cap-1].
 NameResult to_archive_name(const char *native, char *out, size_t cap);
-// An archive entry name as a native relative path, in out[0..cap-1].
-NameResult from_archive_name(const char *name, char *out, size_t cap);
+// An archive entry name as a native relative path, in out[0..cap-1]. On
+// Windows the characters no file name may hold (: * ? " < > |) become their
+// full-width forms, and *adjusted says so.
+NameResult from_archive_name(const char *name, char *out, size_t cap, bool *adjusted = nullptr);
 
 // True when c starts a two-byte character of the native code page, so that a
 // scan over a path steps over both bytes (a trail byte can be 0x5C, "\").
 bool is_lead_byte(unsigned char c);
+
+// The number identifying this process, for names of temporary files.
+uint32_t process_id();
 
 // ---- a second thread ----------------------------------------------------------
 
@@ -167,7 +232,8 @@ bool is_lead_byte(unsigned char c);
 // beside the caller's.
 struct Thread;
 // Runs run(arg) on a new thread; null when none can be started (the caller
-// then does the work itself).
+// then does the work itself). The thread takes no signals: an interruption
+// reaches the caller's thread, which the cleanup below relies on.
 Thread *thread_start(void (*run)(void *), void *arg);
 // Waits for the thread's end and frees it.
 void thread_join(Thread *t);
@@ -178,6 +244,17 @@ Semaphore *semaphore_new(unsigned initial);
 void semaphore_post(Semaphore *s);
 void semaphore_wait(Semaphore *s);
 void semaphore_free(Semaphore *s);
+
+// ---- the interruption's cleanup ------------------------------------------------
+
+// What the interruption's cleanup walks (the library's temporary files) is
+// changed only between cleanup_hold and cleanup_release, and the cleanup
+// walks it between them too (ichiji_sakujo: from a signal handler on Linux,
+// from the console's control thread on Windows). On Linux the calling
+// thread's signals wait meanwhile, so the handler never meets a change half
+// made; on Windows a lock is held. Holds do not nest.
+void cleanup_hold();
+void cleanup_release();
 
 // ---- message boxes ----------------------------------------------------------
 

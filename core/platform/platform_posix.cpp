@@ -6,6 +6,7 @@
 #include <iconv.h>
 #include <pthread.h>
 #include <semaphore.h>
+#include <signal.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -47,6 +48,59 @@ uint32_t tick_count() {
     return uint32_t(uint64_t(ts.tv_sec) * 1000u + uint64_t(ts.tv_nsec) / 1000000u);
 }
 
+// ---- why a call failed ---------------------------------------------------
+
+namespace {
+
+thread_local Failure failure = kFailUnknown;
+
+// Records why the call that set errno failed.
+void record(int error) {
+    switch (error) {
+        case ENOSPC:
+        case EDQUOT:
+            failure = kFailNoSpace;
+            break;
+        case EFBIG:
+            failure = kFailTooLarge;
+            break;
+        case EROFS:
+            failure = kFailReadOnly;
+            break;
+        case EACCES:
+        case EPERM:
+            failure = kFailDenied;
+            break;
+        case ETXTBSY:
+        case EBUSY:
+            failure = kFailInUse;
+            break;
+        case ENOENT:
+        case ENOTDIR:
+            failure = kFailMissing;
+            break;
+        case EEXIST:
+        case ENOTEMPTY:
+            failure = kFailExists;
+            break;
+        case EISDIR:
+        case ELOOP:  // O_NOFOLLOW met a link
+            failure = kFailNotFile;
+            break;
+        case EIO:
+            failure = kFailIO;
+            break;
+        default:
+            failure = kFailUnknown;
+    }
+}
+
+}  // namespace
+
+Failure last_failure() {
+    return failure;
+}
+
 // ---- files ----------------------------------------------------------------
 
 struct File {
@@ -55,21 +109,29 @@ struct File {
 
 namespace {
 
+File *wrap(int fd) {
+    File *f = new (std::nothrow) File{fd};
+    if (!f) ::close(fd);
+    return f;
+}
+
 // Opens without blocking, then keeps the descriptor only for a regular file:
 // opening a FIFO would wait for a peer, and a device or socket has no
 // contents to read. The descriptor blocks again for the reads that follow.
 File *open_regular(const char *path, int flags) {
     const int fd = ::open(path, flags | O_NONBLOCK | O_CLOEXEC, 0666);
-    if (fd < 0) return nullptr;
+    if (fd < 0) {
+        record(errno);
+        return nullptr;
+    }
     struct stat st;
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
         fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        failure = kFailNotFile;
         ::close(fd);
         return nullptr;
     }
-    File *f = new (std::nothrow) File{fd};
-    if (!f) ::close(fd);
-    return f;
+    return wrap(fd);
 }
 
 }  // namespace
@@ -100,9 +162,32 @@ File *create_truncate(const char *path) {
     return f;
 }
 
+File *create_private(const char *path) {
+    const int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        record(errno);
+        return nullptr;
+    }
+    return wrap(fd);
+}
+
+bool make_public(File *f) {
+    // The umask is read once, by setting it and setting it back; nothing
+    // else of the library creates files meanwhile.
+    static const mode_t mask = [] {
+        const mode_t m = umask(0);
+        umask(m);
+        return m;
+    }();
+    if (fchmod(f->fd, 0666 & ~mask) == 0) return true;
+    record(errno);
+    return false;
+}
+
 bool close(File *f) {
     if (!f) return true;
     const bool closed = ::close(f->fd) == 0;
+    if (!closed) record(errno);
     delete f;
     return closed;
 }
@@ -113,6 +198,7 @@ int64_t read(File *f, void *buf, size_t n) {
         const ssize_t got = ::read(f->fd, static_cast<char *>(buf) + done, n - done);
         if (got < 0) {
             if (errno == EINTR) continue;
+            record(errno);
             return -1;
         }
         if (got == 0) break;  // end of file
@@ -127,9 +213,13 @@ bool write(File *f, const void *buf, size_t n) {
         const ssize_t put = ::write(f->fd, static_cast<const char *>(buf) + done, n - done);
         if (put < 0) {
             if (errno == EINTR) continue;
+            record(errno);
             return false;
         }
-        if (put == 0) return false;
+        if (put == 0) {
+            failure = kFailNoSpace;
+            return false;
+        }
         done += size_t(put);
     }
     return true;
@@ -219,51 +309,95 @@ bool set_attributes(const char *path, uint32_t attrs) {
 }
 
 bool remove_file(const char *path) {
-    return unlink(path) == 0;
+    if (unlink(path) == 0) return true;
+    record(errno);
+    return false;
 }
 
 bool rename_new(const char *from, const char *to) {
     // A rename that refuses an existing target; where the file system has no
     // such rename, a hard link does the same and the old name goes after.
     if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return true;
-    if (errno != EINVAL && errno != ENOSYS) return false;
-    return link(from, to) == 0 && unlink(from) == 0;
+    if (errno == EINVAL || errno == ENOSYS) {
+        if (link(from, to) == 0) {
+            unlink(from);
+            return true;
+        }
+    }
+    record(errno);
+    return false;
 }
 
-bool make_dirs_below(const char *base, const char *rel) {
+bool rename_replace(const char *from, const char *to) {
+    // rename() replaces a file in one step and refuses a folder (EISDIR).
+    if (::rename(from, to) == 0) return true;
+    record(errno);
+    return false;
+}
+
+bool remove_folder(const char *path) {
+    if (rmdir(path) == 0) return true;
+    record(errno);
+    return false;
+}
+
+DirsResult make_dirs_below(const char *base, const char *rel, size_t *stop,
+                           std::vector<std::string> *made) {
+    *stop = 0;
     int dir = ::open(base, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir < 0) return true;  // nothing can be made; creating the file fails
-    bool ok = true;
+    if (dir < 0) {
+        record(errno);
+        return kDirsFailed;
+    }
+    DirsResult result = kDirsMade;
     std::string component;
-    for (const char *p = rel; *p && ok; ++p) {
-        if (*p != '/') {
-            component += *p;
+    for (size_t i = 0; rel[i] && result == kDirsMade; i++) {
+        if (rel[i] != '/') {
+            component += rel[i];
             continue;
         }
         if (component.empty()) continue;
+        *stop = i;
         // Each folder is made and entered relative to its parent, so no
         // component is ever resolved through a link.
-        mkdirat(dir, component.c_str(), 0777);  // an existing folder is fine
+        const bool created = mkdirat(dir, component.c_str(), 0777) == 0;
         struct stat st;
-        if (fstatat(dir, component.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)) {
-            ok = false;
-            break;
+        if ((!created && errno != EEXIST) ||
+            fstatat(dir, component.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            record(errno);
+            result = kDirsFailed;
+        } else if (S_ISLNK(st.st_mode)) {
+            result = kDirsLink;
+        } else if (!S_ISDIR(st.st_mode)) {
+            result = kDirsNotFolder;
+        } else {
+            const int next =
+                openat(dir, component.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (next < 0) {
+                record(errno);
+                result = kDirsFailed;
+            } else {
+                ::close(dir);
+                dir = next;
+                if (created && made) made->push_back(std::string(base) + std::string(rel, i));
+            }
         }
-        const int next =
-            openat(dir, component.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        ::close(dir);
-        dir = next;
-        if (dir < 0) break;  // a file in the way: creating the file fails
         component.clear();
     }
-    if (dir >= 0) ::close(dir);
-    return ok;
+    ::close(dir);
+    return result;
 }
 
 int64_t file_size(const char *path) {
     struct stat st;
     if (stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return -1;
     return int64_t(st.st_size);
+}
+
+bool readable(const char *path) {
+    if (faccessat(AT_FDCWD, path, R_OK, AT_EACCESS) == 0) return true;
+    record(errno);
+    return false;
 }
 
 bool same_file(const char *a, const char *b) {
@@ -277,19 +411,32 @@ bool same_file(const char *a, const char *b) {
 struct DirSearch {
     DIR *dir;
     std::string folder;
+    bool failed;
 };
 
 DirSearch *dir_open(const char *folder) {
     DIR *d = opendir(folder);
-    if (!d) return nullptr;
-    DirSearch *s = new (std::nothrow) DirSearch{d, folder};
+    if (!d) {
+        record(errno);
+        return nullptr;
+    }
+    DirSearch *s = new (std::nothrow) DirSearch{d, folder, false};
     if (!s) closedir(d);
     return s;
 }
 
 bool dir_next(DirSearch *s, DirEntry *e) {
+    // readdir tells its end from a failure by errno alone.
+    errno = 0;
     const dirent *de = readdir(s->dir);
-    if (!de) return false;
+    if (!de) {
+        if (errno != 0) {
+            record(errno);
+            s->failed = true;
+        }
+        return false;
+    }
+    e->exact = true;  // the name's bytes are the name
     const size_t len = strlen(de->d_name);
     if (len >= sizeof e->name) {
         // Linux names are at most 255 bytes; this cannot happen, but an entry
@@ -312,6 +459,10 @@ bool dir_next(DirSearch *s, DirEntry *e) {
     }
     e->kind = type == DT_REG ? kEntryFile : type == DT_DIR ? kEntryFolder : kEntryOther;
     return true;
+}
+
+bool dir_failed(const DirSearch *s) {
+    return s->failed;
 }
 
 void dir_close(DirSearch *s) {
@@ -371,7 +522,9 @@ NameResult to_archive_name(const char *native, char *out, size_t cap) {
     return finish(result, out, cap);
 }
 
-NameResult from_archive_name(const char *name, char *out, size_t cap) {
+NameResult from_archive_name(const char *name, char *out, size_t cap, bool *adjusted) {
+    // Every character but "/" and NUL may stand in a Linux name.
+    if (adjusted) *adjusted = false;
     std::string result, component;
     for (const unsigned char *p = reinterpret_cast<const unsigned char *>(name);; ++p) {
         if (*p == '\\' || *p == '\0') {
@@ -398,6 +551,10 @@ bool is_lead_byte(unsigned char) {
     return false;
 }
 
+uint32_t process_id() {
+    return uint32_t(getpid());
+}
+
 // ---- a second thread ------------------------------------------------------------
 
 struct Thread {
@@ -421,7 +578,14 @@ Thread *thread_start(void (*run)(void *), void *arg) {
     if (!t) return nullptr;
     t->run = run;
     t->arg = arg;
-    if (pthread_create(&t->id, nullptr, thread_main, t) != 0) {
+    // The new thread starts with every signal blocked, so that the caller's
+    // thread takes them all.
+    sigset_t all, kept;
+    sigfillset(&all);
+    pthread_sigmask(SIG_BLOCK, &all, &kept);
+    const bool started = pthread_create(&t->id, nullptr, thread_main, t) == 0;
+    pthread_sigmask(SIG_SETMASK, &kept, nullptr);
+    if (!started) {
         delete t;
         return nullptr;
     }
@@ -460,6 +624,24 @@ void semaphore_free(Semaphore *s) {
     if (!s) return;
     sem_destroy(&s->sem);
     delete s;
+}
+
+// ---- the interruption's cleanup ------------------------------------------------
+
+namespace {
+
+sigset_t held_mask;
+
+}  // namespace
+
+void cleanup_hold() {
+    sigset_t all;
+    sigfillset(&all);
+    pthread_sigmask(SIG_BLOCK, &all, &held_mask);
+}
+
+void cleanup_release() {
+    pthread_sigmask(SIG_SETMASK, &held_mask, nullptr);
 }
 
 // ---- message boxes ------------------------------------------------------------

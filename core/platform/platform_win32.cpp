@@ -9,11 +9,70 @@
 #include <new>
 #include <string>
 
+#include "cp932.h"
 #include "messages.h"
 #include "platform/platform.h"
 #include "quillcore.h"
 
 namespace quill::plat {
+
+// ---- why a call failed ---------------------------------------------------
+
+namespace {
+
+thread_local Failure failure = kFailUnknown;
+
+// Records why the call that set the thread's last error failed.
+void record() {
+    switch (GetLastError()) {
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            failure = kFailNoSpace;
+            break;
+        case ERROR_FILE_TOO_LARGE:
+            failure = kFailTooLarge;
+            break;
+        case ERROR_WRITE_PROTECT:
+            failure = kFailReadOnly;
+            break;
+        case ERROR_ACCESS_DENIED:
+            failure = kFailDenied;
+            break;
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+        case ERROR_USER_MAPPED_FILE:
+            failure = kFailInUse;
+            break;
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_DRIVE:
+            failure = kFailMissing;
+            break;
+        case ERROR_FILE_EXISTS:
+        case ERROR_ALREADY_EXISTS:
+        case ERROR_DIR_NOT_EMPTY:
+            failure = kFailExists;
+            break;
+        case ERROR_DIRECTORY:
+            failure = kFailNotFile;
+            break;
+        case ERROR_CRC:
+        case ERROR_READ_FAULT:
+        case ERROR_WRITE_FAULT:
+        case ERROR_GEN_FAILURE:
+        case ERROR_IO_DEVICE:
+            failure = kFailIO;
+            break;
+        default:
+            failure = kFailUnknown;
+    }
+}
+
+}  // namespace
+
+Failure last_failure() {
+    return failure;
+}
 
 int random_bytes(unsigned char *buf, int32_t length) {
     if (length < 0) return 1;
@@ -42,7 +101,10 @@ struct File {
 namespace {
 
 File *wrap(HANDLE h) {
-    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    if (h == INVALID_HANDLE_VALUE) {
+        record();
+        return nullptr;
+    }
     File *f = new (std::nothrow) File{h};
     if (!f) CloseHandle(h);
     return f;
@@ -69,6 +131,7 @@ File *open_disk_file(const char *path, DWORD access, DWORD share, DWORD disposit
     HANDLE h =
         CreateFileA(path, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h != INVALID_HANDLE_VALUE && GetFileType(h) != FILE_TYPE_DISK) {
+        failure = kFailNotFile;
         CloseHandle(h);
         return nullptr;
     }
@@ -103,9 +166,21 @@ File *create_truncate(const char *path) {
     return open_disk_file(path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
 }
 
+File *create_private(const char *path) {
+    // Shared with nobody for reading or writing; deleting is allowed, so that
+    // the cleanup after an interruption can remove it while it is open.
+    return wrap(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+bool make_public(File *) {
+    return true;  // a new file takes the folder's permissions as it is made
+}
+
 bool close(File *f) {
     if (!f) return true;
     const bool closed = CloseHandle(f->h) != 0;
+    if (!closed) record();
     delete f;
     return closed;
 }
@@ -115,7 +190,10 @@ int64_t read(File *f, void *buf, size_t n) {
     while (done < n) {
         const DWORD want = DWORD(n - done > 0x40000000 ? 0x40000000 : n - done);
         DWORD got = 0;
-        if (!ReadFile(f->h, static_cast<char *>(buf) + done, want, &got, nullptr)) return -1;
+        if (!ReadFile(f->h, static_cast<char *>(buf) + done, want, &got, nullptr)) {
+            record();
+            return -1;
+        }
         if (got == 0) break;  // end of file
         done += got;
     }
@@ -127,9 +205,14 @@ bool write(File *f, const void *buf, size_t n) {
     while (done < n) {
         const DWORD want = DWORD(n - done > 0x40000000 ? 0x40000000 : n - done);
         DWORD put = 0;
-        if (!WriteFile(f->h, static_cast<const char *>(buf) + done, want, &put, nullptr) ||
-            put == 0)
+        if (!WriteFile(f->h, static_cast<const char *>(buf) + done, want, &put, nullptr)) {
+            record();
             return false;
+        }
+        if (put == 0) {
+            failure = kFailNoSpace;
+            return false;
+        }
         done += put;
     }
     return true;
@@ -172,11 +255,28 @@ bool set_attributes(const char *path, uint32_t attrs) {
 }
 
 bool remove_file(const char *path) {
-    return DeleteFileA(path) != 0;
+    if (DeleteFileA(path)) return true;
+    record();
+    return false;
 }
 
 bool rename_new(const char *from, const char *to) {
-    return MoveFileExA(from, to, 0) != 0;  // without MOVEFILE_REPLACE_EXISTING
+    if (MoveFileExA(from, to, 0)) return true;  // without MOVEFILE_REPLACE_EXISTING
+    record();
+    return false;
+}
+
+bool rename_replace(const char *from, const char *to) {
+    // MOVEFILE_REPLACE_EXISTING replaces a file, never a folder.
+    if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING)) return true;
+    record();
+    return false;
+}
+
+bool remove_folder(const char *path) {
+    if (RemoveDirectoryA(path)) return true;
+    record();
+    return false;
 }
 
 // MakeSureDirectoryPathExists looks for "\\" byte by byte, so a character
@@ -184,28 +284,42 @@ bool rename_new(const char *from, const char *to) {
 // folder behind; this walk steps over double-byte characters whole. Each
 // component is looked at before it is used: a reparse point (a symbolic
 // link or a junction) would lead the path out of base.
-bool make_dirs_below(const char *base, const char *rel) {
+DirsResult make_dirs_below(const char *base, const char *rel, size_t *stop,
+                           std::vector<std::string> *made) {
+    *stop = 0;
     std::string part = base;
     bool named = false;  // part ends in a folder name, not in a separator
-    for (const char *p = rel; *p; ++p) {
-        if (is_lead_byte(static_cast<unsigned char>(*p)) && p[1]) {
-            part += *p++;
-            part += *p;
+    for (size_t i = 0; rel[i]; i++) {
+        if (is_lead_byte(static_cast<unsigned char>(rel[i])) && rel[i + 1]) {
+            part += rel[i++];
+            part += rel[i];
             named = true;
             continue;
         }
-        const bool separator = is_separator(*p);
+        const bool separator = is_separator(rel[i]);
         if (separator && named) {
-            const DWORD attrs = GetFileAttributesA(part.c_str());
-            if (attrs == INVALID_FILE_ATTRIBUTES)
-                CreateDirectoryA(part.c_str(), nullptr);
-            else if (attrs & FILE_ATTRIBUTE_REPARSE_POINT)
-                return false;
+            *stop = i;
+            DWORD attrs = GetFileAttributesA(part.c_str());
+            if (attrs == INVALID_FILE_ATTRIBUTES) {
+                if (CreateDirectoryA(part.c_str(), nullptr)) {
+                    if (made) made->push_back(part);
+                } else if (GetLastError() != ERROR_ALREADY_EXISTS) {
+                    record();
+                    return kDirsFailed;
+                }
+                attrs = GetFileAttributesA(part.c_str());
+            }
+            if (attrs == INVALID_FILE_ATTRIBUTES) {
+                record();
+                return kDirsFailed;
+            }
+            if (attrs & FILE_ATTRIBUTE_REPARSE_POINT) return kDirsLink;
+            if (!(attrs & FILE_ATTRIBUTE_DIRECTORY)) return kDirsNotFolder;
         }
-        part += *p;
+        part += rel[i];
         named = !separator;
     }
-    return true;
+    return kDirsMade;
 }
 
 int64_t file_size(const char *path) {
@@ -214,6 +328,19 @@ int64_t file_size(const char *path) {
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return -1;
     return int64_t(uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow);
+}
+
+bool readable(const char *path) {
+    // Opened as the encryption opens it, without sharing: a file that another
+    // program holds is found now, not halfway through the archive.
+    HANDLE h =
+        CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        record();
+        return false;
+    }
+    CloseHandle(h);
+    return true;
 }
 
 namespace {
@@ -243,16 +370,27 @@ bool same_file(const char *a, const char *b) {
 
 struct DirSearch {
     HANDLE h;
-    WIN32_FIND_DATAA found;
+    WIN32_FIND_DATAW found;
     bool pending;  // found holds an entry not yet handed out
+    bool failed;
 };
 
 DirSearch *dir_open(const char *folder) {
-    std::string pattern = std::string(folder) + "*";
+    // The search runs on wide names: the ANSI search would hand out a name
+    // outside the code page as an approximation, which may name another file.
+    const std::string pattern = std::string(folder) + "*";
+    const int n = MultiByteToWideChar(CP_ACP, 0, pattern.c_str(), -1, nullptr, 0);
+    if (n <= 0) {
+        record();
+        return nullptr;
+    }
+    std::wstring wide(size_t(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, pattern.c_str(), -1, wide.data(), n);
     DirSearch *s = new (std::nothrow) DirSearch{};
     if (!s) return nullptr;
-    s->h = FindFirstFileA(pattern.c_str(), &s->found);
+    s->h = FindFirstFileW(wide.c_str(), &s->found);
     if (s->h == INVALID_HANDLE_VALUE) {
+        record();
         delete s;
         return nullptr;
     }
@@ -261,10 +399,19 @@ DirSearch *dir_open(const char *folder) {
 }
 
 bool dir_next(DirSearch *s, DirEntry *e) {
-    if (!s->pending && !FindNextFileA(s->h, &s->found)) return false;
+    if (!s->pending && !FindNextFileW(s->h, &s->found)) {
+        if (GetLastError() != ERROR_NO_MORE_FILES) {
+            record();
+            s->failed = true;
+        }
+        return false;
+    }
     s->pending = false;
-    memcpy(e->name, s->found.cFileName, sizeof e->name);  // both MAX_PATH bytes
-    e->name[sizeof e->name - 1] = '\0';
+    BOOL lossy = FALSE;
+    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, s->found.cFileName, -1, e->name,
+                                      int(sizeof e->name), nullptr, &lossy);
+    e->exact = n > 0 && !lossy;
+    if (n <= 0) e->name[0] = '\0';
     // A reparse point (a symbolic link or a junction) is what it is, not what
     // it points to; the search returns only files and folders otherwise.
     const DWORD attrs = s->found.dwFileAttributes;
@@ -272,6 +419,10 @@ bool dir_next(DirSearch *s, DirEntry *e) {
               : (attrs & FILE_ATTRIBUTE_DIRECTORY)   ? kEntryFolder
                                                      : kEntryFile;
     return true;
+}
+
+bool dir_failed(const DirSearch *s) {
+    return s->failed;
 }
 
 void dir_close(DirSearch *s) {
@@ -324,14 +475,59 @@ NameResult to_archive_name(const char *native, char *out, size_t cap) {
     return finish(ok, s, out, cap);
 }
 
-NameResult from_archive_name(const char *name, char *out, size_t cap) {
+namespace {
+
+// The characters a Windows file name cannot hold (":" would name a stream),
+// and their full-width forms in code page 932.
+struct Reserved {
+    char ascii;
+    char wide[3];
+};
+constexpr Reserved kReserved[] = {
+    {':', "\x81\x46"}, {'*', "\x81\x96"}, {'?', "\x81\x48"}, {'"', "\xFA\x57"},
+    {'<', "\x81\x83"}, {'>', "\x81\x84"}, {'|', "\x81\x62"},
+};
+
+// The name with each reserved character in its full-width form, stepping
+// over double-byte characters (a trail byte may be "|").
+std::string widen_reserved(const char *name, bool *adjusted) {
+    std::string out;
+    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(name); *p; ++p) {
+        if (cp932::is_lead(*p) && p[1]) {
+            out += char(*p++);
+            out += char(*p);
+            continue;
+        }
+        const Reserved *r = nullptr;
+        for (const Reserved &candidate : kReserved)
+            if (candidate.ascii == char(*p)) r = &candidate;
+        if (r) {
+            out += r->wide;
+            *adjusted = true;
+        } else {
+            out += char(*p);
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+NameResult from_archive_name(const char *name, char *out, size_t cap, bool *adjusted) {
+    bool changed = false;
+    const std::string windows = widen_reserved(name, &changed);
+    if (adjusted) *adjusted = changed;
     std::string s;
-    const bool ok = recode(932, GetACP(), name, &s);
+    const bool ok = recode(932, GetACP(), windows.c_str(), &s);
     return finish(ok, s, out, cap);
 }
 
 bool is_lead_byte(unsigned char c) {
     return IsDBCSLeadByte(c) != 0;
+}
+
+uint32_t process_id() {
+    return GetCurrentProcessId();
 }
 
 // ---- a second thread ------------------------------------------------------------
@@ -398,6 +594,22 @@ void semaphore_free(Semaphore *s) {
     delete s;
 }
 
+// ---- the interruption's cleanup ------------------------------------------------
+
+namespace {
+
+SRWLOCK cleanup_lock = SRWLOCK_INIT;
+
+}  // namespace
+
+void cleanup_hold() {
+    AcquireSRWLockExclusive(&cleanup_lock);
+}
+
+void cleanup_release() {
+    ReleaseSRWLockExclusive(&cleanup_lock);
+}
+
 // ---- message boxes ------------------------------------------------------------
 
 namespace {
@@ -407,8 +619,27 @@ HHOOK hook = nullptr;
 
 }  // namespace
 
+namespace {
+
+// A box taller than the screen hides its button: a long list (every name a
+// selection cannot hold) is shown up to this many lines, then "…".
+constexpr int kBoxLines = 30;
+
+std::string fit_screen(const char *text) {
+    std::string shown;
+    int lines = 1;
+    for (const char *p = text; *p; ++p) {
+        if (*p == '\n' && ++lines > kBoxLines) return shown + "\n" + msg::kMore;
+        shown += *p;
+    }
+    return shown;
+}
+
+}  // namespace
+
 int message_box(const char *text, const char *caption, unsigned type) {
-    if ((type & MB_TYPEMASK) != MB_YESNOCANCEL) return MessageBoxA(nullptr, text, caption, type);
+    if ((type & MB_TYPEMASK) != MB_YESNOCANCEL)
+        return MessageBoxA(nullptr, fit_screen(text).c_str(), caption, type);
     // A hook that cannot be installed leaves the system's own labels, with
     // the same meaning (Yes overwrite, No another name, Cancel stop).
     hook = SetWindowsHookExA(WH_CBT, reinterpret_cast<HOOKPROC>(MsgBoxHookProc), nullptr,

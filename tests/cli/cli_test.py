@@ -275,7 +275,7 @@ class Keys(Case):
         t = Terminal(self, "keygen", "--overwrite", "erin")
         t.expect("パスワード入力: ")
         os.write(t.master, b"\x03")
-        self.assertEqual(t.proc.wait(30), -signal.SIGINT)
+        self.assertEqual(t.proc.wait(30), 128 + signal.SIGINT)
         self.assertTrue(termios.tcgetattr(t.master)[3] & termios.ECHO)
         t.finish()
 
@@ -397,6 +397,137 @@ class Conflicts(Case):
         t.type("2")
         self.assertEqual(t.finish(), 0)
         self.assertTrue(os.path.exists(self.tree + "(1).velm"))
+
+
+class Interruptions(Case):
+    """Runs cut short as people cut them: Ctrl-C and the other ends, a full
+    disk, two runs into one folder at once. Nothing is lost, nothing is left."""
+
+    def start(self, *args):
+        """The program in a session of its own, so that a signal reaches all
+        of it (Wine and its helpers included)."""
+        return subprocess.Popen(ARGS.runner + [ARGS.program] + list(args), stdin=subprocess.DEVNULL,
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=self.env,
+                                cwd=self.dir, start_new_session=True)
+
+    def interrupted(self, proc, folder, sig):
+        """Sends sig once the run has a temporary file in folder; its exit status."""
+        deadline = time.time() + 120
+        while not glob.glob(os.path.join(folder, ".quillseal-*.part")):
+            self.assertIsNone(proc.poll(), "the run ended before it could be interrupted")
+            self.assertLess(time.time(), deadline)
+            time.sleep(0.002)
+        os.killpg(proc.pid, sig)
+        proc.communicate(timeout=120)
+        return proc.returncode
+
+    def keys(self, who):
+        secret, public = (self.alice, self.bob) if who == "alice" else (self.bob, self.alice)
+        pw = ALICE_PW if who == "alice" else BOB_PW
+        return ["-k", native(secret[0]), "-r" if who == "alice" else "-s", native(public[1]),
+                "--passphrase-file", self.pw_file(pw)]
+
+    def test_interrupted_runs_leave_the_old_archive_and_no_temporary_file(self):
+        self.pair()
+        big = self.write("big.bin", os.urandom(64 << 20))
+        old = self.write("big.bin.velm", "the old archive")
+        ends = [(signal.SIGINT, 130)]
+        if not WINDOWS:
+            ends += [(signal.SIGTERM, 143), (signal.SIGHUP, 129)]
+        for sig, status in ends:
+            p = self.start("encrypt", *self.keys("alice"), "--overwrite", "--no-compress",
+                           native(big))
+            self.assertEqual(self.interrupted(p, self.dir, sig), status)
+            self.assertEqual(read(old), b"the old archive")
+            self.assertEqual(glob.glob(self.path(".quillseal-*")), [])
+        os.remove(old)
+        self.ok("encrypt", *self.keys("alice"), "--no-compress", native(big))
+        os.makedirs(self.path("out"))
+        p = self.start("decrypt", *self.keys("bob"), "-C", native(self.path("out")), native(old))
+        self.assertEqual(self.interrupted(p, self.path("out"), signal.SIGINT), 130)
+        self.assertEqual(os.listdir(self.path("out")), [])
+
+    def test_two_runs_settle_names_in_one_folder(self):
+        self.pair()
+        keys = self.keys("bob")  # one password file, written before the runs read it
+        # Two copies: on Windows an archive is read by one run at a time.
+        copies = [self.archive, self.path("src", "copy.velm")]
+        shutil.copy(copies[0], copies[1])
+        for _ in range(4):
+            runs = [self.start("decrypt", *keys, "--rename", native(a)) for a in copies]
+            for run in runs:
+                _, err = run.communicate(timeout=300)
+                self.assertEqual(run.returncode, 0, err.decode(ENCODING, "replace"))
+        copies = sorted(n for n in os.listdir(self.tree) if n.startswith("a"))
+        self.assertEqual(copies, ["a(%d).txt" % n for n in range(1, 9)] + ["a.txt"])
+        for name in copies:
+            self.assertEqual(read(os.path.join(self.tree, name)), b"hello\n")
+        self.assertEqual(glob.glob(os.path.join(self.tree, "**", ".quillseal-*"), recursive=True),
+                         [])
+
+    def test_full_disk_says_so_and_keeps_the_old_archive(self):
+        small = self.path("small")
+        os.makedirs(small)
+        mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=4m", "tmpfs", small],
+                                 capture_output=True)
+        if mounted.returncode != 0:
+            self.skipTest("no tmpfs can be mounted here")
+        self.addCleanup(subprocess.run, ["umount", small])
+        self.pair()
+        with open(os.path.join(small, "data.bin"), "wb") as f:
+            f.write(os.urandom(3 << 20))
+        old = os.path.join(small, "data.bin.velm")
+        with open(old, "wb") as f:
+            f.write(b"the old archive")
+        r = self.run_program("encrypt", *self.keys("alice"), "--overwrite",
+                             native(os.path.join(small, "data.bin")))
+        self.assertEqual(r.rc, 1)
+        self.assertIn(native(old) + ": ファイルの書き込みに失敗しました\nディスクの空き容量が足りません。",
+                      r.err)
+        self.assertTrue(r.err.rstrip().endswith("エラーが起きました"), r.err)
+        self.assertEqual(read(old), b"the old archive")
+        self.assertEqual(sorted(os.listdir(small)), ["data.bin", "data.bin.velm"])
+
+
+class RealFolders(Case):
+    """Folders as people have them: hidden entries kept, names the archive
+    cannot hold named all at once."""
+
+    def test_hidden_entries_kept_and_every_bad_name_named(self):
+        self.pair()
+        project = self.path("project")
+        os.makedirs(os.path.join(project, ".git"))
+        for name in (".env", ".gitignore", ".git/config", "Algorithm::Diff.3pm.gz"):
+            if WINDOWS and ":" in name:
+                continue
+            with open(os.path.join(project, name), "w") as f:
+                f.write(name)
+        args = ["encrypt", "-k", native(self.alice[0]), "-r", native(self.bob[1]),
+                "--passphrase-file", self.pw_file(ALICE_PW)]
+        self.ok(*args, native(project))
+        original = tree_of(project)
+        shutil.rmtree(project)
+        self.ok("decrypt", "-k", native(self.bob[0]), "-s", native(self.alice[1]),
+                "--passphrase-file", self.pw_file(BOB_PW), native(project + ".velm"))
+        self.assertEqual(tree_of(project), original)
+
+        os.remove(project + ".velm")
+        bad = ["café.txt", "naïve.txt"] + ([] if WINDOWS else ["tab\there"])
+        for name in bad:
+            with open(os.path.join(project, name), "w") as f:
+                f.write(name)
+        r = self.run_program(*args, native(project))
+        self.assertEqual(r.rc, 1)
+        lines = r.err.splitlines()
+        self.assertEqual(lines[0], native(project) + ": 次のファイルやフォルダは暗号化できないため、"
+                         "暗号化ファイルを作成しませんでした。")
+        sep = "\\" if WINDOWS else "/"
+        shown = {"café.txt": "caf?.txt", "naïve.txt": "na?ve.txt"} if WINDOWS else {}
+        self.assertEqual(lines[1:len(bad) + 1],
+                         ["project" + sep + shown.get(n, n).replace("\t", "\\x09") +
+                          ": 暗号化ファイルに記録できない文字が名前に含まれています"
+                          for n in sorted(bad)])
+        self.assertFalse(os.path.exists(project + ".velm"))
 
 
 class Passwords(Case):

@@ -1,0 +1,236 @@
+// Reading an archive's entries: headers validated, names checked before
+// anything is done with them, stored data taken block by block and
+// compressed data inflated within the size its header states.
+#include "archive/entries.h"
+
+#include <zlib.h>
+
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "archive/entryname.h"
+#include "archive/layout.h"
+#include "archive/msgbox.h"
+#include "bytes.h"
+#include "keys/keyfile.h"
+#include "messages.h"
+#include "progress.h"
+#include "quillcore.h"
+
+namespace quill {
+
+namespace {
+
+using layout::kBlockBytes;
+
+// Why the block stream ended early, shown with the archive as caption: a
+// read the system refused, or an archive cut short or damaged. 1, the
+// archive's result.
+int32_t stream_failed(const BlockReader &in, const std::string &path) {
+    if (in.failed())
+        warn(path.c_str(), msg::kReadFailed, in.failure());
+    else
+        warn(path.c_str(), msg::kArchiveDamaged);
+    return 1;
+}
+
+// Exactly blocks deciphered blocks into data, counted for the progress.
+bool take_blocks(BlockReader &in, unsigned char *data, size_t blocks) {
+    if (!in.take(data, blocks)) return false;
+    progress::advance(blocks * kBlockBytes);
+    return true;
+}
+
+// Deciphered blocks where the reader holds them, at most want; 0 at the end.
+const unsigned char *peek_blocks(BlockReader &in, uint64_t want, size_t *blocks) {
+    const unsigned char *at = in.peek(blocks);
+    if (*blocks > want) *blocks = size_t(want);
+    return at;
+}
+
+void consume_blocks(BlockReader &in, size_t blocks) {
+    in.consume(blocks);
+    progress::advance(blocks * kBlockBytes);
+}
+
+// Stored data: exactly ceil(size / 32) blocks, size bytes of them kept,
+// handed on from where the reader deciphered them. kNextEntry, or 1.
+int32_t take_stored(BlockReader &in, const std::string &path, EntrySink &sink, uint64_t size) {
+    uint64_t blocks = size / kBlockBytes;
+    while (blocks != 0) {
+        size_t n;
+        const unsigned char *at = peek_blocks(in, blocks, &n);
+        if (n == 0) return stream_failed(in, path);
+        if (!sink.data(at, n * kBlockBytes)) return 1;
+        consume_blocks(in, n);
+        blocks -= n;
+    }
+    const size_t tail = size_t(size % kBlockBytes);
+    if (tail != 0) {
+        unsigned char block[kBlockBytes];
+        if (!take_blocks(in, block, 1)) return stream_failed(in, path);
+        if (!sink.data(block, tail)) return 1;
+    }
+    return kNextEntry;
+}
+
+constexpr size_t kOutputBytes = 64 * 1024;
+
+// Compressed data: the deciphered blocks into inflate until the stream ends;
+// the rest of the last block is filler. The zlib stream's own check value
+// guards the contents, and the header's size bounds them: a stream that
+// would give more (a decompression bomb) fails before a byte beyond the size
+// is handed on, and so does one that ends short of it. kNextEntry, or 1.
+int32_t take_compressed(BlockReader &in, const std::string &path, EntrySink &sink, uint64_t size) {
+    z_stream z{};
+    if (inflateInit(&z) != Z_OK) return 1;
+    std::unique_ptr<unsigned char[]> piece(new (std::nothrow) unsigned char[kOutputBytes]);
+    uint64_t left = size;  // bytes the header still allows
+    const char *damage = nullptr;
+    bool ok = piece != nullptr, ended = false;
+    while (ok && !ended) {
+        size_t blocks;
+        const unsigned char *at = peek_blocks(in, UINT64_MAX, &blocks);
+        if (blocks == 0) {
+            inflateEnd(&z);
+            return stream_failed(in, path);
+        }
+        const size_t offered = blocks * kBlockBytes;
+        z.next_in = const_cast<unsigned char *>(at);
+        z.avail_in = uInt(offered);
+        // Everything offered goes through before more is asked for.
+        while (ok && !ended && z.avail_in != 0) {
+            z.next_out = piece.get();
+            z.avail_out = kOutputBytes;
+            const int rc = inflate(&z, Z_NO_FLUSH);
+            ended = rc == Z_STREAM_END;
+            const size_t filled = kOutputBytes - z.avail_out;
+            if (!ended && rc != Z_OK)
+                damage = msg::kInflateFailed;
+            else if (filled > left)
+                damage = msg::kSizeMismatch;
+            else if (filled != 0 && !sink.data(piece.get(), filled))
+                ok = false;
+            if (damage) ok = false;
+            left -= ok ? filled : 0;
+        }
+        // The block in which the stream ended is used up: its rest is filler.
+        const size_t used = offered - z.avail_in;
+        consume_blocks(in, ended ? (used + kBlockBytes - 1) / kBlockBytes : blocks);
+    }
+    if (ok && left != 0) damage = msg::kSizeMismatch;
+    if (inflateEnd(&z) != Z_OK && ok && !damage) damage = msg::kInflateFailed;
+    if (damage) warn(path.c_str(), damage);
+    return ok && !damage ? kNextEntry : 1;
+}
+
+// The rest of one entry after its header: times, name, then the sink, and
+// for a file its data. kNextEntry when done; else the archive's result.
+int32_t read_entry(BlockReader &in, const std::string &path, const std::string &folder,
+                   EntrySink &sink, Entry &e) {
+    unsigned char block[kBlockBytes];
+    if (!e.folder) {
+        if (!take_blocks(in, block, 1)) return stream_failed(in, path);
+        layout::load_times(block, &e.times, &e.attributes);
+    }
+    unsigned char raw[layout::kMaxNameBlocks * kBlockBytes + 1] = {};
+    if (!take_blocks(in, raw, size_t(layout::blocks_for(e.name_length))))
+        return stream_failed(in, path);
+    raw[e.name_length] = 0;  // the name ends at its first NUL, within w2 bytes
+    const char *name = reinterpret_cast<const char *>(raw);
+    if (!entry_name_safe(name)) {
+        warn(path.c_str(), msg::kBadEntryName);
+        return 1;
+    }
+    char native[plat::kPathMax];
+    switch (plat::from_archive_name(name, native, sizeof native, &e.widened)) {
+        case plat::kNameOk:
+            break;
+        case plat::kNameTooLong:
+            warn(path.c_str(), msg::kPathTooLong);
+            return 1;
+        default:
+            warn(path.c_str(), msg::kBadEntryName);
+            return 1;
+    }
+    e.rel = native;
+    if (!folder.empty()) {
+        const std::string target =
+            folder + e.rel + (e.folder ? std::string(1, plat::kSep) : std::string());
+        if (target.size() >= plat::kPathMax) {
+            warn(target.c_str(), msg::kPathTooLong);
+            return 1;
+        }
+        // The archive's own file, however the name spells it: unpacking
+        // would replace the archive with its own content.
+        if (!e.folder && (target == path || plat::same_file(target.c_str(), path.c_str()))) {
+            warn(msg::kCannotDecrypt, msg::kSameName);
+            return 1;
+        }
+    }
+    const int32_t begun = sink.begin(e);
+    if (begun != kNextEntry || e.folder) return begun;
+    const int32_t taken = e.compressed ? take_compressed(in, path, sink, e.size)
+                                       : take_stored(in, path, sink, e.size);
+    return taken == kNextEntry ? sink.end(e) : taken;
+}
+
+}  // namespace
+
+int32_t open_archive(const std::string &path, const char *secret_path,
+                     const unsigned char *password, OpenArchive *a, Sha256 *body) {
+    if (load_secret_exponent(secret_path, password, a->secrets.exponent) != 0) return 1;
+    a->file = plat::open_read(path.c_str());
+    if (!a->file) {
+        warn(path.c_str(), msg::kOpenFailed, plat::last_failure());
+        return 1;
+    }
+    unsigned char image[layout::kPublicValueBytes];
+    const int64_t got = plat::read(a->file, image, sizeof image);
+    if (got < 0) {
+        warn(path.c_str(), msg::kReadFailed, plat::last_failure());
+        return 1;
+    }
+    // Shorter than its public value: no archive, or one cut before it began.
+    if (got != int64_t(sizeof image)) {
+        warn(path.c_str(), msg::kArchiveDamaged);
+        return 1;
+    }
+    progress::advance(sizeof image);
+    if (body) sha256_add(body, image, sizeof image);
+    uint32_t ephemeral[QUILL_LIMBS];
+    load_num(ephemeral, image);
+    fx_enujyou(ephemeral, a->secrets.exponent, a->secrets.shared);
+    start_stream(&a->secrets, image);
+    return 0;
+}
+
+int32_t read_entries(BlockReader &reader, const std::string &path, const std::string &folder,
+                     EntrySink &sink) {
+    bool accepted = false;
+    for (;;) {
+        unsigned char block[kBlockBytes];
+        size_t have;
+        reader.peek(&have);
+        // A partial block is no part of any archive: it was cut or damaged.
+        if (have == 0)
+            return reader.tail() != 0 || reader.failed() ? stream_failed(reader, path) : 0;
+        take_blocks(reader, block, 1);
+        uint32_t w[layout::kBlockWords];
+        layout::load_words(block, w);
+        // The first block of the trailer ends a complete archive here; a
+        // first header that fails means the key is not the archive's.
+        if (!layout::header_valid(w)) return accepted ? 0 : 2;
+        accepted = true;
+        Entry e{};
+        e.folder = (w[layout::kKind] & layout::kKindFolder) != 0;
+        e.compressed = !e.folder && (w[layout::kKind] & layout::kKindCompressed) != 0;
+        e.size = e.folder ? 0 : layout::header_size(w);
+        e.name_length = w[layout::kNameLength];
+        const int32_t result = read_entry(reader, path, folder, sink, e);
+        if (result != kNextEntry) return result;
+    }
+}
+
+}  // namespace quill

@@ -1,0 +1,70 @@
+// The decryption's reader: an archive opened under the recipient's secret
+// key, and its block stream read entry after entry. Each entry's header,
+// name and data are checked before anything of it reaches the sink that the
+// driver gives: restoring into a folder, staging for a one-pass decryption,
+// or a list of the entries.
+#ifndef QUILL_ENTRIES_H
+#define QUILL_ENTRIES_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "archive/pipeline.h"
+#include "archive/stream.h"
+#include "platform/platform.h"
+#include "symmetric/sha256.h"
+
+namespace quill {
+
+// One entry as the reader accepted it.
+struct Entry {
+    bool folder;
+    bool compressed;
+    uint64_t size;
+    uint32_t name_length;
+    plat::FileTimes times;  // files only
+    uint32_t attributes;    // files only
+    std::string rel;        // native relative path, safe to join to a folder
+    bool widened;           // rel holds full-width forms of characters Windows refuses
+};
+
+// What the sink answers to go on with the archive.
+constexpr int32_t kNextEntry = -1;
+
+// Where the reader hands the entries it accepted.
+class EntrySink {
+  public:
+    virtual ~EntrySink() = default;
+    // The entry passed every check that comes before its data. kNextEntry to
+    // go on (with its data, for a file), or the archive's result, which ends
+    // the reading: 0 stopped, 1 failure (a box has said why).
+    virtual int32_t begin(const Entry &e) = 0;
+    // The next piece of the file's data, deciphered and inflated; false after
+    // a box that says why.
+    virtual bool data(const unsigned char *bytes, size_t n) = 0;
+    // The file's data is complete. kNextEntry, or the archive's result.
+    virtual int32_t end(const Entry &e) = 0;
+};
+
+// The archive at path opened (for reading, not shared) and its key agreed
+// with the secret key: the public value hashed into body when given, the
+// stream's secrets in secrets. 0 ready; 1 failure.
+struct OpenArchive {
+    plat::File *file = nullptr;
+    Secrets secrets;
+    ~OpenArchive() { plat::close(file); }
+};
+int32_t open_archive(const std::string &path, const char *secret_path,
+                     const unsigned char *password, OpenArchive *a, Sha256 *body);
+
+// The entries of the archive at path, read from reader into sink, for the
+// destination folder (separator included; empty for a list, which goes
+// nowhere). 0 read to its end, or stopped by the sink; 1 failure, a box has
+// said why; 2 the first header is not valid under this key.
+int32_t read_entries(BlockReader &reader, const std::string &path, const std::string &folder,
+                     EntrySink &sink);
+
+}  // namespace quill
+
+#endif

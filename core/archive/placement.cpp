@@ -1,0 +1,333 @@
+// Placing new archives and restored files: temporary files, the list an
+// interruption's cleanup removes, settled names and the folders below a
+// destination.
+#include "archive/placement.h"
+
+#include <new>
+
+#include "archive/msgbox.h"
+#include "archive/names.h"
+#include "archive/paths.h"
+#include "messages.h"
+#include "quillcore.h"
+
+namespace quill::place {
+
+// ---- the temporary files an interruption removes ------------------------------
+
+// A doubly linked list, so that each file leaves it at once however many
+// are staged. It changes only while the cleanup is held off (plat::
+// cleanup_hold), so the cleanup, which may interrupt the caller's thread at
+// any instruction, always walks a whole list.
+struct Listed {
+    Listed *prev;
+    Listed *next;
+    char *path;
+};
+
+namespace {
+
+Listed *listed_head = nullptr;
+uint32_t temp_count = 0;  // numbers the temporary files of this process
+
+Listed *enlist(const std::string &path) {
+    Listed *l = new Listed{nullptr, nullptr, new char[path.size() + 1]};
+    path.copy(l->path, path.size());
+    l->path[path.size()] = '\0';
+    plat::cleanup_hold();
+    l->next = listed_head;
+    if (listed_head) listed_head->prev = l;
+    listed_head = l;
+    plat::cleanup_release();
+    return l;
+}
+
+void delist(Listed *l) {
+    plat::cleanup_hold();
+    if (l->prev)
+        l->prev->next = l->next;
+    else
+        listed_head = l->next;
+    if (l->next) l->next->prev = l->prev;
+    plat::cleanup_release();
+    delete[] l->path;
+    delete l;
+}
+
+}  // namespace
+
+// ---- settled names ------------------------------------------------------------------
+
+Settled settled_from(int32_t code, const std::string &path) {
+    switch (code) {
+        case 0:
+            return kFree;
+        case 1:
+            if (plat::attributes(path.c_str()) & plat::kAttrDirectory) {
+                warn(path.c_str(), msg::kFolderNotReplaced);
+                return kFail;
+            }
+            return kReplace;
+        case 2:
+            return kRenamed;
+        case 3:
+            return kStop;
+        default:
+            warn(path.c_str(), msg::kPathTooLong);
+            return kFail;
+    }
+}
+
+Settled settle(std::string *path) {
+    char buf[plat::kPathMax];
+    if (path->size() >= sizeof buf) {
+        warn(path->c_str(), msg::kPathTooLong);
+        return kFail;
+    }
+    path->copy(buf, path->size());
+    buf[path->size()] = '\0';
+    const Settled how = settled_from(filenamesyori(buf), *path);
+    *path = buf;
+    return how;
+}
+
+// ---- temporary files ------------------------------------------------------------------
+
+Temp::~Temp() {
+    if (file_) plat::close(file_);
+    if (listed_) {
+        plat::remove_file(path_.c_str());
+        delist(listed_);
+    }
+}
+
+bool Temp::create(const std::string &folder, const std::string &shown_as) {
+    // A name taken already (a file left by a killed run of a process that had
+    // the same number) is passed over.
+    for (int tries = 0; tries < 100; tries++) {
+        path_ = folder + ".quillseal-" + std::to_string(plat::process_id()) + "-" +
+                std::to_string(temp_count++) + ".part";
+        if (path_.size() >= plat::kPathMax) {
+            warn(shown_as.c_str(), msg::kPathTooLong);
+            return false;
+        }
+        // On the list before it exists, so that no interruption misses it.
+        listed_ = enlist(path_);
+        file_ = plat::create_private(path_.c_str());
+        if (file_) return true;
+        const plat::Failure why = plat::last_failure();
+        delist(listed_);
+        listed_ = nullptr;
+        if (why != plat::kFailExists) {
+            warn(shown_as.c_str(), msg::kCreateFailed, why);
+            return false;
+        }
+    }
+    warn(shown_as.c_str(), msg::kCreateFailed, plat::kFailExists);
+    return false;
+}
+
+bool Temp::write(const void *data, size_t n, const std::string &shown_as) {
+    if (plat::write(file_, data, n)) return true;
+    warn(shown_as.c_str(), msg::kWriteFailed, plat::last_failure());
+    return false;
+}
+
+bool Temp::finish(const std::string &shown_as) {
+    const bool published = plat::make_public(file_);
+    plat::File *f = file_;
+    file_ = nullptr;
+    // A write the disk refused may show only when the file is closed.
+    if (plat::close(f) && published) return true;
+    warn(shown_as.c_str(), msg::kWriteFailed, plat::last_failure());
+    return false;
+}
+
+Outcome Temp::place(std::string *path, Settled how) {
+    for (;;) {
+        const bool moved = how == kReplace ? plat::rename_replace(path_.c_str(), path->c_str())
+                                           : plat::rename_new(path_.c_str(), path->c_str());
+        if (moved) {
+            delist(listed_);
+            listed_ = nullptr;
+            return kPlaced;
+        }
+        const plat::Failure why = plat::last_failure();
+        if (how == kReplace || why != plat::kFailExists) {
+            warn(path->c_str(), msg::kPlaceFailed, why);
+            return kFailed;
+        }
+        // Another program took the name since it was settled.
+        if (how == kRenamed) {
+            if (!free_name(path)) {
+                warn(path->c_str(), msg::kPathTooLong);
+                return kFailed;
+            }
+            continue;
+        }
+        how = settle(path);
+        if (how == kStop) return kStopped;
+        if (how == kFail) return kFailed;
+    }
+}
+
+// ---- attributes -----------------------------------------------------------------------
+
+namespace {
+
+// The attribute bits a restored file may take; the rest (folder, link,
+// device, compression and the like) describe the source's storage, not the
+// file.
+constexpr uint32_t kRestorableAttributes =
+    plat::kAttrReadOnly | plat::kAttrHidden | plat::kAttrSystem | plat::kAttrArchive |
+    plat::kAttrNormal | plat::kAttrTemporary | plat::kAttrNotContentIndexed;
+
+}  // namespace
+
+void restore_attributes(const char *path, uint32_t attributes) {
+    attributes &= kRestorableAttributes;
+    plat::set_attributes(path, attributes != 0 ? attributes : plat::kAttrNormal);
+}
+
+// ---- folders below a destination ------------------------------------------------------
+
+Destination::Destination(std::string folder, std::string archive)
+    : folder_(std::move(folder)), archive_(std::move(archive)) {}
+
+Outcome Destination::folder_of(const std::string &rel, std::string *actual) {
+    if (rel.empty()) {
+        actual->clear();
+        return kPlaced;
+    }
+    const auto known = known_.find(rel);
+    if (known != known_.end()) {
+        *actual = known->second;
+        return kPlaced;
+    }
+    const size_t start = name_start(rel);
+    std::string parent;
+    const Outcome up = folder_of(start ? rel.substr(0, start - 1) : std::string(), &parent);
+    if (up != kPlaced) return up;
+    std::string on_disk = (parent.empty() ? parent : parent + plat::kSep) + rel.substr(start);
+    for (;;) {
+        size_t stop;
+        const std::string walked = on_disk + plat::kSep;
+        switch (plat::make_dirs_below(folder_.c_str(), walked.c_str(), &stop, &made_)) {
+            case plat::kDirsMade:
+                known_[rel] = on_disk;
+                *actual = on_disk;
+                return kPlaced;
+            case plat::kDirsLink:
+                // A link in the destination would lead the entry out of it.
+                warn(archive_.c_str(), msg::kBadEntryName);
+                return kFailed;
+            case plat::kDirsFailed:
+                warn((folder_ + walked.substr(0, stop)).c_str(), msg::kFolderFailed,
+                     plat::last_failure());
+                return kFailed;
+            case plat::kDirsNotFolder:
+                break;
+        }
+        // A file holds the name of a folder.
+        std::string in_the_way = folder_ + walked.substr(0, stop);
+        const int answer =
+            show_message(msg::kFileInTheWay, in_the_way.c_str(), QUILL_MB_YESNOCANCEL);
+        if (answer == QUILL_IDYES) {
+            plat::set_attributes(in_the_way.c_str(), plat::kAttrNormal);
+            if (!plat::remove_file(in_the_way.c_str())) {
+                warn(in_the_way.c_str(), msg::kFolderFailed, plat::last_failure());
+                return kFailed;
+            }
+        } else if (answer == QUILL_IDNO) {
+            if (!free_name(&in_the_way)) {
+                warn(in_the_way.c_str(), msg::kPathTooLong);
+                return kFailed;
+            }
+            // The free name, and whatever of the path lies below it.
+            on_disk = in_the_way.substr(folder_.size()) + walked.substr(stop);
+            on_disk.pop_back();  // the separator walked ends in
+        } else {
+            return kStopped;
+        }
+    }
+}
+
+Outcome Destination::file_path(const std::string &rel, std::string *path) {
+    const size_t start = name_start(rel);
+    std::string parent;
+    const Outcome made = folder_of(start ? rel.substr(0, start - 1) : std::string(), &parent);
+    if (made == kPlaced)
+        *path = folder_ + (parent.empty() ? parent : parent + plat::kSep) + rel.substr(start);
+    return made;
+}
+
+// ---- staged entries -------------------------------------------------------------------
+
+void Staging::add(bool folder, const std::string &rel, std::unique_ptr<Temp> temp,
+                  uint32_t attributes, bool widened) {
+    items_.push_back(Item{folder, false, rel, std::move(temp), attributes, widened});
+}
+
+int32_t Staging::commit(Destination &to) {
+    struct Replacement {
+        Item *item;
+        std::string path;
+    };
+    std::vector<Replacement> replacements;
+    std::vector<std::string> placed;  // new files, taken away again on failure
+    bool failed = false;
+    for (Item &item : items_) {
+        std::string path;
+        const Outcome made =
+            item.folder ? to.folder_of(item.rel, &path) : to.file_path(item.rel, &path);
+        if (made != kPlaced) {
+            failed = made == kFailed;
+            break;
+        }
+        if (item.folder) {
+            item.placed = true;
+            continue;
+        }
+        const Settled how = settle(&path);
+        if (how == kStop || how == kFail) {
+            failed = how == kFail;
+            break;
+        }
+        if (how == kReplace) {
+            replacements.push_back({&item, path});
+            continue;
+        }
+        const Outcome moved = item.temp->place(&path, how);
+        if (moved != kPlaced) {
+            failed = moved == kFailed;
+            break;
+        }
+        item.placed = true;
+        placed.push_back(path);
+        restore_attributes(path.c_str(), item.attributes);
+    }
+    if (failed) {
+        // Newest first: a folder is empty again once what went into it left.
+        for (auto it = placed.rbegin(); it != placed.rend(); ++it) plat::remove_file(it->c_str());
+        for (auto it = to.made().rbegin(); it != to.made().rend(); ++it)
+            plat::remove_folder(it->c_str());
+        for (Item &item : items_) item.placed = false;
+        return 1;
+    }
+    for (Replacement &r : replacements) {
+        if (r.item->temp->place(&r.path, kReplace) != kPlaced) return 1;
+        r.item->placed = true;
+        restore_attributes(r.path.c_str(), r.item->attributes);
+    }
+    return 0;
+}
+
+}  // namespace quill::place
+
+void ichiji_sakujo(void) {
+    using namespace quill::place;
+    // May run inside a signal handler: it only walks the list and unlinks.
+    quill::plat::cleanup_hold();
+    for (Listed *l = listed_head; l; l = l->next) quill::plat::remove_file(l->path);
+    quill::plat::cleanup_release();
+}
