@@ -1,7 +1,7 @@
 // Lines for the terminal: the pieces go out in order, each in its encoding.
 #include "output.h"
 
-#include <cstdio>
+#include "escaped.h"
 
 Line::~Line() {
     if (whole_) add(sys::kText, "\n");
@@ -32,18 +32,7 @@ Line &Line::operator<<(Native native) {
 }
 
 Line &Line::operator<<(Untrusted untrusted) {
-    std::string shown;
-    for (const char c : untrusted.text) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte != 0x7F) {
-            shown += c;
-            continue;
-        }
-        char escape[5];
-        std::snprintf(escape, sizeof escape, "\\x%02x", byte);
-        shown += escape;
-    }
-    add(sys::kNative, shown);
+    add(sys::kNative, escaped(untrusted.text));
     return *this;
 }
 

@@ -194,6 +194,37 @@ TEST_F(Faults, KeyFilesOfTheWrongKindOrWithoutAKeyAreRefused) {
     EXPECT_EQ(read_file(join(at("in"), "a.txt")), text_data(100));
 }
 
+// A failure names the file and says why, in the user's words: a
+// destination that is not there, and on Windows a source that another
+// program holds without sharing.
+TEST_F(Faults, FailuresNameTheFileAndTheCause) {
+    write_file(at("a.txt"), text_data(100));
+    ASSERT_EQ(encrypt({at("a.txt")}, 0), 0);
+    const std::string missing = at("missing");
+    boxes.clear();
+    EXPECT_EQ(fukugou_saki(bob.secret.c_str(), password, at("a.txt.velm").c_str(), missing.c_str()),
+              1);
+    ASSERT_EQ(boxes.size(), 1u);
+    expect_box(boxes[0], join(missing, "a.txt"),
+               (std::string(kCreateFailed) + "\n" + kCauseMissing).c_str(),
+               QUILL_MB_ICONEXCLAMATION);
+#ifdef _WIN32
+    HANDLE held = CreateFileA(at("a.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    boxes.clear();
+    answers = {QUILL_IDYES};
+    EXPECT_EQ(encrypt({at("a.txt")}, 0), 1);
+    CloseHandle(held);
+    ASSERT_EQ(boxes.size(), 1u);
+    expect_box(
+        boxes[0], at("a.txt"),
+        (std::string(kCannotEncryptItems) + "\na.txt: " + kItemUnreadable + "。" + kCauseInUse)
+            .c_str(),
+        QUILL_MB_ICONEXCLAMATION);
+#endif
+}
+
 #ifndef _WIN32
 
 // ---- the file system refuses ---------------------------------------------------

@@ -13,6 +13,12 @@ inline constexpr char kCannotEncryptItems[] =
     "次のファイルやフォルダは暗号化できないため、暗号化ファイルを作成しませんでした。";
 inline constexpr char kItemNameNotHeld[] = "暗号化ファイルに記録できない文字が名前に含まれています";
 inline constexpr char kItemTooLong[] = "パスが長すぎます";
+inline constexpr char kItemUnreadable[] = "読み込めません";
+
+// A failed file operation, then on a second line why.
+inline constexpr char kCreateFailed[] = "ファイルを作成できません";
+inline constexpr char kCauseMissing[] = "ファイルまたはフォルダが見つかりません。";
+inline constexpr char kCauseInUse[] = "ほかのプログラムが使用中です。";
 
 // Decryption.
 inline constexpr char kSignatureBad[] = "公開鍵が違うか、ファイルが改竄されています";

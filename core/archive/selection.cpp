@@ -21,11 +21,11 @@
 #include "archive/selection.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <new>
 
 #include "archive/msgbox.h"
 #include "archive/paths.h"
+#include "escaped.h"
 #include "messages.h"
 #include "platform/platform.h"
 #include "quillcore.h"
@@ -168,23 +168,11 @@ void guarded(Step step) {
 }
 
 // A path as a line of the problems' box: relative to the first item's
-// folder, and control characters shown as \xNN so that each name keeps to
-// its line.
+// folder, and escaped, so that each name keeps to its line.
 std::string shown(const std::string &path) {
     const std::string &base = selection.a_folder;
     const bool inside = path.compare(0, base.size(), base) == 0 && path.size() > base.size();
-    std::string line;
-    for (const char c : inside ? path.substr(base.size()) : path) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte != 0x7F) {
-            line += c;
-            continue;
-        }
-        char escape[5];
-        std::snprintf(escape, sizeof escape, "\\x%02x", byte);
-        line += escape;
-    }
-    return line;
+    return escaped(inside ? path.substr(base.size()) : path);
 }
 
 std::string reason(const Problem &p) {
