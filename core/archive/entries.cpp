@@ -155,19 +155,17 @@ int32_t read_entry(BlockReader &in, const std::string &path, const std::string &
             return 1;
     }
     e.rel = native;
-    if (!folder.empty()) {
-        const std::string target =
-            folder + e.rel + (e.folder ? std::string(1, plat::kSep) : std::string());
-        if (target.size() >= plat::kPathMax) {
-            warn(target.c_str(), msg::kPathTooLong);
-            return 1;
-        }
-        // The archive's own file, however the name spells it: unpacking
-        // would replace the archive with its own content.
-        if (!e.folder && (target == path || plat::same_file(target.c_str(), path.c_str()))) {
-            warn(msg::kCannotDecrypt, msg::kSameName);
-            return 1;
-        }
+    const std::string target =
+        folder + e.rel + (e.folder ? std::string(1, plat::kSep) : std::string());
+    if (target.size() >= plat::kPathMax) {
+        warn(target.c_str(), msg::kPathTooLong);
+        return 1;
+    }
+    // The archive's own file, however the name spells it: unpacking would
+    // replace the archive with its own content.
+    if (!e.folder && (target == path || plat::same_file(target.c_str(), path.c_str()))) {
+        warn(msg::kCannotDecrypt, msg::kSameName);
+        return 1;
     }
     const int32_t begun = sink.begin(e);
     if (begun != kNextEntry || e.folder) return begun;

@@ -59,9 +59,10 @@ int32_t open_archive(const std::string &path, const char *secret_path,
                      const unsigned char *password, OpenArchive *a, Sha256 *body);
 
 // The entries of the archive at path, read from reader into sink, for the
-// destination folder (separator included; empty for a list, which goes
-// nowhere). 0 read to its end, or stopped by the sink; 1 failure, a box has
-// said why; 2 the first header is not valid under this key.
+// destination folder (separator included; a list checks its entries against
+// the archive's own folder, as decrypting it there would). 0 read to its
+// end, or stopped by the sink; 1 failure, a box has said why; 2 the first
+// header is not valid under this key.
 int32_t read_entries(BlockReader &reader, const std::string &path, const std::string &folder,
                      EntrySink &sink);
 
