@@ -55,7 +55,8 @@ int decrypt_one(const Options &o, const std::string &archive, const std::string 
 
 int run_decrypt(const Options &o) {
     std::string secret, sender, folder;
-    if (!find_key(o.secret_key, kSecretKey, &secret) || !find_key(o.sender, kPublicKey, &sender))
+    if (!find_key(o.secret_key, rules::kSecretKey, &secret) ||
+        !find_key(o.sender, rules::kPublicKey, &sender))
         return kExitFailure;
     std::vector<std::string> archives;
     if (!find_archives(o.operands, &archives)) return kExitFailure;

@@ -26,7 +26,7 @@ int run_fingerprint(const Options &o) {
     for (const std::string &key : o.operands) {
         std::string path;
         Digest digest;
-        if (!find_key(key, kPublicKey, &path) || !file_digest(path, &digest)) {
+        if (!find_key(key, rules::kPublicKey, &path) || !file_digest(path, &digest)) {
             status = kExitFailure;
             continue;
         }

@@ -30,7 +30,7 @@ bool find_items(const std::vector<std::string> &typed, std::vector<std::string> 
         }
         if (!items->empty() && path.compare(0, sys::name_start(path), items->front(), 0,
                                             sys::name_start(items->front())) != 0) {
-            err() << Native{item} << text::kNotOneFolder;
+            err() << Native{item} << ": " << text::kNotOneFolder;
             return false;
         }
         items->push_back(path);
@@ -42,8 +42,8 @@ bool find_items(const std::vector<std::string> &typed, std::vector<std::string> 
 
 int run_encrypt(const Options &o) {
     std::string secret, recipient;
-    if (!find_key(o.secret_key, kSecretKey, &secret) ||
-        !find_key(o.recipient, kPublicKey, &recipient))
+    if (!find_key(o.secret_key, rules::kSecretKey, &secret) ||
+        !find_key(o.recipient, rules::kPublicKey, &recipient))
         return kExitFailure;
     std::vector<std::string> items;
     if (!find_items(o.operands, &items)) return kExitFailure;

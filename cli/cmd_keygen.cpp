@@ -15,23 +15,16 @@
 
 namespace {
 
-// As the key pair window reads its ID field: at most 159 bytes.
-constexpr size_t kUserIdMax = 159;
-
-// Each byte on its own, as the key pair window tests them: on Windows a
-// double-byte character with such a trail byte (表 is 0x95 0x5C) is refused too.
-constexpr char kForbidden[] = "|\\/:*?\"<>";
-
 int user_id_ok(const std::string &id) {
     if (id.empty()) {
         err() << text::kConfirm << ": " << text::kEnterUserId;
         return kExitFailure;
     }
-    if (id.find_first_of(kForbidden) != std::string::npos) {
+    if (rules::user_id_forbidden(id.c_str())) {
         err() << text::kCaution << ": " << text::kForbiddenInUserId;
         return kExitFailure;
     }
-    if (id.size() > kUserIdMax) {
+    if (id.size() > rules::kUserIdMaxBytes) {
         err() << text::kCaution << ": " << text::kUserIdTooLong;
         return kExitFailure;
     }
@@ -39,11 +32,11 @@ int user_id_ok(const std::string &id) {
 }
 
 int passwords_ok(const Password &first, const Password &second) {
-    if (first.length() < 8) {
+    if (first.length() < rules::kPasswordMinBytes) {
         err() << text::kFirstPasswordCaption << ": " << text::kPasswordTooShort;
         return kExitFailure;
     }
-    if (second.length() < 8) {
+    if (second.length() < rules::kPasswordMinBytes) {
         err() << text::kSecondPasswordCaption << ": " << text::kPasswordTooShort;
         return kExitFailure;
     }
@@ -102,8 +95,8 @@ int run_keygen(const Options &o) {
     if (const int status = user_id_ok(id)) return status;
     std::string secret_folder, public_folder;
     if (!prepare_folders(o, &secret_folder, &public_folder)) return kExitFailure;
-    const std::string secret = secret_folder + id + kSecretExt;
-    const std::string public_key = public_folder + id + kPublicExt;
+    const std::string secret = secret_folder + id + rules::extension(rules::kSecretKey);
+    const std::string public_key = public_folder + id + rules::extension(rules::kPublicKey);
     if (secret.size() >= sys::kPathBytes || public_key.size() >= sys::kPathBytes) {
         err() << text::kCaution << ": " << text::kUserIdTooLong;
         return kExitFailure;

@@ -47,7 +47,8 @@ int32_t show_entry(void *, const quill_entry *entry) {
 
 int run_list(const Options &o) {
     std::string secret, sender;
-    if (!find_key(o.secret_key, kSecretKey, &secret) || !find_key(o.sender, kPublicKey, &sender))
+    if (!find_key(o.secret_key, rules::kSecretKey, &secret) ||
+        !find_key(o.sender, rules::kPublicKey, &sender))
         return kExitFailure;
     std::vector<std::string> archives;
     if (!find_archives(o.operands, &archives)) return kExitFailure;

@@ -14,17 +14,19 @@ int run_list_keys(const Options &) {
     KeyFolders folders;
     if (!key_folders(&folders)) return kExitFailure;
     int status = kExitOk;
-    const std::vector<std::string> secrets = sys::names_in(folders.secret, kSecretExt);
+    const std::vector<std::string> secrets =
+        sys::names_in(folders.secret, rules::extension(rules::kSecretKey));
     out() << text::kSecretKeys << Native{folders.secret};
     if (secrets.empty()) out() << text::kNoKeys;
     for (const std::string &id : secrets) out() << "  " << Untrusted{id};
 
-    const std::vector<std::string> publics = sys::names_in(folders.public_keys, kPublicExt);
+    const std::vector<std::string> publics =
+        sys::names_in(folders.public_keys, rules::extension(rules::kPublicKey));
     out() << text::kPublicKeys << Native{folders.public_keys};
     if (publics.empty()) out() << text::kNoKeys;
     for (const std::string &id : publics) {
         Digest digest;
-        if (!file_digest(folders.public_keys + id + kPublicExt, &digest)) {
+        if (!file_digest(folders.public_keys + id + rules::extension(rules::kPublicKey), &digest)) {
             status = kExitFailure;
             continue;
         }

@@ -12,7 +12,7 @@
 
 int run_verify(const Options &o) {
     std::string sender;
-    if (!find_key(o.sender, kPublicKey, &sender)) return kExitFailure;
+    if (!find_key(o.sender, rules::kPublicKey, &sender)) return kExitFailure;
     // An archive that could not be checked weighs more than one that did
     // not verify: its signature may well be fine.
     bool mismatch = false, error = false;

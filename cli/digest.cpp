@@ -10,17 +10,13 @@
 
 namespace {
 
-// Base64 of 32 bytes: 44 characters, CR LF and the zero the buffer was
-// filled with.
-constexpr size_t kDigestTextBytes = 50;
-
 struct DigestText {
-    char text[kDigestTextBytes] = {};
+    char text[rules::kDigestTextBytes] = {};
     ~DigestText() { sys::wipe(text, sizeof text); }
 };
 
 void encode(const Digest &digest, DigestText *out) {
-    encode64(reinterpret_cast<const unsigned char *>(digest.words), sizeof digest.words, out->text);
+    rules::digest_text(digest.words, out->text);
 }
 
 }  // namespace
@@ -60,6 +56,6 @@ bool password_from_file(const std::string &path, FilePassword *password) {
     if (!file_digest(path, &digest)) return false;
     DigestText base64;
     encode(digest, &base64);
-    memcpy(password->text, base64.text, kFilePasswordChars);
+    memcpy(password->text, base64.text, rules::kFilePasswordChars);
     return true;
 }

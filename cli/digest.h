@@ -7,9 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "digest_text.h"
 #include "quillcore.h"
-
-constexpr int kFilePasswordChars = 43;  // the Base64 text without its "=" and line end
 
 struct Digest {
     uint32_t words[QUILL_SHA_WORDS] = {};  // H0..H7, each in the machine's byte order
@@ -17,7 +16,7 @@ struct Digest {
 };
 
 struct FilePassword {
-    char text[kFilePasswordChars + 1] = {};
+    char text[rules::kFilePasswordChars + 1] = {};
     ~FilePassword();
 };
 
@@ -25,8 +24,7 @@ struct FilePassword {
 bool file_digest(const std::string &path, Digest *digest);
 // The words first to last, each most significant digit first.
 std::string digest_hex(const Digest &digest);
-// Base64 of the digest's 32 bytes as they lie in memory, each word's least
-// significant byte first: 44 characters.
+// The Base64 text of the digest (rules.h): 44 characters.
 std::string digest_base64(const Digest &digest);
 // The password made from a file; false after saying that it cannot be read.
 bool password_from_file(const std::string &path, FilePassword *password);

@@ -1,15 +1,12 @@
 // Key files by path or by user ID, and the per-user key folders in which user
-// IDs are looked up: "himitu" for secret keys (USERID.velh) and "koukai" for
-// public keys (USERID.velk), where the desktop program keeps them on Windows.
+// IDs are looked up (rules.h), where the desktop program keeps them on
+// Windows.
 #ifndef QUILLSEAL_KEYS_H
 #define QUILLSEAL_KEYS_H
 
 #include <string>
 
-enum KeyKind { kSecretKey, kPublicKey };
-
-inline constexpr char kSecretExt[] = ".velh";
-inline constexpr char kPublicExt[] = ".velk";
+#include "rules.h"
 
 struct KeyFolders {
     std::string base;  // each with its separator
@@ -22,6 +19,6 @@ bool key_folders(KeyFolders *folders);
 // The key file that a -k, -r or -s value names: a path when it holds a
 // separator or ends in a key file's extension, else a user ID in the key
 // folder of its kind. False after saying that no such file exists.
-bool find_key(const std::string &value, KeyKind kind, std::string *path);
+bool find_key(const std::string &value, rules::Kind kind, std::string *path);
 
 #endif

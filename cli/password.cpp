@@ -87,7 +87,7 @@ int from_source(const Options &o, Password *password) {
     // The password made from a file is Base64 text, the same in every code page.
     FilePassword made;
     if (!password_from_file(o.passphrase_from, &made)) return 1;
-    memcpy(password->block, made.text, kFilePasswordChars);
+    memcpy(password->block, made.text, rules::kFilePasswordChars);
     return 0;
 }
 

@@ -69,8 +69,6 @@ inline constexpr char kNoFolder[] = ": フォルダが見つかりません";
 
 // Encryption and decryption.
 inline constexpr char kNoItem[] = ": ファイルやフォルダが見つかりません";
-inline constexpr char kNotOneFolder[] =
-    ": 暗号化するファイルやフォルダは、最初のものと同じフォルダに置いて下さい";
 inline constexpr char kUnsigned[] =
     ": 署名を付けられませんでした。署名のない暗号化ファイルが残っています";
 inline constexpr char kEncryptStopped[] = "処理を中止しました。暗号化ファイルは作成していません";

@@ -25,6 +25,8 @@ inline constexpr char kErrorOccurred[] = "エラーが起きました";
 inline constexpr char kKeysMayNotMatch[] =
     "暗号化の公開鍵と、復号化の秘密鍵が不一致の可能性があります";
 inline constexpr char kPathTooLong[] = "パスが長すぎるため処理できません。";
+inline constexpr char kNotOneFolder[] =
+    "暗号化・復号化するファイルやフォルダは、最初のものと同じフォルダに置いて下さい";
 inline constexpr char kTampered[] = "公開鍵が違うか、ファイルが改竄されています";
 inline constexpr char kNotTampered[] = "ファイルの改竄はありません";
 inline constexpr char kEncrypting[] = "暗号化中";

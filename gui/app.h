@@ -8,6 +8,7 @@
 #include <string>
 
 #include "controls.h"
+#include "rules.h"
 
 constexpr int kPathBytes = MAX_PATH;  // 260: paths, 259 bytes and a NUL
 constexpr int kPasswordBytes = 160;   // the password block
@@ -32,6 +33,16 @@ struct KeyPairState {
     int masking;
 };
 
+// A blocking call into the library while it runs (busy.cpp).
+struct BusyState {
+    bool running;      // commands, drops and closing wait until it returns
+    const char *what;  // the information line's text for it ("暗号化中")
+    DWORD shown_at;    // when its progress was last shown
+    HCURSOR wait;      // the wait cursor, when its file could be loaded
+    HCURSOR kept;      // the cursor it replaced
+    HWND focus;        // the control that had the focus before
+};
+
 // All of the program's state.
 struct App {
     HINSTANCE instance;
@@ -43,6 +54,7 @@ struct App {
     HBRUSH brush;
     HMENU bar, file_menu, tools_menu, help_menu;
     WNDPROC secret_field_proc, public_field_proc, file_field_proc;  // before the drop procedures
+    BusyState busy;
 };
 
 extern App app;
@@ -117,11 +129,26 @@ struct PathParts {
 void split_path(const char *path, PathParts *parts);
 // Name and extension of a path, as the key fields show it.
 std::string display_name(const char *path);
-// Token n of the command line (0: the program); false when there is none.
-// A token that does not fit 259 bytes comes back empty with *too_long set.
-bool get_argument(int n, char *token, bool *too_long = nullptr);
+// Token n of the command line (0: the program). The command line is read
+// wide and each token turned into the system's code page; a token that does
+// not fit 259 bytes, or holds a character the code page cannot hold exactly
+// (its nearest form could name another file), comes back empty, and
+// *shown, when given, receives a form of it good for a message.
+enum Token { kNoToken, kToken, kTokenTooLong, kTokenNotNative };
+Token get_argument(int n, char *token, std::string *shown = nullptr);
+// The drive and folder of a path, "\" included (everything before its last
+// component).
+std::string folder_part(const char *path);
+// Wide text in the system's code page; false when a character has no exact
+// form there.
+bool to_native(const std::wstring &wide, std::string *out);
+// The system's nearest form of wide text, for a message only.
+std::string approximate(const std::wstring &wide);
 // The user's application data folder (CSIDL_APPDATA), or empty.
 std::string appdata_folder();
+// The user's key folder for keys of this kind, "\" at the end:
+// application data + "\quillseal\himitu\" or "\quillseal\koukai\".
+std::string key_folder(rules::Kind kind);
 // A special folder of the user (CSIDL_...), or empty.
 std::string special_folder(int csidl);
 // Text of a control, at most limit - 1 bytes, zero-filled to limit.
@@ -132,7 +159,9 @@ void read_field(HWND window, int id, void *buffer, int limit);
 // Creates the controls in table order, each with the given font.
 void create_controls(HWND window, const ControlTable &controls, HFONT font);
 // A dialog filter from description and pattern pairs.
-std::string make_filter(std::initializer_list<const char *> parts);
+std::string make_filter(std::initializer_list<std::string> parts);
+// The filter entry of one kind of file: "秘密鍵ファイル(*.velh)" and "*.velh".
+std::string kind_filter(rules::Kind kind);
 // The open (or save) dialog of one existing file, owned by the main window,
 // over the 260-byte path buffer (which may hold an offered name). True with
 // a whole path chosen; a path that does not fit is refused with a message.
@@ -164,6 +193,14 @@ LRESULT CALLBACK public_drop_proc(HWND, UINT, WPARAM, LPARAM);
 LRESULT CALLBACK file_drop_proc(HWND, UINT, WPARAM, LPARAM);
 // Caps Lock warning shared by every password field.
 void warn_caps_lock();
+
+// busy.cpp: one blocking call into the library. Between busy_begin and
+// busy_end the main window shows the wait cursor, ignores input and shows
+// the call's progress after what; busy_cursor sets the wait cursor for
+// WM_SETCURSOR and says whether a call is running.
+void busy_begin(const char *what);
+void busy_end();
+bool busy_cursor();
 
 // crypt.cpp: encrypt and decrypt.
 bool check_selection();

@@ -10,13 +10,19 @@
 
 #include "strings.h"
 
-std::string make_filter(std::initializer_list<const char *> parts) {
+std::string make_filter(std::initializer_list<std::string> parts) {
     std::string filter;
-    for (const char *part : parts) {
+    for (const std::string &part : parts) {
         filter += part;
         filter += '\0';
     }
     return filter;  // the NUL after c_str() ends the list
+}
+
+std::string kind_filter(rules::Kind kind) {
+    const rules::FileType &type = rules::kFileTypes[kind];
+    const std::string pattern = std::string("*") + type.extension;
+    return make_filter({std::string(type.description) + "(" + pattern + ")", pattern});
 }
 
 bool run_file_dialog(bool save, const std::string &filter, const std::string &folder,

@@ -18,8 +18,7 @@ namespace {
 struct ExportKind {
     const char *key;      // the selected key file
     const char *missing;  // the message when none is selected
-    const char *filter;   // the dialog's second filter entry
-    const char *pattern;  // and its pattern
+    rules::Kind kind;     // the dialog's second filter entry is of this kind
     const char *title;    // the dialog's title
     const char *exists;   // the caption of the overwrite question
 };
@@ -37,7 +36,7 @@ void export_key(const ExportKind &kind) {
         message(app.main, kind.missing, text::kCaution);
         return;
     }
-    const std::string filter = make_filter({text::kAllFilesFilter, "*", kind.filter, kind.pattern});
+    const std::string filter = make_filter({text::kAllFilesFilter, "*"}) + kind_filter(kind.kind);
     char path[kPathBytes] = {};
     if (!copy_text(path, display_name(kind.key).c_str())) {
         message(app.main, text::kPathTooLong, text::kCaution);
@@ -52,12 +51,12 @@ void export_key(const ExportKind &kind) {
 }  // namespace
 
 void cmd_export_secret() {
-    export_key({app.sel.secret_key, text::kSelectSecretFirst, text::kSecretFilter, "*.velh",
+    export_key({app.sel.secret_key, text::kSelectSecretFirst, rules::kSecretKey,
                 text::kExportSecretTitle, text::kSecretExists});
 }
 
 void cmd_export_public() {
-    export_key({app.sel.public_key, text::kSelectPublicFirst, text::kPublicFilter, "*.velk",
+    export_key({app.sel.public_key, text::kSelectPublicFirst, rules::kPublicKey,
                 text::kExportPublicTitle, text::kPublicExists});
 }
 
@@ -69,8 +68,7 @@ void cmd_import_public() {
     }
     PathParts parts;
     split_path(app.sel.public_key, &parts);
-    const std::string destination =
-        appdata_folder() + text::kBaseFolder + text::kPublicFolder + parts.name + parts.ext;
+    const std::string destination = key_folder(rules::kPublicKey) + parts.name + parts.ext;
     if (destination.size() >= size_t(kPathBytes)) {
         message(app.main, text::kPathTooLong, text::kCaution);
         return;

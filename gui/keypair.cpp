@@ -15,12 +15,7 @@
 namespace {
 
 // The user ID field is read with this limit: at most 159 bytes of text.
-constexpr int kUserIdLimit = 160;
-
-// The bytes a user ID may not hold, since it becomes a file name. Each byte
-// counts on its own, so a double-byte character with such a trail byte (表 is
-// 0x95 0x5C) is refused as well.
-constexpr char kForbidden[] = "|\\/:*?\"<>";
+constexpr int kUserIdLimit = int(rules::kUserIdMaxBytes) + 1;
 
 const char *as_text(const unsigned char *block) {
     return reinterpret_cast<const char *>(block);
@@ -66,11 +61,11 @@ bool input_ok(HWND window) {
         message(window, text::kEnterUserId, text::kConfirm);
         return false;
     }
-    if (strlen(as_text(app.pair.first)) < 8) {
+    if (strlen(as_text(app.pair.first)) < rules::kPasswordMinBytes) {
         message(window, text::kPasswordTooShort, text::kFirstPasswordCaption);
         return false;
     }
-    if (strlen(as_text(app.pair.second)) < 8) {
+    if (strlen(as_text(app.pair.second)) < rules::kPasswordMinBytes) {
         message(window, text::kPasswordTooShort, text::kSecondPasswordCaption);
         return false;
     }
@@ -78,7 +73,7 @@ bool input_ok(HWND window) {
         message(window, text::kPasswordsDiffer, text::kCaution, MB_ICONINFORMATION);
         return false;
     }
-    if (strpbrk(app.pair.user_id, kForbidden)) {
+    if (rules::user_id_forbidden(app.pair.user_id)) {
         message(window, text::kForbiddenInUserId, text::kCaution, MB_ICONINFORMATION);
         return false;
     }
@@ -89,11 +84,13 @@ bool input_ok(HWND window) {
 // and has the library write both key files with the first password.
 void create_pair(HWND window) {
     if (!input_ok(window)) return;
-    const std::string base = appdata_folder() + text::kBaseFolder;
-    const std::string secret_folder = base + text::kSecretFolder;
-    const std::string public_folder = base + text::kPublicFolder;
-    const std::string secret = secret_folder + app.pair.user_id + text::kSecretExt;
-    const std::string public_key = public_folder + app.pair.user_id + text::kPublicExt;
+    const std::string base = appdata_folder() + "\\" + rules::kKeyFolder + "\\";
+    const std::string secret_folder = key_folder(rules::kSecretKey);
+    const std::string public_folder = key_folder(rules::kPublicKey);
+    const std::string secret =
+        secret_folder + app.pair.user_id + rules::extension(rules::kSecretKey);
+    const std::string public_key =
+        public_folder + app.pair.user_id + rules::extension(rules::kPublicKey);
     // The main window and the library hold key paths in 260-byte buffers.
     char secret_path[kPathBytes];
     if (!copy_text(secret_path, secret.c_str()) || public_key.size() >= size_t(kPathBytes)) {

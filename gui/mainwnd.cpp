@@ -34,48 +34,55 @@ bool take_argument(char (&buffer)[kPathBytes], int field, const char *path) {
 }
 
 // Key files as the first argument select that key; anything else, and no
-// argument at all, goes to the library as the selection.
+// argument at all, goes to the library as the selection. A command line
+// with an item the library could not be given as it is (too long, not in
+// the system's code page, outside the first item's folder) selects nothing
+// and says which.
 void read_command_line() {
     char token[kPathBytes];
     // A program folder that does not fit stays empty, as for a program path
     // without a drive: the help file is then looked for in the current folder.
-    if (get_argument(0, token)) {
+    if (get_argument(0, token) == kToken) {
         PathParts parts;
         split_path(token, &parts);
         if (!copy_text(app.sel.program_folder, (std::string(parts.drive) + parts.folder).c_str()))
             memset(app.sel.program_folder, 0, sizeof app.sel.program_folder);
     }
-    // A path longer than a path buffer would reach the library changed:
-    // such a command line selects nothing.
-    bool too_long = false;
-    for (int k = 1; get_argument(k, token, &too_long); k++) {
-        if (too_long) {
-            message(app.main, text::kPathTooLong, text::kCaution);
+    char first[kPathBytes] = {};
+    for (int k = 1;; k++) {
+        std::string shown;
+        const Token got = get_argument(k, token, &shown);
+        if (got == kNoToken) break;
+        const char *refusal = got == kTokenTooLong     ? text::kPathTooLong
+                              : got == kTokenNotNative ? text::kArgumentNotNative
+                              : k > 1 && folder_part(token) != folder_part(first)
+                                  ? text::kNotOneFolder
+                                  : nullptr;
+        if (refusal) {
+            message(app.main, (std::string(refusal) + "\n" + shown).c_str(), text::kCaution);
             return;
         }
+        if (k == 1) memcpy(first, token, sizeof first);
     }
-    char first[kPathBytes] = {};
-    get_argument(1, first);
-    const size_t len = strlen(first);
-    const char *tail = len > 5 ? first + len - 5 : "";
-    if (strcmp(tail, text::kSecretExt) == 0) {
+    if (rules::has_extension(first, rules::kSecretKey)) {
         take_argument(app.sel.secret_key, IDC_SECRET_FIELD, first);
         return;
     }
-    if (strcmp(tail, text::kPublicExt) == 0) {
+    if (rules::has_extension(first, rules::kPublicKey)) {
         take_argument(app.sel.public_key, IDC_PUBLIC_FIELD, first);
         return;
     }
     if (first[0] && !take_argument(app.sel.selected, IDC_FILE_FIELD, first)) return;
     int count = 0;
-    for (int k = 0; get_argument(k + 1, token); k++) count = file_get(k, token);
+    for (int k = 0; get_argument(k + 1, token) == kToken; k++) count = file_get(k, token);
     show_file_count(count);
 }
 
 // Without the user's secret key folder this is a first run: the key pair
 // window comes first.
 void first_run_check() {
-    const std::string probe = appdata_folder() + text::kFirstRunProbe;
+    std::string probe = key_folder(rules::kSecretKey);
+    probe.pop_back();  // the folder itself, without its "\\"
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(probe.c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
@@ -194,14 +201,17 @@ LRESULT CALLBACK main_proc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) 
             on_init(window);
             return 0;
         case WM_CLOSE:
-            close_form(window, 0);
+            if (!app.busy.running) close_form(window, 0);
             return 0;
         case WM_DESTROY:
             on_destroy(window);
             return 0;
         case WM_COMMAND:
-            on_command(LOWORD(wparam), HIWORD(wparam));
+            if (!app.busy.running) on_command(LOWORD(wparam), HIWORD(wparam));
             return 0;
+        case WM_SETCURSOR:
+            if (busy_cursor()) return TRUE;
+            break;
     }
     return DefWindowProcA(window, msg, wparam, lparam);
 }

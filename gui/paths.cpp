@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -48,44 +49,70 @@ std::string display_name(const char *path) {
     return std::string(parts.name) + parts.ext;
 }
 
-bool get_argument(int n, char *token, bool *too_long) {
-    const char *p = GetCommandLineA();
+bool to_native(const std::wstring &wide, std::string *out) {
+    BOOL lossy = FALSE;
+    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), int(wide.size()),
+                                      nullptr, 0, nullptr, &lossy);
+    out->assign(size_t(n > 0 ? n : 0), '\0');
+    if (n > 0)
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), int(wide.size()),
+                            out->data(), n, nullptr, &lossy);
+    return !lossy && (n > 0 || wide.empty());
+}
+
+std::string approximate(const std::wstring &wide) {
+    const int n = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), int(wide.size()), nullptr, 0,
+                                      nullptr, nullptr);
+    std::string out(size_t(n > 0 ? n : 0), '\0');
+    if (n > 0)
+        WideCharToMultiByte(CP_ACP, 0, wide.c_str(), int(wide.size()), out.data(), n, nullptr,
+                            nullptr);
+    return out;
+}
+
+Token get_argument(int n, char *token, std::string *shown) {
+    token[0] = '\0';
+    const wchar_t *p = GetCommandLineW();
     for (int index = 0;; index++) {
-        while (*p == ' ') p++;
-        if (!*p) return false;
+        while (*p == L' ') p++;
+        if (!*p) return kNoToken;
         // One token: quotes switch in and out and are not copied; a blank
-        // outside quotes ends a token that has characters. A token longer
-        // than 259 bytes comes back empty and flagged, never cut short.
-        char buf[kPathBytes];
-        size_t len = 0, chars = 0;
-        bool quoted = false, overflow = false;
+        // outside quotes ends a token that has characters.
+        std::wstring wide;
+        bool quoted = false;
         for (; *p; p++) {
-            if (*p == '"') {
+            if (*p == L'"') {
                 quoted = !quoted;
                 continue;
             }
-            if (*p == ' ' && !quoted) {
-                if (chars > 0) break;
+            if (*p == L' ' && !quoted) {
+                if (!wide.empty()) break;
                 continue;
             }
-            const size_t width = IsDBCSLeadByte(BYTE(*p)) && p[1] ? 2 : 1;
-            if (len + width < sizeof buf) {
-                memcpy(buf + len, p, width);
-                len += width;
-            } else {
-                overflow = true;
-            }
-            chars++;
-            p += width - 1;
+            wide += *p;
         }
-        if (index == n) {
-            if (overflow) len = 0;
-            if (too_long) *too_long = overflow;
-            buf[len] = '\0';
-            memcpy(token, buf, len + 1);
-            return true;
-        }
+        if (index != n) continue;
+        std::string native;
+        const bool exact = to_native(wide, &native);
+        if (shown) *shown = exact ? native : approximate(wide);
+        if (!exact) return kTokenNotNative;
+        // Never cut short: a shorter path could name some other file.
+        if (native.size() >= size_t(kPathBytes)) return kTokenTooLong;
+        memcpy(token, native.c_str(), native.size() + 1);
+        return kToken;
     }
+}
+
+std::string folder_part(const char *path) {
+    size_t start = 0;
+    for (size_t i = 0; path[i]; i++) {
+        if (IsDBCSLeadByte(BYTE(path[i])) && path[i + 1]) {
+            i++;
+            continue;
+        }
+        if (path[i] == '\\' || path[i] == '/' || path[i] == ':') start = i + 1;
+    }
+    return std::string(path, start);
 }
 
 std::string special_folder(int csidl) {
@@ -96,6 +123,11 @@ std::string special_folder(int csidl) {
 
 std::string appdata_folder() {
     return special_folder(CSIDL_APPDATA);
+}
+
+std::string key_folder(rules::Kind kind) {
+    return appdata_folder() + "\\" + rules::kKeyFolder + "\\" +
+           (kind == rules::kSecretKey ? rules::kSecretKeyFolder : rules::kPublicKeyFolder) + "\\";
 }
 
 // The old text may be a password: it is wiped, not merely overwritten.

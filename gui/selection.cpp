@@ -36,54 +36,63 @@ void select_key(char (&key)[kPathBytes], int field, const char *path) {
     if (set_path(key, path)) SetDlgItemTextA(app.main, field, display_name(path).c_str());
 }
 
-// The key dialogs open in the user's own key folder of that kind.
-std::string key_folder(const char *kind) {
-    return appdata_folder() + text::kBaseFolder + kind;
-}
-
 // Length in bytes of dropped item i's path.
-UINT dropped_length(HDROP drop, UINT i) {
-    return DragQueryFileA(drop, i, nullptr, 0);
-}
-
-// Dropped item i. False, and an empty path, when it does not fit a path
-// buffer: a path cut short could name some other file.
-bool dropped_path(HDROP drop, UINT i, char *path) {
+// Dropped item i, read wide: kToken with its path in the system's code page,
+// or (with an empty path) kTokenTooLong when it does not fit a path buffer,
+// kTokenNotNative when a character has no exact form there. A path cut
+// short or approximated could name some other file. *shown receives a form
+// good for a message.
+Token dropped_path(HDROP drop, UINT i, char *path, std::string *shown = nullptr) {
     memset(path, 0, kPathBytes);
-    if (dropped_length(drop, i) >= UINT(kPathBytes)) return false;
-    DragQueryFileA(drop, i, path, kPathBytes);
-    return true;
+    std::wstring wide(DragQueryFileW(drop, i, nullptr, 0), L'\0');
+    DragQueryFileW(drop, i, wide.data(), UINT(wide.size() + 1));
+    std::string native;
+    const bool exact = to_native(wide, &native);
+    if (shown) *shown = exact ? native : approximate(wide);
+    if (!exact) return kTokenNotNative;
+    if (native.size() >= size_t(kPathBytes)) return kTokenTooLong;
+    memcpy(path, native.c_str(), native.size() + 1);
+    return kToken;
 }
 
-bool ends_with(const char *path, const char *ext) {
-    const size_t len = strlen(path), n = strlen(ext);
-    return len > n && strcmp(path + len - n, ext) == 0;
-}
-
-// A key field takes the first dropped file, and only a key file of its kind;
-// anything else leaves the field and the key as they were.
+// A key field takes the first dropped file, and only a key file of its kind
+// (its extension in any case); anything else leaves the field and the key as
+// they were.
 LRESULT key_drop(HWND field, UINT msg, WPARAM wparam, LPARAM lparam, WNDPROC previous,
-                 const char *ext, char (&key)[kPathBytes]) {
+                 rules::Kind kind, char (&key)[kPathBytes]) {
     if (msg != WM_DROPFILES) return CallWindowProcA(previous, field, msg, wparam, lparam);
     HDROP drop = reinterpret_cast<HDROP>(wparam);
     char path[kPathBytes];
-    if (dropped_path(drop, 0, path) && ends_with(path, ext))
+    // While a call runs, a drop is not taken: it would change the selection
+    // under it.
+    if (app.busy.running) {
+        DragFinish(drop);
+        return 0;
+    }
+    if (dropped_path(drop, 0, path) == kToken && rules::has_extension(path, kind))
         select_key(key, GetDlgCtrlID(field), path);
     DragFinish(drop);
     return 0;
 }
 
 // A drop on the file field replaces the whole selection with its items. A
-// drop with an item whose path is too long is refused as a whole, before the
+// drop with an item whose path is too long, or that lies in another folder
+// than the first (a search's results), is refused as a whole, before the
 // library's list is touched.
 void select_dropped(HDROP drop) {
     const UINT items = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    std::string first_folder;
     for (UINT i = 0; i < items; i++) {
-        const UINT length = dropped_length(drop, i);
-        if (length < UINT(kPathBytes)) continue;
-        std::string name(length, '\0');
-        DragQueryFileA(drop, i, name.data(), length + 1);
-        message(app.main, (std::string(text::kPathTooLong) + "\n" + name).c_str(), text::kCaution);
+        char path[kPathBytes];
+        std::string name;
+        const Token got = dropped_path(drop, i, path, &name);
+        if (i == 0) first_folder = folder_part(path);
+        const char *refusal = got == kTokenTooLong                ? text::kPathTooLong
+                              : got == kTokenNotNative            ? text::kArgumentNotNative
+                              : folder_part(path) != first_folder ? text::kNotOneFolder
+                                                                  : nullptr;
+        if (!refusal) continue;
+        message(app.main, (std::string(refusal) + "\n" + name).c_str(), text::kCaution);
         return;
     }
     if (items == 0) return;
@@ -103,14 +112,14 @@ void select_dropped(HDROP drop) {
 
 void cmd_select_secret() {
     char path[kPathBytes];
-    if (choose_file(make_filter({text::kSecretFilter, "*.velh"}), key_folder(text::kSecretFolder),
+    if (choose_file(kind_filter(rules::kSecretKey), key_folder(rules::kSecretKey),
                     text::kSelectSecretTitle, path))
         select_key(app.sel.secret_key, IDC_SECRET_FIELD, path);
 }
 
 void cmd_select_public() {
     char path[kPathBytes];
-    if (choose_file(make_filter({text::kPublicFilter, "*.velk"}), key_folder(text::kPublicFolder),
+    if (choose_file(kind_filter(rules::kPublicKey), key_folder(rules::kPublicKey),
                     text::kSelectPublicTitle, path))
         select_key(app.sel.public_key, IDC_PUBLIC_FIELD, path);
 }
@@ -118,7 +127,7 @@ void cmd_select_public() {
 // One file from the dialog starts a new selection; its count is not shown.
 void cmd_select_file() {
     char path[kPathBytes];
-    if (!choose_file(make_filter({text::kAllFilesFilter, "*", text::kArchiveFilter, "*.velm"}),
+    if (!choose_file(make_filter({text::kAllFilesFilter, "*"}) + kind_filter(rules::kArchive),
                      special_folder(CSIDL_DESKTOPDIRECTORY), text::kSelectFileTitle, path))
         return;
     if (!set_path(app.sel.selected, path)) return;
@@ -151,12 +160,12 @@ void cmd_compress() {
 }
 
 LRESULT CALLBACK secret_drop_proc(HWND field, UINT msg, WPARAM wparam, LPARAM lparam) {
-    return key_drop(field, msg, wparam, lparam, app.secret_field_proc, text::kSecretExt,
+    return key_drop(field, msg, wparam, lparam, app.secret_field_proc, rules::kSecretKey,
                     app.sel.secret_key);
 }
 
 LRESULT CALLBACK public_drop_proc(HWND field, UINT msg, WPARAM wparam, LPARAM lparam) {
-    return key_drop(field, msg, wparam, lparam, app.public_field_proc, text::kPublicExt,
+    return key_drop(field, msg, wparam, lparam, app.public_field_proc, rules::kPublicKey,
                     app.sel.public_key);
 }
 
@@ -164,7 +173,7 @@ LRESULT CALLBACK file_drop_proc(HWND field, UINT msg, WPARAM wparam, LPARAM lpar
     if (msg != WM_DROPFILES)
         return CallWindowProcA(app.file_field_proc, field, msg, wparam, lparam);
     HDROP drop = reinterpret_cast<HDROP>(wparam);
-    select_dropped(drop);
+    if (!app.busy.running) select_dropped(drop);
     DragFinish(drop);
     return 0;
 }

@@ -3,6 +3,7 @@
 #ifndef QUILLGUI_STRINGS_H
 #define QUILLGUI_STRINGS_H
 
+#include "rules.h"
 #include "texts_common.h"
 
 #include "quill_version.h"
@@ -56,10 +57,9 @@ inline constexpr char kSafe[] = "安全";
 
 // Selection, encryption and decryption.
 inline constexpr char kFilesSelected[] = "個のファイルが選択されました";
-inline constexpr char kSecretFilter[] = "秘密鍵ファイル(*.velh)";
-inline constexpr char kPublicFilter[] = "公開鍵ファイル(*.velk)";
+inline constexpr char kArgumentNotNative[] =
+    "次の項目の名前には、このシステムの文字コードで表せない文字が含まれているため選択できません。";
 inline constexpr char kAllFilesFilter[] = "すべてのファイル(*.*)";
-inline constexpr char kArchiveFilter[] = "暗号化ファイル(*.velm)";
 inline constexpr char kSelectSecretTitle[] = "自分の秘密鍵を選択";
 inline constexpr char kSelectPublicTitle[] = "相手の公開鍵を選択";
 inline constexpr char kSelectFileTitle[] = "暗号化・復号化するファイルを選択";
@@ -72,6 +72,13 @@ inline constexpr char kChooseFile[] = "ファイルを選択して下さい";
 inline constexpr char kEncrypted[] = "暗号化終了";
 inline constexpr char kDecrypted[] = "復号化終了";
 inline constexpr char kWaitCursorFile[] = "tokei.cur";
+inline constexpr char kChecking[] = "改竄の有無を確認中";
+// The progress of a call: what, percentage, bytes done and in all.
+inline constexpr char kProgressFormat[] = "%s  %u%%（%s / %s）";
+inline constexpr char kBytes[] = " バイト";
+inline constexpr char kKilobytes[] = "KB";
+inline constexpr char kMegabytes[] = "MB";
+inline constexpr char kGigabytes[] = "GB";
 
 // Key pair window.
 inline constexpr char kCreateKeyPair[] = "鍵ペア作成";
@@ -81,14 +88,6 @@ inline constexpr char kKeyPairHint1[] =
     "秘密鍵・公開鍵ペアを作成します。ユーザーIDは鍵のファイル名に成りますので、";
 inline constexpr char kKeyPairHint2[] =
     "だれの鍵か判るように、氏名、メールアドレスなどを入力して下さい。";
-
-// Per-user key folders, under the application data folder.
-inline constexpr char kBaseFolder[] = "\\quillseal\\";
-inline constexpr char kSecretFolder[] = "himitu\\";
-inline constexpr char kPublicFolder[] = "koukai\\";
-inline constexpr char kFirstRunProbe[] = "\\quillseal\\himitu";
-inline constexpr char kSecretExt[] = ".velh";
-inline constexpr char kPublicExt[] = ".velk";
 
 // Tools and key copies.
 inline constexpr char kSelectPublicFirst[] = "公開鍵を選択してから、この操作を行って下さい";

@@ -7,16 +7,11 @@
 #include <cstdint>
 #include <cstring>
 
+#include "digest_text.h"
 #include "quillcore.h"
 #include "strings.h"
 
 namespace {
-
-// Base64 of a 32-byte digest: 44 characters, CR LF and the zero the buffer
-// was filled with.
-constexpr int kDigestTextBytes = 50;
-// A password made from a file: the Base64 text without its "=" and line end.
-constexpr int kFilePasswordChars = 43;
 
 struct Digest {
     uint32_t words[QUILL_SHA_WORDS];  // H0..H7, each in the machine's byte order
@@ -27,13 +22,6 @@ bool hash_file(const char *path, Digest *digest) {
     if (SHA256(path, digest->words) == 0) return true;
     message(app.main, text::kErrorHappened, text::kFailure);
     return false;
-}
-
-// Base64 of the digest's 32 bytes as they lie in memory, so each word's
-// least significant byte comes first.
-void digest_base64(const Digest &digest, char *out) {
-    memset(out, 0, kDigestTextBytes);
-    encode64(reinterpret_cast<const unsigned char *>(digest.words), sizeof digest.words, out);
 }
 
 void show_info(const char *label, const char *value) {
@@ -55,7 +43,15 @@ void cmd_tamper_check() {
         return;
     }
     if (!have_item()) return;
+    // The line shows the check's progress, then what it showed before.
+    char line[kPathBytes];
+    GetDlgItemTextA(app.main, IDC_INFO, line, sizeof line);
+    char label[kPathBytes];
+    GetDlgItemTextA(app.main, IDC_INFO_LABEL, label, sizeof label);
+    busy_begin(text::kChecking);
     const int result = syomei_kakunin(app.sel.selected, app.sel.public_key);
+    busy_end();
+    show_info(label, line);
     if (result == -1)
         message(app.main, text::kTampered, text::kWarning);
     else if (result > 0)
@@ -85,8 +81,8 @@ void cmd_fingerprint() {
     }
     Digest digest;
     if (!hash_file(app.sel.public_key, &digest)) return;
-    char fingerprint[kDigestTextBytes];
-    digest_base64(digest, fingerprint);
+    char fingerprint[rules::kDigestTextBytes];
+    rules::digest_text(digest.words, fingerprint);
     show_info(text::kFingerprintLabel, fingerprint);
 }
 
@@ -95,11 +91,11 @@ void cmd_password_from_file() {
     if (!have_item()) return;
     Digest digest;
     if (!hash_file(app.sel.selected, &digest)) return;
-    char base64[kDigestTextBytes];
-    digest_base64(digest, base64);
-    base64[kFilePasswordChars] = '\0';
+    char base64[rules::kDigestTextBytes];
+    rules::digest_text(digest.words, base64);
+    base64[rules::kFilePasswordChars] = '\0';
     SecureZeroMemory(app.sel.password, sizeof app.sel.password);
-    memcpy(app.sel.password, base64, kFilePasswordChars);
+    memcpy(app.sel.password, base64, rules::kFilePasswordChars);
     // The field takes it over as if it had been typed.
     SetDlgItemTextA(app.main, IDC_PASSWORD, base64);
     // The digest and its text are the password itself.

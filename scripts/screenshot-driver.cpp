@@ -130,8 +130,9 @@ int main(int argc, char **argv) {
     HWND main_window = wait_window(text::kClassName, text::kMainTitle);
     char appdata[MAX_PATH] = {};
     SHGetSpecialFolderPathA(nullptr, appdata, CSIDL_APPDATA, FALSE);
-    const std::string public_key =
-        std::string(appdata) + text::kBaseFolder + text::kPublicFolder + kUserId + text::kPublicExt;
+    const char *ext = rules::extension(rules::kPublicKey);
+    const std::string public_key = std::string(appdata) + "\\" + rules::kKeyFolder + "\\" +
+                                   rules::kPublicKeyFolder + "\\" + kUserId + ext;
     PostMessageA(GetDlgItem(main_window, IDC_PUBLIC_BUTTON), BM_CLICK, 0, 0);
     HWND dialog = wait_window("#32770", text::kSelectPublicTitle);
     set_text(dialog, 0x47C, public_key.c_str());
@@ -139,8 +140,7 @@ int main(int argc, char **argv) {
     wait_for([&] { return !IsWindow(dialog); }, "the open dialog stays open");
     wait_for(
         [&] {
-            return text_of(GetDlgItem(main_window, IDC_PUBLIC_FIELD)) ==
-                   std::string(kUserId) + text::kPublicExt;
+            return text_of(GetDlgItem(main_window, IDC_PUBLIC_FIELD)) == std::string(kUserId) + ext;
         },
         "the public key is not selected");
     scene("main-window", main_window);

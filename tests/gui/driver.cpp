@@ -95,17 +95,26 @@ std::string program_path() {
     return std::string(path) + "quillgui.exe";
 }
 
-// Starts the program and waits until its main window is visible, has all
-// its controls and answers (WaitForInputIdle alone returns too early).
-Program start(const std::string &arguments) {
+std::wstring widen(const std::string &native) {
+    std::wstring wide(native.size() + 1, L'\0');
+    wide.resize(size_t(MultiByteToWideChar(CP_ACP, 0, native.c_str(), int(native.size()),
+                                           wide.data(), int(wide.size()))));
+    return wide;
+}
+
+// Starts the program with a command line as the shell gives it (wide, so it
+// may hold what the code page cannot) and waits until its main window is
+// visible, has all its controls and answers (WaitForInputIdle alone returns
+// too early).
+Program start_wide(const std::wstring &arguments) {
     Program p;
-    std::string command_line = "\"" + program_path() + "\"";
-    if (!arguments.empty()) command_line += " " + arguments;
-    STARTUPINFOA si = {};
+    std::wstring command_line = L"\"" + widen(program_path()) + L"\"";
+    if (!arguments.empty()) command_line += L" " + arguments;
+    STARTUPINFOW si = {};
     si.cb = sizeof si;
-    if (!CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+    if (!CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &si, &p.process)) {
-        check(false, __LINE__, "cannot start " + command_line);
+        check(false, __LINE__, "cannot start the program");
         return p;
     }
     const DWORD deadline = GetTickCount() + kWaitMs;
@@ -124,6 +133,18 @@ Program start(const std::string &arguments) {
     WaitForInputIdle(p.process.hProcess, kWaitMs);
     SendMessageTimeoutA(p.main, WM_NULL, 0, 0, SMTO_NORMAL, kWaitMs, nullptr);
     return p;
+}
+
+Program start(const std::string &arguments) {
+    return start_wide(widen(arguments));
+}
+
+// The code page's nearest form of wide text, as a message shows it.
+std::string nearest(const std::wstring &wide) {
+    char out[64] = {};
+    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), int(wide.size()), out, sizeof out - 1, nullptr,
+                        nullptr);
+    return out;
 }
 
 std::string field(const Program &p, int id) {
@@ -226,6 +247,27 @@ void first_run(const std::string &secret, const std::string &arguments) {
     print((failures > before ? "failed " : "ok ") + current_case);
 }
 
+// Starting with these arguments shows the caution box with this text and
+// selects nothing.
+void refused(const char *name, const std::wstring &arguments, const std::string &body) {
+    current_case = name;
+    const int before = failures;
+    Program p = start_wide(arguments);
+    if (p.main) {
+        if (HWND box = wait_box(p)) {
+            CHECK_EQ(text_of(box), text::kCaution);
+            CHECK_EQ(text_of(GetDlgItem(box, kBoxTextId)), body);
+            PostMessageA(box, WM_COMMAND, IDOK, LPARAM(GetDlgItem(box, IDOK)));
+            const DWORD deadline = GetTickCount() + kWaitMs;
+            while (IsWindow(box) && !expired(deadline)) Sleep(20);
+        }
+        CHECK_EQ(field(p, IDC_FILE_FIELD), text::kFileHint);
+        CHECK_EQ(field(p, IDC_INFO), "");
+    }
+    finish(p);
+    print((failures > before ? "failed " : "ok ") + current_case);
+}
+
 }  // namespace
 
 int main() {
@@ -253,7 +295,7 @@ int main() {
     expect("quotes inside a token", dir + "\\\"My Files\"\\a.txt",
            {text::kSecretHint, text::kPublicHint, "a.txt", count_line(1)});
     expect("upper-case key extension", dir + "\\TARO.VELH",
-           {text::kSecretHint, text::kPublicHint, "TARO.VELH", count_line(1)});
+           {"TARO.VELH", text::kPublicHint, text::kFileHint, ""});
     expect("double-byte name", dir + "\\表示.txt",
            {text::kSecretHint, text::kPublicHint, "表示.txt", count_line(1)});
     expect("folder", dir + "\\folder",
@@ -261,28 +303,22 @@ int main() {
 
     first_run(secret, dir + "\\x.txt " + dir + "\\y.txt");
 
-    // A path longer than a path buffer is refused with a message and selects
-    // nothing, rather than reaching the library cut short.
-    current_case = "over-long argument";
-    int before = failures;
-    Program longer = start(dir + "\\x.txt " + dir + "\\" + std::string(260, 'n'));
-    if (longer.main) {
-        if (HWND box = wait_box(longer)) {
-            CHECK_EQ(text_of(box), text::kCaution);
-            CHECK_EQ(text_of(GetDlgItem(box, kBoxTextId)), text::kPathTooLong);
-            PostMessageA(box, WM_COMMAND, IDOK, LPARAM(GetDlgItem(box, IDOK)));
-            const DWORD deadline = GetTickCount() + kWaitMs;
-            while (IsWindow(box) && !expired(deadline)) Sleep(20);
-        }
-        CHECK_EQ(field(longer, IDC_FILE_FIELD), text::kFileHint);
-        CHECK_EQ(field(longer, IDC_INFO), "");
-    }
-    finish(longer);
-    print((failures > before ? "failed " : "ok ") + current_case);
+    // An item the library could not be given as it is selects nothing and is
+    // named: too long for a path buffer (it would reach the library cut
+    // short), a name outside the code page (its nearest form could name
+    // another file), an item in another folder than the first.
+    const std::string long_name = dir + "\\" + std::string(260, 'n');
+    refused("over-long argument", widen(dir + "\\x.txt " + long_name),
+            std::string(text::kPathTooLong) + "\n" + long_name);
+    refused(
+        "argument outside the code page", widen(dir) + L"\\caf\u00e9.txt",
+        std::string(text::kArgumentNotNative) + "\n" + dir + "\\caf" + nearest(L"\u00e9") + ".txt");
+    refused("items of two folders", widen(dir + "\\x.txt \"" + dir + "\\My Files\\a.txt\""),
+            std::string(text::kNotOneFolder) + "\n" + dir + "\\My Files\\a.txt");
 
     // A box of the program, found from outside and answered.
     current_case = "about box";
-    before = failures;
+    const int before = failures;
     Program p = start("");
     if (p.main) {
         PostMessageA(p.main, WM_COMMAND, IDM_ABOUT, 0);

@@ -64,11 +64,11 @@ bool opens_with(const std::string &secret, const std::string &password) {
 }
 
 std::string secret_of(const std::string &id) {
-    return harness::secret_folder() + "\\" + id + text::kSecretExt;
+    return harness::secret_folder() + "\\" + id + rules::extension(rules::kSecretKey);
 }
 
 std::string public_of(const std::string &id) {
-    return harness::public_folder() + "\\" + id + text::kPublicExt;
+    return harness::public_folder() + "\\" + id + rules::extension(rules::kPublicKey);
 }
 
 // Points the user's application data folder somewhere else for a while, to

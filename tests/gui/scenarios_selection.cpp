@@ -17,17 +17,17 @@ std::string password_text() {
 }  // namespace
 
 // A key field takes the first dropped file, and only a key file of its own
-// kind, by its exact lower-case extension.
+// kind, by its extension in any case (Windows names ignore case).
 QS_SCENARIO(selection_key_field_drops) {
     HWND main = main_window();
     const std::string dir = scratch();
     const std::string hint = text_of(main, IDC_SECRET_FIELD);
 
-    drop(IDC_SECRET_FIELD, {dir + "\\taro.VELH"});
+    drop(IDC_SECRET_FIELD, {dir + "\\taro.velk"});
     QS_CHECK_EQ(text_of(main, IDC_SECRET_FIELD), hint);
     QS_CHECK_EQ(std::string(app.sel.secret_key), "");
-    drop(IDC_SECRET_FIELD, {dir + "\\taro.velk"});
-    QS_CHECK_EQ(std::string(app.sel.secret_key), "");
+    drop(IDC_SECRET_FIELD, {dir + "\\TARO.VELH"});
+    QS_CHECK_EQ(text_of(main, IDC_SECRET_FIELD), "TARO.VELH");
 
     drop(IDC_SECRET_FIELD, {dir + "\\taro.velh", dir + "\\jiro.velh"});
     QS_CHECK_EQ(text_of(main, IDC_SECRET_FIELD), "taro.velh");
@@ -85,6 +85,14 @@ QS_SCENARIO(selection_file_field_drops) {
     QS_CHECK(box.owner == main);
     answer(box, IDOK);
     QS_CHECK_EQ(std::string(app.sel.selected), dir + "\\d.txt");
+    QS_CHECK_EQ(text_of(main, IDC_INFO), std::string("1") + text::kFilesSelected);
+
+    // So is a drop of items from two folders (a search's results), which one
+    // archive cannot hold side by side.
+    drop(IDC_FILE_FIELD, {dir + "\\d.txt", dir + "\\folder\\a.txt"});
+    box = wait_box();
+    QS_CHECK_EQ(box.text, std::string(text::kNotOneFolder) + "\n" + dir + "\\folder\\a.txt");
+    answer(box, IDOK);
     QS_CHECK_EQ(text_of(main, IDC_INFO), std::string("1") + text::kFilesSelected);
     close_main();
 }
