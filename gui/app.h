@@ -55,6 +55,7 @@ struct App {
     HMENU bar, file_menu, tools_menu, help_menu;
     WNDPROC secret_field_proc, public_field_proc, file_field_proc;  // before the drop procedures
     BusyState busy;
+    int gathered;  // items given to the library from the command line and the shell
 };
 
 extern App app;
@@ -136,6 +137,8 @@ std::string display_name(const char *path);
 // *shown, when given, receives a form of it good for a message.
 enum Token { kNoToken, kToken, kTokenTooLong, kTokenNotNative };
 Token get_argument(int n, char *token, std::string *shown = nullptr);
+// Token n of the wide command line as it stands; false when there is none.
+bool get_wide_argument(int n, std::wstring *token);
 // The drive and folder of a path, "\" included (everything before its last
 // component).
 std::string folder_part(const char *path);
@@ -201,6 +204,19 @@ void warn_caps_lock();
 void busy_begin(const char *what);
 void busy_end();
 bool busy_cursor();
+
+// gather.cpp: items chosen together in Explorer, gathered into one window.
+// shell_start: the program was started by a verb of the shell ("/shell"
+// before the items). hand_over, before any window: the items went to the
+// window of an earlier start, and this start ends. gather_begin, once the
+// window has taken the command line's items; gather_end, when the user works
+// with the window. on_items (WM_COPYDATA) and on_gather_timer (WM_TIMER).
+bool shell_start();
+bool hand_over();
+void gather_begin();
+void gather_end();
+LRESULT on_items(const COPYDATASTRUCT *data);
+void on_gather_timer(UINT_PTR id);
 
 // crypt.cpp: encrypt and decrypt.
 bool check_selection();

@@ -94,6 +94,8 @@ int message(HWND owner, const char *body, const char *caption, UINT type) {
 
 int run_program(HINSTANCE instance) {
     app.instance = instance;
+    // A start of the shell whose items went to an earlier start's window.
+    if (hand_over()) return 0;
     INITCOMMONCONTROLSEX icc = {sizeof icc, 0xFF};
     InitCommonControlsEx(&icc);
     app.f1 = make_font(-12, 400, 0x20);

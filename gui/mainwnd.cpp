@@ -48,21 +48,23 @@ void read_command_line() {
         if (!copy_text(app.sel.program_folder, (std::string(parts.drive) + parts.folder).c_str()))
             memset(app.sel.program_folder, 0, sizeof app.sel.program_folder);
     }
+    // Started by a verb of the shell, the items follow "/shell".
+    const int from = shell_start() ? 2 : 1;
     char first[kPathBytes] = {};
-    for (int k = 1;; k++) {
+    for (int k = from;; k++) {
         std::string shown;
         const Token got = get_argument(k, token, &shown);
         if (got == kNoToken) break;
         const char *refusal = got == kTokenTooLong     ? text::kPathTooLong
                               : got == kTokenNotNative ? text::kArgumentNotNative
-                              : k > 1 && folder_part(token) != folder_part(first)
+                              : k > from && folder_part(token) != folder_part(first)
                                   ? text::kNotOneFolder
                                   : nullptr;
         if (refusal) {
             message(app.main, (std::string(refusal) + "\n" + shown).c_str(), text::kCaution);
             return;
         }
-        if (k == 1) memcpy(first, token, sizeof first);
+        if (k == from) memcpy(first, token, sizeof first);
     }
     if (rules::has_extension(first, rules::kSecretKey)) {
         take_argument(app.sel.secret_key, IDC_SECRET_FIELD, first);
@@ -74,7 +76,10 @@ void read_command_line() {
     }
     if (first[0] && !take_argument(app.sel.selected, IDC_FILE_FIELD, first)) return;
     int count = 0;
-    for (int k = 0; get_argument(k + 1, token) == kToken; k++) count = file_get(k, token);
+    for (int k = 0; get_argument(k + from, token) == kToken; k++) {
+        count = file_get(k, token);
+        app.gathered = k + 1;
+    }
     show_file_count(count);
 }
 
@@ -108,7 +113,9 @@ void on_init(HWND window) {
     set_font(IDC_DECRYPT, app.f3);
     for (int id : {IDC_SECRET_BUTTON, IDC_PUBLIC_BUTTON, IDC_FILE_BUTTON, IDC_INFO_LABEL})
         set_font(id, app.f4);
+    app.gathered = 0;
     read_command_line();
+    gather_begin();
     app.sel.compress = 1;
     CheckDlgButton(window, IDC_COMPRESS, BST_CHECKED);
     first_run_check();
@@ -165,8 +172,10 @@ constexpr Command kCommands[] = {
     {IDM_ABOUT, kAnyCode, cmd_about},
 };
 
-// Ids are unique in the table, so the first row of the id decides.
+// Ids are unique in the table, so the first row of the id decides. A window
+// the user works with gathers no more items from the shell.
 void on_command(WORD id, WORD code) {
+    gather_end();
     for (const Command &c : kCommands) {
         if (c.id != id) continue;
         if (c.code == kAnyCode || c.code == code) c.run();
@@ -212,6 +221,11 @@ LRESULT CALLBACK main_proc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) 
         case WM_SETCURSOR:
             if (busy_cursor()) return TRUE;
             break;
+        case WM_COPYDATA:
+            return on_items(reinterpret_cast<const COPYDATASTRUCT *>(lparam));
+        case WM_TIMER:
+            on_gather_timer(UINT_PTR(wparam));
+            return 0;
     }
     return DefWindowProcA(window, msg, wparam, lparam);
 }

@@ -70,12 +70,11 @@ std::string approximate(const std::wstring &wide) {
     return out;
 }
 
-Token get_argument(int n, char *token, std::string *shown) {
-    token[0] = '\0';
+bool get_wide_argument(int n, std::wstring *token) {
     const wchar_t *p = GetCommandLineW();
     for (int index = 0;; index++) {
         while (*p == L' ') p++;
-        if (!*p) return kNoToken;
+        if (!*p) return false;
         // One token: quotes switch in and out and are not copied; a blank
         // outside quotes ends a token that has characters.
         std::wstring wide;
@@ -91,16 +90,25 @@ Token get_argument(int n, char *token, std::string *shown) {
             }
             wide += *p;
         }
-        if (index != n) continue;
-        std::string native;
-        const bool exact = to_native(wide, &native);
-        if (shown) *shown = exact ? native : approximate(wide);
-        if (!exact) return kTokenNotNative;
-        // Never cut short: a shorter path could name some other file.
-        if (native.size() >= size_t(kPathBytes)) return kTokenTooLong;
-        memcpy(token, native.c_str(), native.size() + 1);
-        return kToken;
+        if (index == n) {
+            *token = wide;
+            return true;
+        }
     }
+}
+
+Token get_argument(int n, char *token, std::string *shown) {
+    token[0] = '\0';
+    std::wstring wide;
+    if (!get_wide_argument(n, &wide)) return kNoToken;
+    std::string native;
+    const bool exact = to_native(wide, &native);
+    if (shown) *shown = exact ? native : approximate(wide);
+    if (!exact) return kTokenNotNative;
+    // Never cut short: a shorter path could name some other file.
+    if (native.size() >= size_t(kPathBytes)) return kTokenTooLong;
+    memcpy(token, native.c_str(), native.size() + 1);
+    return kToken;
 }
 
 std::string folder_part(const char *path) {

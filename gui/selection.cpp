@@ -96,6 +96,7 @@ void select_dropped(HDROP drop) {
         return;
     }
     if (items == 0) return;
+    gather_end();
     char path[kPathBytes];
     dropped_path(drop, 0, path);
     if (!set_path(app.sel.selected, path)) return;

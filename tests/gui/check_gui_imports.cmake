@@ -1,5 +1,6 @@
-# quillgui imports from quillcore.dll exactly the eight functions it calls,
-# each by name. Reads the import table with objdump in the C locale.
+# quillgui imports from quillcore.dll exactly the functions it calls, each
+# by name: the eight of its commands and progress_set for its information
+# line. Reads the import table with objdump in the C locale.
 execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C ${OBJDUMP} -p ${PROGRAM}
   OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
@@ -33,7 +34,7 @@ endforeach()
 if(NOT sections EQUAL 1)
   message(FATAL_ERROR "quillcore.dll appears ${sections} times in the import table")
 endif()
-set(expected SHA256 angouka encode64 file_get fukugouka kagisakusei password_check
+set(expected SHA256 angouka encode64 file_get fukugouka kagisakusei password_check progress_set
   syomei_kakunin)
 list(SORT imported)
 list(SORT expected)

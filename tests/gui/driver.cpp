@@ -316,6 +316,34 @@ int main() {
     refused("items of two folders", widen(dir + "\\x.txt \"" + dir + "\\My Files\\a.txt\""),
             std::string(text::kNotOneFolder) + "\n" + dir + "\\My Files\\a.txt");
 
+    // Explorer starts the program once for each item of a selection, with
+    // "/shell" before it: the later starts hand their items to the first
+    // one's window and end, so one window holds the whole selection.
+    current_case = "shell starts gathered";
+    int gathered_before = failures;
+    Program first = start("/shell \"" + dir + "\\x.txt\"");
+    if (first.main) {
+        CHECK_EQ(field(first, IDC_FILE_FIELD), "x.txt");
+        STARTUPINFOW si = {};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION second = {};
+        std::wstring line =
+            L"\"" + widen(program_path()) + L"\" /shell \"" + widen(dir + "\\y.txt") + L"\"";
+        CHECK(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &si, &second));
+        DWORD code = 255;
+        CHECK(WaitForSingleObject(second.hProcess, kWaitMs) == WAIT_OBJECT_0);
+        GetExitCodeProcess(second.hProcess, &code);
+        CHECK(code == 0);
+        CHECK(windows_of(second.dwProcessId).empty());
+        CloseHandle(second.hProcess);
+        CloseHandle(second.hThread);
+        CHECK_EQ(field(first, IDC_FILE_FIELD), "x.txt");
+        CHECK_EQ(field(first, IDC_INFO), count_line(2));
+    }
+    finish(first);
+    print((failures > gathered_before ? "failed " : "ok ") + current_case);
+
     // A box of the program, found from outside and answered.
     current_case = "about box";
     const int before = failures;
