@@ -8,6 +8,9 @@ if(WIN32)
   # cursor from beside themselves. Not a choice, so not cached.
   set(CMAKE_INSTALL_BINDIR .)
   set(CMAKE_INSTALL_DOCDIR .)
+else()
+  # Debian's documentation folder is named after the package.
+  set(CMAKE_INSTALL_DOCDIR share/doc/quillseal)
 endif()
 include(GNUInstallDirs)
 
@@ -60,7 +63,11 @@ else()
   set(CPACK_NSIS_INSTALLED_ICON_NAME quillgui.exe)
   set(CPACK_NSIS_MUI_ICON ${CMAKE_BINARY_DIR}/gui/images/quillseal.ico)
   set(CPACK_NSIS_MUI_UNIICON ${CMAKE_BINARY_DIR}/gui/images/quillseal.ico)
-  set(CPACK_NSIS_IGNORE_LICENSE_PAGE ON)
+  # The licence, as Notepad reads it (ASCII with CR LF), is the page after
+  # the welcome page; packaging/CMakeLists.txt installs it with the programs.
+  set(quill_licence_text ${CMAKE_BINARY_DIR}/packaging/LICENSE.txt)
+  configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${quill_licence_text} @ONLY NEWLINE_STYLE CRLF)
+  set(CPACK_RESOURCE_FILE_LICENSE ${quill_licence_text})
   set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
   set(CPACK_NSIS_URL_INFO_ABOUT ${CPACK_PACKAGE_HOMEPAGE_URL})
   # A 64-bit installer for the 64-bit program: it sees the registry and

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # The Debian package as a fresh Debian machine would take it: its fields and
 # files, its dependencies resolved from Debian's archive alone, lintian's
-# verdict, the manual page, and the program unpacked and run with the
-# library of the package.
-#   check_deb.sh PACKAGE VERSION
+# verdict, the copyright file, the manual page, and the program unpacked and
+# run with the library of the package.
+#   check_deb.sh PACKAGE VERSION LICENSE
 set -euo pipefail
-deb=$1 version=$2
+deb=$1 version=$2 licence=$3
 fail() {
     echo "FAIL: $*" >&2
     exit 1
@@ -29,6 +29,7 @@ sort >"$work/expected" <<EOF
 ./usr/lib/libquillcore.so.1->libquillcore.so.$version
 ./usr/lib/libquillcore.so.$version
 ./usr/share/bash-completion/completions/quillseal
+./usr/share/doc/quillseal/copyright
 ./usr/share/man/man1/quillseal.1.gz
 EOF
 diff -u "$work/expected" "$work/files" || fail "the package's files differ"
@@ -47,13 +48,22 @@ apt-get install --simulate -o Dir::State::status="$work/status" "$(realpath "$de
 }
 grep -q "^Conf quillseal ($version " "$work/apt" || fail "apt would not configure quillseal"
 
-# Lintian's errors, less two that wait for the project's licence and
-# change log (no copyright file, no change log).
-lintian --suppress-tags no-copyright-file,no-changelog "$deb" >"$work/lintian" 2>&1 || true
+# Lintian's errors, less the one that waits for the project's change log.
+lintian --suppress-tags no-changelog "$deb" >"$work/lintian" 2>&1 || true
 if grep '^E:' "$work/lintian"; then fail "lintian errors"; fi
 
-# The manual page renders without a warning.
+# The copyright file is machine-readable and grants the terms of LICENSE,
+# word for word, to the holder LICENSE names.
 dpkg-deb -x "$deb" "$work/root"
+copyright=$work/root/usr/share/doc/quillseal/copyright
+head -n1 "$copyright" | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+    fail "the copyright file is not in the machine-readable format"
+holder=$(sed -n 's/^Copyright (c) //p' "$licence")
+grep -qx "Copyright: $holder" "$copyright" || fail "the copyright file does not name '$holder'"
+sed -n '/^License: Expat$/,$ { /^License:/d; s/^ //; s/^\.$//; p }' "$copyright" >"$work/terms"
+sed -n '/^Permission/,$ p' "$licence" | diff -u - "$work/terms" || fail "the copyright file's terms differ"
+
+# The manual page renders without a warning.
 if man --warnings -l "$work/root/usr/share/man/man1/quillseal.1.gz" 2>&1 >/dev/null | grep .; then
     fail "manual page warnings"
 fi
