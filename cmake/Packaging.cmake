@@ -27,6 +27,12 @@ set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
 set(CPACK_STRIP_FILES ON)
 set(quill_packaging ${PROJECT_SOURCE_DIR}/packaging)
 
+# Packages made from one commit are the same bytes wherever and whenever they
+# are made: every time in them is SOURCE_DATE_EPOCH, the last commit's time
+# unless set (cmake/PackageOptions.cmake).
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/PackageOptions.cmake)
+set(CPACK_QUILL_SOURCE_DIR ${PROJECT_SOURCE_DIR})
+
 if(NOT WIN32)
   set(CPACK_GENERATOR DEB)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -48,6 +54,11 @@ if(NOT WIN32)
 else()
   set(CPACK_GENERATOR ZIP NSIS)
   set(CPACK_SYSTEM_NAME win64)
+  # The ZIP generator stores files in the order the file system lists them;
+  # scripts/sort-zip writes the archive again in the order of their names.
+  find_program(QUILL_PYTHON NAMES python3 REQUIRED)
+  set(CPACK_QUILL_PYTHON ${QUILL_PYTHON})
+  set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/PackageSortZip.cmake)
 
   # The installer: Program Files, a Start-menu entry for the program, the
   # three file types registered to it, and an uninstaller that takes all of
@@ -72,8 +83,10 @@ else()
   set(CPACK_NSIS_URL_INFO_ABOUT ${CPACK_PACKAGE_HOMEPAGE_URL})
   # A 64-bit installer for the 64-bit program: it sees the registry and
   # Program Files as the program and the shell do, and, being Unicode, takes
-  # the Japanese names of the file types there whatever the code page.
-  set(CPACK_NSIS_DEFINES "Target amd64-unicode")
+  # the Japanese names of the file types there whatever the code page. The
+  # installer stores no file times (files take the time they are installed),
+  # as those would be the times CPack staged them.
+  set(CPACK_NSIS_DEFINES "Target amd64-unicode\n  SetDateSave off")
   file(READ ${quill_packaging}/nsis/associate.nsh CPACK_NSIS_EXTRA_INSTALL_COMMANDS)
   file(READ ${quill_packaging}/nsis/dissociate.nsh CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS)
   # The template's uninstaller removes its own key below the vendor's key

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The Windows ZIP archive: exactly the programs, the DLL, the cursor, the
 # help file, the read-me, the licence and the third-party notices in one
-# folder; the read-me in code page 932, the licence and the notices in ASCII,
-# all three with CR LF; and the program unpacked from it runs under Wine with
-# the DLL beside it. Runs in the prefix of scripts/wine-env.
+# folder, stored in the order of their names; the read-me in code page 932,
+# the licence and the notices in ASCII, all three with CR LF; and the program
+# unpacked from it runs under Wine with the DLL beside it. Runs in the prefix
+# of scripts/wine-env.
 #   check_zip.sh ZIP VERSION
 set -euo pipefail
 zip=$1 version=$2
@@ -20,6 +21,7 @@ python3 -c 'import sys, zipfile; print("\n".join(zipfile.ZipFile(sys.argv[1]).na
 printf "$top/%s\n" Quillseal.chm quillcore.dll quillgui.exe quillseal.exe readme.txt tokei.cur \
     LICENSE.txt THIRD-PARTY-NOTICES.txt | sort >"$work/expected"
 diff -u "$work/expected" <(sort "$work/files") || fail "the archive's files differ"
+LC_ALL=C sort -c "$work/files" || fail "the archive's members are not in the order of their names"
 
 python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' "$zip" "$work"
 # Every line of a text file ends in CR LF.
