@@ -61,9 +61,10 @@ else()
   set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/PackageSortZip.cmake)
 
   # The installer: Program Files, a Start-menu entry for the program, the
-  # three file types registered to it, and an uninstaller that takes all of
-  # it away again. Its pages are in the language of Windows (Japanese on a
-  # Japanese Windows), from the languages CPack's template includes.
+  # three file types registered to it, Explorer's verbs and a Send To entry,
+  # the program's folder on PATH when asked, and an uninstaller that takes
+  # all of it away again. Its pages are in the language of Windows (Japanese
+  # on a Japanese Windows), from the languages CPack's template includes.
   set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
   # One key for every version, so that a new version replaces the old.
   set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY Quillseal)
@@ -86,16 +87,31 @@ else()
   # the Japanese names of the file types there whatever the code page. The
   # installer stores no file times (files take the time they are installed),
   # as those would be the times CPack staged them.
-  set(CPACK_NSIS_DEFINES "Target amd64-unicode\n  SetDateSave off")
-  file(READ ${quill_packaging}/nsis/associate.nsh CPACK_NSIS_EXTRA_INSTALL_COMMANDS)
-  file(READ ${quill_packaging}/nsis/dissociate.nsh CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS)
+  # FileFunc.nsh reads the options of a silent install's command line.
+  set(CPACK_NSIS_DEFINES "Target amd64-unicode\n  SetDateSave off\n  !include FileFunc.nsh")
+  # The registry commands for the file types come from the list the programs
+  # compile in; the installer's test reads its expectations from the same.
+  include(${PROJECT_SOURCE_DIR}/cmake/FileTypes.cmake)
+  quill_file_types(quill_register_types quill_remove_types
+    ${CMAKE_BINARY_DIR}/packaging/file_types.txt)
+  file(READ ${quill_packaging}/nsis/associate.nsh quill_associate)
+  file(READ ${quill_packaging}/nsis/dissociate.nsh quill_dissociate)
+  file(READ ${quill_packaging}/nsis/shell.nsh quill_shell)
+  file(READ ${quill_packaging}/nsis/unshell.nsh quill_unshell)
+  string(REPLACE "@QUILL_REGISTER_TYPES@" "${quill_register_types}" quill_associate
+    "${quill_associate}")
+  string(REPLACE "@QUILL_REMOVE_TYPES@" "${quill_remove_types}" quill_dissociate
+    "${quill_dissociate}")
+  set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS "${quill_associate}${quill_shell}")
+  set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "${quill_unshell}${quill_dissociate}")
   # The template's uninstaller removes its own key below the vendor's key
   # but not the vendor's key; the Start-menu removal, which comes after,
   # takes that too when nothing else is left in it.
   set(CPACK_NSIS_DELETE_ICONS_EXTRA
     "DeleteRegKey /ifempty SHCTX \"Software\\${CPACK_PACKAGE_VENDOR}\"")
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-    ${quill_packaging}/nsis/associate.nsh ${quill_packaging}/nsis/dissociate.nsh)
+    ${quill_packaging}/nsis/associate.nsh ${quill_packaging}/nsis/dissociate.nsh
+    ${quill_packaging}/nsis/shell.nsh ${quill_packaging}/nsis/unshell.nsh)
 endif()
 
 include(CPack)

@@ -6,7 +6,4 @@
       DeleteRegKey SHCTX "Software\Classes\${EXTENSION}"
     DeleteRegKey SHCTX "Software\Classes\${PROGID}"
   !macroend
-  !insertmacro QUILL_REMOVE_FILE_TYPE ".velh" "Quillseal.SecretKey"
-  !insertmacro QUILL_REMOVE_FILE_TYPE ".velk" "Quillseal.PublicKey"
-  !insertmacro QUILL_REMOVE_FILE_TYPE ".velm" "Quillseal.Archive"
-  System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
+@QUILL_REMOVE_TYPES@  System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'

@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # The Windows installer under Wine, silent as an administrator runs it from
 # a script: installed twice (the second time over the first, as an update
-# does) into Program Files with a Start-menu entry and the three file types;
-# files of each type opened through the shell (file_types.exe); then
-# uninstalled, after which no file, entry or registry key of it is left.
+# does, and asked to put the program's folder on PATH) into Program Files
+# with a Start-menu entry, the three file types of the list the programs
+# compile in (FILE_TYPES_LIST, made from it by the build), Explorer's verbs
+# and a Send To entry; files of each type opened and the verbs started with
+# two items through the shell (file_types.exe); then uninstalled, after
+# which no file, entry, registry key or PATH entry of it is left.
 # Runs in the prefix of scripts/wine-env.
-#   check_installer.sh INSTALLER FILE_TYPES_EXE VERSION
+#   check_installer.sh INSTALLER FILE_TYPES_EXE VERSION FILE_TYPES_LIST
 set -euo pipefail
-installer=$1 file_types=$2 version=$3
+installer=$1 file_types=$2 version=$3 types=$4
 fail() {
     echo "FAIL: $*" >&2
     exit 1
@@ -39,13 +42,25 @@ traces() {
     done | grep -iE 'quillseal|\.vel[mhk]\b' | sort || true
 }
 
+# The PATH of every user, as programs started afterwards find it.
+system_path() {
+    timeout 60 wine reg query \
+        'HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\Environment' /v Path |
+        tr -d '\r' | sed -n 's/.*REG_[A-Z_]*SZ[[:space:]]*//p'
+}
+
 traces >"$work/before"
-for run in first second; do
-    timeout 300 wine "$installer" /S || fail "the $run installation failed"
-done
+path_before=$(system_path)
+timeout 300 wine "$installer" /S || fail "the first installation failed"
+[ "$(system_path)" = "$path_before" ] || fail "a silent install without /PATH changed PATH"
+timeout 300 wine "$installer" /S /PATH=ALL || fail "the second installation failed"
+case ";$(system_path);" in
+*";C:\Program Files\Quillseal;"*) ;;
+*) fail "the program's folder is not on PATH: $(system_path)" ;;
+esac
 
 for file in quillgui.exe quillseal.exe quillcore.dll tokei.cur Quillseal.chm readme.txt \
-    Uninstall.exe; do
+    LICENSE.txt THIRD-PARTY-NOTICES.txt Uninstall.exe; do
     [ -f "$folder/$file" ] || fail "$file is not installed"
 done
 [ -f "$menu/Quillseal.lnk" ] || fail "no Start-menu entry: $(ls "$menu" 2>&1)"
@@ -55,16 +70,21 @@ expect_value() {
     got=$(default_value "$1")
     [ "$got" = "$2" ] || fail "$1 is '$got', not '$2'"
 }
+[ -s "$types" ] || fail "no list of file types at $types"
 while read -r extension prog_id description icon; do
     expect_value "HKCR\\$extension" "$prog_id"
     expect_value "HKCR\\$prog_id" "$description"
     expect_value "HKCR\\$prog_id\\DefaultIcon" "$program,$icon"
     expect_value "HKCR\\$prog_id\\shell\\open\\command" "\"$program\" \"%1\""
-done <<'EOF'
-.velh Quillseal.SecretKey 秘密鍵ファイル 1
-.velk Quillseal.PublicKey 公開鍵ファイル 2
-.velm Quillseal.Archive 暗号化ファイル 3
-EOF
+done <"$types"
+for verb in '*\shell\Quillseal.Encrypt=Quillseal で暗号化' \
+    'Directory\shell\Quillseal.Encrypt=Quillseal で暗号化' \
+    'Quillseal.Archive\shell\Quillseal.Decrypt=Quillseal で復号化'; do
+    expect_value "HKCR\\${verb%%=*}" "${verb#*=}"
+    expect_value "HKCR\\${verb%%=*}\\command" "\"$program\" /shell \"%1\""
+done
+send_to=$(ls -d "$drive_c"/users/*/AppData/Roaming/Microsoft/Windows/SendTo | head -1)
+[ -f "$send_to/Quillseal.lnk" ] || fail "no Send To entry in $send_to"
 uninstall='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillseal'
 shown=$(timeout 60 wine reg query "$uninstall" /v DisplayVersion | tr -d '\r' |
     sed -n 's/.*REG_SZ[[:space:]]*//p')
@@ -82,6 +102,8 @@ for _ in $(seq 30); do
     sleep 1
 done
 [ ! -e "$folder" ] || fail "left in Program Files: $(ls "$folder")"
+[ ! -e "$send_to/Quillseal.lnk" ] || fail "left in Send To"
+[ "$(system_path)" = "$path_before" ] || fail "left on PATH: $(system_path)"
 [ ! -e "$menu" ] || fail "left in the Start menu: $(ls "$menu")"
 diff -u "$work/before" "$work/after" || fail "left in the registry"
 echo "installer checks passed"

@@ -1,13 +1,16 @@
-// The three file types as the installer registers them, seen from the
-// shell: a file of each type, opened as a double-click opens it, starts the
-// installed program with that file selected, and the type's icon is the
-// program's icon of that kind.
+// What the installer registers, seen from the shell: a file of each of the
+// three types (the list the programs compile in), opened as a double-click
+// opens it, starts the installed program with that file selected, and the
+// type's icon is the program's icon of that kind; Explorer's verbs and the
+// Send To entry, each started with two items, open one window that holds
+// both.
 //   file_types.exe "C:\Program Files\Quillseal\quillgui.exe"
 // The exit code is the number of failed checks.
 #include <windows.h>
 
 #include <shellapi.h>
 #include <shlobj.h>
+#include <shobjidl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -75,35 +78,143 @@ std::string field(HWND window, int id) {
     return text;
 }
 
-// Opens the file through the shell's "open" verb, as a double-click does,
-// and checks which program started and which field shows the file.
-void open_by_shell(const std::string &file, const std::string &program, int field_id) {
+// Checks which program a start of the shell ran, and what its one window
+// shows in the field, and in the information line when given; closes it.
+void expect_window(HANDLE process, const std::string &program, const std::string &what,
+                   int field_id, const std::string &shown, const std::string &info = "") {
+    char image[MAX_PATH] = {};
+    DWORD size = sizeof image;
+    QueryFullProcessImageNameA(process, 0, image, &size);
+    check(lstrcmpiA(image, program.c_str()) == 0, what + " opened with " + image);
+    if (HWND main = main_window_of(process)) {
+        check(field(main, field_id) == shown, what + " shows \"" + field(main, field_id) + "\"");
+        if (!info.empty())
+            check(field(main, IDC_INFO) == info, what + " says \"" + field(main, IDC_INFO) + "\"");
+        PostMessageA(main, WM_CLOSE, 0, 0);
+    } else {
+        check(false, "no main window for " + what);
+    }
+    if (WaitForSingleObject(process, kWaitMs) != WAIT_OBJECT_0) {
+        check(false, "the program did not end for " + what);
+        TerminateProcess(process, 255);
+    }
+    CloseHandle(process);
+}
+
+std::string shell_folder(int csidl) {
+    char path[MAX_PATH] = {};
+    SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE);
+    return path;
+}
+
+std::string name_of(const std::string &path) {
+    return path.substr(path.rfind('\\') + 1);
+}
+
+// Starts the verb on the file through the shell, as Explorer does; the
+// started process, or null.
+HANDLE shell_verb(const char *verb, const std::string &file) {
     SHELLEXECUTEINFOA info = {};
     info.cbSize = sizeof info;
     info.fMask = SEE_MASK_NOCLOSEPROCESS;
-    info.lpVerb = "open";
+    info.lpVerb = verb;
     info.lpFile = file.c_str();
     info.nShow = SW_SHOWNORMAL;
     if (!ShellExecuteExA(&info) || !info.hProcess) {
-        check(false, "the shell did not start a program for " + file);
-        return;
+        check(false, std::string("the shell did not start ") + verb + " for " + file);
+        return nullptr;
     }
-    char image[MAX_PATH] = {};
-    DWORD size = sizeof image;
-    QueryFullProcessImageNameA(info.hProcess, 0, image, &size);
-    check(lstrcmpiA(image, program.c_str()) == 0, file + " opened with " + image);
-    if (HWND main = main_window_of(info.hProcess)) {
-        const std::string name = file.substr(file.rfind('\\') + 1);
-        check(field(main, field_id) == name, file + " shows \"" + field(main, field_id) + "\"");
-        PostMessageA(main, WM_CLOSE, 0, 0);
+    return info.hProcess;
+}
+
+// Opens the file through the shell's "open" verb, as a double-click does,
+// and checks which program started and which field shows the file.
+void open_by_shell(const std::string &file, const std::string &program, int field_id) {
+    if (HANDLE process = shell_verb("open", file))
+        expect_window(process, program, file, field_id, name_of(file));
+}
+
+// Starts a command line as the shell starts a verb's command; the process.
+HANDLE start(std::string command) {
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi)) {
+        check(false, "cannot start " + command);
+        return nullptr;
+    }
+    CloseHandle(pi.hThread);
+    return pi.hProcess;
+}
+
+// The registered command of a verb with "%1" standing for the item.
+std::string verb_command(const std::string &key, const std::string &item) {
+    char value[2 * MAX_PATH] = {};
+    DWORD size = sizeof value;
+    RegGetValueA(HKEY_CLASSES_ROOT, (key + "\\command").c_str(), nullptr, RRF_RT_REG_SZ, nullptr,
+                 value, &size);
+    std::string command = value;
+    const size_t at = command.find("%1");
+    if (at == std::string::npos) {
+        check(false, key + " has no command with %1: " + command);
+        return command;
+    }
+    return command.replace(at, 2, item);
+}
+
+// Explorer starts a verb once for each selected item, one after the other;
+// the second start hands its item to the first one's window and ends. The
+// window shows the first item and counts both.
+void verb_on_two(const std::string &key, const char *verb, const std::string &first,
+                 const std::string &second, const std::string &program) {
+    // The shell dispatches verbs of a file's own type; those for every file
+    // and for folders it does not everywhere, so those are started from
+    // their registered command, as the shell would.
+    const bool own_type = key.rfind("Quillseal.", 0) == 0;
+    HANDLE one = own_type ? shell_verb(verb, first) : start(verb_command(key, first));
+    if (!one) return;
+    if (!main_window_of(one)) check(false, "no window for " + key);
+    HANDLE two = own_type ? shell_verb(verb, second) : start(verb_command(key, second));
+    if (two) {
+        DWORD code = 255;
+        check(WaitForSingleObject(two, kWaitMs) == WAIT_OBJECT_0, key + ": the second start stays");
+        GetExitCodeProcess(two, &code);
+        check(code == 0, key + ": the second start ended with " + std::to_string(code));
+        CloseHandle(two);
+    }
+    expect_window(one, program, key, IDC_FILE_FIELD, name_of(first),
+                  std::to_string(2) + text::kFilesSelected);
+}
+
+// The Send To entry is a shortcut to the program; Explorer starts its target
+// with its arguments and every item after them, in one start.
+void send_to_two(const std::string &link, const std::string &first, const std::string &second,
+                 const std::string &program) {
+    CoInitialize(nullptr);
+    IShellLinkW *shortcut = nullptr;
+    IPersistFile *file = nullptr;
+    wchar_t target[MAX_PATH] = {}, arguments[MAX_PATH] = {};
+    std::wstring wide(link.begin(), link.end());
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                reinterpret_cast<void **>(&shortcut))) ||
+        FAILED(shortcut->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file))) ||
+        FAILED(file->Load(wide.c_str(), STGM_READ)) ||
+        FAILED(shortcut->GetPath(target, MAX_PATH, nullptr, 0)) ||
+        FAILED(shortcut->GetArguments(arguments, MAX_PATH))) {
+        check(false, "cannot read " + link);
     } else {
-        check(false, "no main window for " + file);
+        char narrow_target[MAX_PATH] = {}, narrow_arguments[MAX_PATH] = {};
+        WideCharToMultiByte(CP_ACP, 0, target, -1, narrow_target, MAX_PATH, nullptr, nullptr);
+        WideCharToMultiByte(CP_ACP, 0, arguments, -1, narrow_arguments, MAX_PATH, nullptr, nullptr);
+        if (HANDLE one = start("\"" + std::string(narrow_target) + "\" " + narrow_arguments +
+                               " \"" + first + "\" \"" + second + "\""))
+            expect_window(one, program, "Send To", IDC_FILE_FIELD, name_of(first),
+                          std::to_string(2) + text::kFilesSelected);
     }
-    if (WaitForSingleObject(info.hProcess, kWaitMs) != WAIT_OBJECT_0) {
-        check(false, "the program did not end for " + file);
-        TerminateProcess(info.hProcess, 255);
-    }
-    CloseHandle(info.hProcess);
+    if (file) file->Release();
+    if (shortcut) shortcut->Release();
+    CoUninitialize();
 }
 
 // The pixels of an icon's colour bitmap.
@@ -167,15 +278,28 @@ int main(int argc, char **argv) {
     // With the secret key folder present the key pair window stays shut.
     const SecretKeyFolder keys;
     const std::string dir = temp_folder("quillseal-file-types");
-    for (const char *name : {"\\taro.velh", "\\hanako.velk", "\\report.txt.velm"})
-        write_file(dir + name);
+    const int fields[] = {IDC_SECRET_FIELD, IDC_PUBLIC_FIELD, IDC_FILE_FIELD};
+    for (const rules::FileType &type : rules::kFileTypes) {
+        const std::string sample = dir + "\\sample" + type.extension;
+        write_file(sample);
+        open_by_shell(sample, program, fields[&type - rules::kFileTypes]);
+        check_icon(type.prog_id, program, kIconApp + type.icon);
+    }
 
-    open_by_shell(dir + "\\taro.velh", program, IDC_SECRET_FIELD);
-    open_by_shell(dir + "\\hanako.velk", program, IDC_PUBLIC_FIELD);
-    open_by_shell(dir + "\\report.txt.velm", program, IDC_FILE_FIELD);
-    check_icon("Quillseal.SecretKey", program, kIconApp + 1);
-    check_icon("Quillseal.PublicKey", program, kIconApp + 2);
-    check_icon("Quillseal.Archive", program, kIconApp + 3);
+    for (const char *name : {"\\x.txt", "\\y.txt", "\\a.velm", "\\b.velm"}) write_file(dir + name);
+    // A folder counts the files in it.
+    CreateDirectoryA((dir + "\\f").c_str(), nullptr);
+    CreateDirectoryA((dir + "\\g").c_str(), nullptr);
+    write_file(dir + "\\f\\1");
+    write_file(dir + "\\g\\1");
+    verb_on_two("*\\shell\\Quillseal.Encrypt", "Quillseal.Encrypt", dir + "\\x.txt",
+                dir + "\\y.txt", program);
+    verb_on_two("Directory\\shell\\Quillseal.Encrypt", "Quillseal.Encrypt", dir + "\\f",
+                dir + "\\g", program);
+    verb_on_two("Quillseal.Archive\\shell\\Quillseal.Decrypt", "Quillseal.Decrypt",
+                dir + "\\a.velm", dir + "\\b.velm", program);
+    send_to_two(shell_folder(CSIDL_SENDTO) + "\\Quillseal.lnk", dir + "\\x.txt", dir + "\\f",
+                program);
 
     remove_tree(dir);
     std::printf("%s\n", failures ? "file types failed" : "file types passed");
