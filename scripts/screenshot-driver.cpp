@@ -1,11 +1,13 @@
 // Walks quillgui.exe through the scenes that scripts/screenshots saves: it
 // starts the program on a first run with one file to encrypt, fills in and
 // confirms the key pair window, picks the new public key in the open dialog,
-// and presses encrypt on a file whose archive exists already, so that the
-// name conflict prompt comes up. At each scene it writes NAME.rect (the
-// screen rectangle to save) into the handshake folder and waits for
+// presses encrypt on a file whose archive exists already, so that the name
+// conflict prompt comes up, and encrypts a large file, so that the
+// information line shows its progress; then it starts the program twice as
+// Explorer's verb does, for the two files. At each scene it writes NAME.rect
+// (the screen rectangle to save) into the handshake folder and waits for
 // NAME.done. The exit code is the program's, or 99 when a step failed.
-//   screenshot-driver HANDSHAKE_FOLDER FILE_TO_ENCRYPT
+//   screenshot-driver HANDSHAKE_FOLDER FILE_TO_ENCRYPT LARGE_FILE
 #include <windows.h>
 
 #include <shlobj.h>
@@ -27,7 +29,21 @@ constexpr int kTimeoutMs = 20000;
 std::string handshake;
 DWORD program_pid = 0;
 
-[[noreturn]] void fail(const char *what) {
+[[noreturn]] void fail(const char *what);
+
+// Starts quillgui.exe from the current folder with the arguments.
+PROCESS_INFORMATION start(const std::string &arguments) {
+    std::string command = "quillgui.exe " + arguments;
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+        fail("quillgui.exe does not start");
+    return pi;
+}
+
+void fail(const char *what) {
     std::fprintf(stderr, "screenshot-driver: %s\n", what);
     std::exit(99);
 }
@@ -105,16 +121,10 @@ void scene(const char *name, HWND window) {
 }  // namespace
 
 int main(int argc, char **argv) {
-    if (argc != 3) fail("usage: screenshot-driver HANDSHAKE_FOLDER FILE_TO_ENCRYPT");
+    if (argc != 4) fail("usage: screenshot-driver HANDSHAKE_FOLDER FILE_TO_ENCRYPT LARGE_FILE");
     handshake = argv[1];
 
-    std::string command = std::string("quillgui.exe \"") + argv[2] + "\"";
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi))
-        fail("quillgui.exe does not start");
+    PROCESS_INFORMATION pi = start(std::string("\"") + argv[2] + "\"");
     program_pid = pi.dwProcessId;
 
     // A first run: the key pair window comes up over the main window.
@@ -155,10 +165,44 @@ int main(int argc, char **argv) {
     wait_for([&] { return text_of(GetDlgItem(main_window, IDC_INFO)) == text::kEncrypted; },
              "the encryption does not end");
 
+    // A large file, chosen in the open dialog and encrypted: the information
+    // line shows how far the call has come.
+    PostMessageA(GetDlgItem(main_window, IDC_FILE_BUTTON), BM_CLICK, 0, 0);
+    dialog = wait_window("#32770", text::kSelectFileTitle);
+    set_text(dialog, 0x47C, argv[3]);
+    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    wait_for([&] { return !IsWindow(dialog); }, "the open dialog stays open");
+    PostMessageA(GetDlgItem(main_window, IDC_ENCRYPT), BM_CLICK, 0, 0);
+    wait_for(
+        [&] { return text_of(GetDlgItem(main_window, IDC_INFO)).find('%') != std::string::npos; },
+        "no progress is shown");
+    Sleep(1500);
+    scene("progress", main_window);
+    wait_for([&] { return text_of(GetDlgItem(main_window, IDC_INFO)) == text::kEncrypted; },
+             "the encryption does not end");
+
     PostMessageA(main_window, WM_CLOSE, 0, 0);
     if (WaitForSingleObject(pi.hProcess, kTimeoutMs) != WAIT_OBJECT_0)
         fail("the program stays open");
     DWORD code = 99;
     GetExitCodeProcess(pi.hProcess, &code);
+    if (code != 0) return int(code);
+
+    // Two files chosen together in Explorer, "Quillseal で暗号化": the shell
+    // starts the program once for each, and one window holds both.
+    const std::string folder(argv[2], strrchr(argv[2], '\\') + 1 - argv[2]);
+    PROCESS_INFORMATION first = start("/shell \"" + std::string(argv[2]) + "\"");
+    program_pid = first.dwProcessId;
+    HWND gathered = wait_window(text::kClassName, text::kMainTitle);
+    PROCESS_INFORMATION second = start("/shell \"" + std::string(argv[3]) + "\"");
+    if (WaitForSingleObject(second.hProcess, kTimeoutMs) != WAIT_OBJECT_0)
+        fail("the second start stays open");
+    wait_for([&] { return text_of(GetDlgItem(gathered, IDC_INFO)).find('2') == 0; },
+             "the second item is not gathered");
+    scene("shell-selection", gathered);
+    PostMessageA(gathered, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(first.hProcess, kTimeoutMs) != WAIT_OBJECT_0)
+        fail("the program stays open");
+    GetExitCodeProcess(first.hProcess, &code);
     return int(code);
 }
