@@ -139,6 +139,16 @@ enum Token { kNoToken, kToken, kTokenTooLong, kTokenNotNative };
 Token get_argument(int n, char *token, std::string *shown = nullptr);
 // Token n of the wide command line as it stands; false when there is none.
 bool get_wide_argument(int n, std::wstring *token);
+// A wide path (from the command line, a drop or another start) in the
+// system's code page, into path[kPathBytes]: kToken, or, with path empty,
+// kTokenTooLong or kTokenNotNative as for get_argument; *shown as there.
+Token native_path(const std::wstring &wide, char *path, std::string *shown = nullptr);
+// An item of a selection read as got: true when it may join a selection
+// whose first item lies in first_folder (an empty first_folder: it is the
+// first item); else false after a caution box that says why and names it
+// as shown.
+bool item_acceptable(Token got, const char *path, const std::string &first_folder,
+                     const std::string &shown);
 // The drive and folder of a path, "\" included (everything before its last
 // component).
 std::string folder_part(const char *path);

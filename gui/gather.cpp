@@ -68,20 +68,11 @@ bool hand_to(HWND window, const std::wstring &items) {
 // One handed-over item joins the selection. False, after saying why, when
 // it cannot: the library would be given another file, or none.
 bool take_item(const std::wstring &wide) {
-    std::string path;
-    const char *refusal = nullptr;
-    if (!to_native(wide, &path))
-        refusal = text::kArgumentNotNative;
-    else if (path.size() >= size_t(kPathBytes))
-        refusal = text::kPathTooLong;
-    else if (folder_part(path.c_str()) != folder_part(app.sel.selected))
-        refusal = text::kNotOneFolder;
-    if (refusal) {
-        message(app.main, (std::string(refusal) + "\n" + approximate(wide)).c_str(),
-                text::kCaution);
-        return false;
-    }
-    show_file_count(file_get(app.gathered++, path.c_str()));
+    char path[kPathBytes];
+    std::string shown;
+    const Token got = native_path(wide, path, &shown);
+    if (!item_acceptable(got, path, folder_part(app.sel.selected), shown)) return false;
+    show_file_count(file_get(app.gathered++, path));
     return true;
 }
 

@@ -55,15 +55,8 @@ void read_command_line() {
         std::string shown;
         const Token got = get_argument(k, token, &shown);
         if (got == kNoToken) break;
-        const char *refusal = got == kTokenTooLong     ? text::kPathTooLong
-                              : got == kTokenNotNative ? text::kArgumentNotNative
-                              : k > from && folder_part(token) != folder_part(first)
-                                  ? text::kNotOneFolder
-                                  : nullptr;
-        if (refusal) {
-            message(app.main, (std::string(refusal) + "\n" + shown).c_str(), text::kCaution);
+        if (!item_acceptable(got, token, k > from ? folder_part(first) : std::string(), shown))
             return;
-        }
         if (k == from) memcpy(first, token, sizeof first);
     }
     if (rules::has_extension(first, rules::kSecretKey)) {

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <string>
 
+#include "strings.h"
+
 namespace {
 
 // Copies n bytes of src into a 260-byte part, cut to fit.
@@ -97,18 +99,35 @@ bool get_wide_argument(int n, std::wstring *token) {
     }
 }
 
-Token get_argument(int n, char *token, std::string *shown) {
-    token[0] = '\0';
-    std::wstring wide;
-    if (!get_wide_argument(n, &wide)) return kNoToken;
+Token native_path(const std::wstring &wide, char *path, std::string *shown) {
+    memset(path, 0, kPathBytes);
     std::string native;
     const bool exact = to_native(wide, &native);
     if (shown) *shown = exact ? native : approximate(wide);
     if (!exact) return kTokenNotNative;
     // Never cut short: a shorter path could name some other file.
     if (native.size() >= size_t(kPathBytes)) return kTokenTooLong;
-    memcpy(token, native.c_str(), native.size() + 1);
+    memcpy(path, native.c_str(), native.size() + 1);
     return kToken;
+}
+
+Token get_argument(int n, char *token, std::string *shown) {
+    std::wstring wide;
+    if (get_wide_argument(n, &wide)) return native_path(wide, token, shown);
+    token[0] = '\0';
+    return kNoToken;
+}
+
+bool item_acceptable(Token got, const char *path, const std::string &first_folder,
+                     const std::string &shown) {
+    const char *refusal = got == kTokenTooLong     ? text::kPathTooLong
+                          : got == kTokenNotNative ? text::kArgumentNotNative
+                          : !first_folder.empty() && folder_part(path) != first_folder
+                              ? text::kNotOneFolder
+                              : nullptr;
+    if (!refusal) return true;
+    message(app.main, (std::string(refusal) + "\n" + shown).c_str(), text::kCaution);
+    return false;
 }
 
 std::string folder_part(const char *path) {

@@ -37,22 +37,11 @@ void select_key(char (&key)[kPathBytes], int field, const char *path) {
 }
 
 // Length in bytes of dropped item i's path.
-// Dropped item i, read wide: kToken with its path in the system's code page,
-// or (with an empty path) kTokenTooLong when it does not fit a path buffer,
-// kTokenNotNative when a character has no exact form there. A path cut
-// short or approximated could name some other file. *shown receives a form
-// good for a message.
+// Dropped item i, read wide, as a native path (native_path).
 Token dropped_path(HDROP drop, UINT i, char *path, std::string *shown = nullptr) {
-    memset(path, 0, kPathBytes);
     std::wstring wide(DragQueryFileW(drop, i, nullptr, 0), L'\0');
     DragQueryFileW(drop, i, wide.data(), UINT(wide.size() + 1));
-    std::string native;
-    const bool exact = to_native(wide, &native);
-    if (shown) *shown = exact ? native : approximate(wide);
-    if (!exact) return kTokenNotNative;
-    if (native.size() >= size_t(kPathBytes)) return kTokenTooLong;
-    memcpy(path, native.c_str(), native.size() + 1);
-    return kToken;
+    return native_path(wide, path, shown);
 }
 
 // A key field takes the first dropped file, and only a key file of its kind
@@ -86,14 +75,8 @@ void select_dropped(HDROP drop) {
         char path[kPathBytes];
         std::string name;
         const Token got = dropped_path(drop, i, path, &name);
+        if (!item_acceptable(got, path, first_folder, name)) return;
         if (i == 0) first_folder = folder_part(path);
-        const char *refusal = got == kTokenTooLong                ? text::kPathTooLong
-                              : got == kTokenNotNative            ? text::kArgumentNotNative
-                              : folder_part(path) != first_folder ? text::kNotOneFolder
-                                                                  : nullptr;
-        if (!refusal) continue;
-        message(app.main, (std::string(refusal) + "\n" + name).c_str(), text::kCaution);
-        return;
     }
     if (items == 0) return;
     gather_end();
