@@ -148,7 +148,7 @@ TEST(Paths, StreamWithItsHelperEqualsOneThread) {
         quill::Sha256 hash;
         quill::sha256_start(&hash);
         const std::string path = dir / (ahead ? "ahead" : "exact");
-        quill::plat::File *out = quill::plat::create_new(path.c_str());
+        quill::plat::File *out = quill::plat::create_private(path.c_str());
         quill::plat::File *src = quill::plat::open_read((dir / "source").c_str());
         ASSERT_TRUE(out && src);
         {

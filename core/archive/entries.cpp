@@ -112,8 +112,8 @@ int32_t take_compressed(BlockReader &in, const std::string &path, EntrySink &sin
                 damage = msg::kSizeMismatch;
             else if (filled != 0 && !sink.data(piece.get(), filled))
                 ok = false;
-            if (damage) ok = false;
-            left -= ok ? filled : 0;
+            ok = ok && !damage;
+            if (ok) left -= filled;
         }
         // The block in which the stream ended is used up: its rest is filler.
         const size_t used = offered - z.avail_in;

@@ -80,9 +80,6 @@ File *open_read(const char *path);
 File *open_read_shared(const char *path);
 // An existing file for writing at its end; null on failure.
 File *open_append(const char *path);
-// A new, empty file for writing, not shared; null on failure, also when
-// something of that name exists already (nothing is ever replaced here).
-File *create_new(const char *path);
 // A file for writing, created or truncated (key files); null on failure.
 File *create_truncate(const char *path);
 // A new file for writing that only its owner may read (mode 0600; on

@@ -148,10 +148,6 @@ File *open_append(const char *path) {
     return open_regular(path, O_WRONLY | O_APPEND);
 }
 
-File *create_new(const char *path) {
-    return open_regular(path, O_WRONLY | O_CREAT | O_EXCL);
-}
-
 File *create_truncate(const char *path) {
     // O_TRUNC only after the kind is known: truncating is itself a write.
     File *f = open_regular(path, O_WRONLY | O_CREAT);

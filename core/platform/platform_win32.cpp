@@ -158,10 +158,6 @@ File *open_append(const char *path) {
     return f;
 }
 
-File *create_new(const char *path) {
-    return open_disk_file(path, GENERIC_WRITE, 0, CREATE_NEW);
-}
-
 File *create_truncate(const char *path) {
     return open_disk_file(path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
 }
