@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "lines.h"
+#include "rules.h"
 #include "system.h"
 
 namespace sys {
@@ -183,7 +184,7 @@ bool key_base_folder(std::string *folder) {
         return false;
     }
     if (folder->back() != '/') *folder += '/';
-    *folder += "quillseal/";
+    *folder += std::string(rules::kKeyFolder) + "/";
     return folder->size() < kPathBytes;
 }
 

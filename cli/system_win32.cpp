@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "lines.h"
+#include "rules.h"
 #include "system.h"
 
 namespace sys {
@@ -232,7 +233,7 @@ void wipe(void *p, size_t n) {
 bool key_base_folder(std::string *folder) {
     char path[kPathBytes] = {};
     if (!SHGetSpecialFolderPathA(nullptr, path, CSIDL_APPDATA, FALSE)) return false;
-    *folder = std::string(path) + "\\quillseal\\";
+    *folder = std::string(path) + "\\" + rules::kKeyFolder + "\\";
     return folder->size() < kPathBytes;
 }
 
