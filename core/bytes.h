@@ -1,4 +1,5 @@
-// Little-endian loads and stores, and a wipe the compiler keeps.
+// Little-endian loads and stores (and the big-endian ones zlib's check
+// value needs), and a wipe the compiler keeps.
 // Every file layout and every byte view of a word goes through these, so the
 // byte order is stated in one place and does not depend on the host.
 #ifndef QUILL_BYTES_H
@@ -29,8 +30,20 @@ inline void store64_le(unsigned char *p, uint64_t v) {
     store32_le(p + 4, uint32_t(v >> 32));
 }
 
+inline void store16_le(unsigned char *p, uint16_t v) {
+    p[0] = uint8_t(v);
+    p[1] = uint8_t(v >> 8);
+}
+
 inline uint32_t load32_be(const unsigned char *p) {
     return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | uint32_t(p[3]);
+}
+
+inline void store32_be(unsigned char *p, uint32_t v) {
+    p[0] = uint8_t(v >> 24);
+    p[1] = uint8_t(v >> 16);
+    p[2] = uint8_t(v >> 8);
+    p[3] = uint8_t(v);
 }
 
 // Clears secrets: the volatile pointer keeps the stores from being removed as

@@ -4,14 +4,13 @@
 // takes that name only once it is complete (placement.h): an old archive
 // that the user chose to overwrite stays as it was until then, and a failed
 // or interrupted encryption leaves nothing under the archive's name.
-#include <zlib.h>
-
 #include <cstring>
 #include <memory>
 #include <new>
 #include <string>
 #include <vector>
 
+#include "archive/compressor.h"
 #include "archive/entryname.h"
 #include "archive/layout.h"
 #include "archive/msgbox.h"
@@ -39,10 +38,6 @@ constexpr char kArchiveExtension[] = ".velm";
 // path, and its entry name (code page 932, "\" between components).
 std::string a_filepath;
 std::string a_filename;
-
-// The data of a file passes in pieces of this size, read into the stream's
-// own chunks (stored) or through deflate (compressed).
-constexpr size_t kPieceBytes = 64 * 1024;
 
 // The current entry name with its NUL, in whole blocks; zero filler.
 void put_name(BlockWriter &w) {
@@ -85,58 +80,70 @@ bool put_stored(BlockWriter &w, plat::File *src, uint64_t size) {
     return true;
 }
 
-// Compressed data: exactly size bytes of the source run through deflate, as
-// many as the header states; a source that shrank meanwhile fails as stored
-// data does, and one that grew is taken only up to size.
-// Every full output piece is enciphered and written, and the last one is
-// rounded up to whole blocks.
-bool put_compressed(BlockWriter &w, plat::File *src, uint64_t size) {
-    z_stream z{};
-    if (deflateInit(&z, Z_DEFAULT_COMPRESSION) != Z_OK) return false;
-    std::unique_ptr<unsigned char[]> in(new unsigned char[kPieceBytes]);
-    std::unique_ptr<unsigned char[]> piece(new unsigned char[kPieceBytes]);
-    z.next_out = piece.get();
-    z.avail_out = kPieceBytes;
-    uint64_t left = size;
-    int flush = size == 0 ? Z_FINISH : Z_NO_FLUSH;
-    bool ok = true;
-    for (;;) {
-        if (z.avail_in == 0 && flush == Z_NO_FLUSH) {
-            const size_t want = left < kPieceBytes ? size_t(left) : kPieceBytes;
-            if (!take_source(src, in.get(), want)) {
-                ok = false;
-                break;
-            }
-            left -= want;
-            if (left == 0) flush = Z_FINISH;
-            z.next_in = in.get();
-            z.avail_in = uInt(want);
+// The source of a compressed entry: exactly as many bytes as the header
+// states; a source that shrank meanwhile fails as stored data does, and one
+// that grew is taken only up to the size.
+class SourceBytes : public ByteSource {
+  public:
+    explicit SourceBytes(plat::File *src) : src_(src) {}
+    bool read(unsigned char *to, size_t n) override { return take_source(src_, to, n); }
+
+  private:
+    plat::File *src_;
+};
+
+// The zlib stream into the block stream: whole blocks as they come, the
+// last one filled up with zeros.
+class StreamBlocks : public ByteOut {
+  public:
+    explicit StreamBlocks(BlockWriter &w) : w_(w) {}
+    void put(const unsigned char *bytes, size_t n) override {
+        if (held_ != 0) {
+            const size_t k = n < kBlockBytes - held_ ? n : kBlockBytes - held_;
+            std::memcpy(block_ + held_, bytes, k);
+            held_ += k;
+            bytes += k;
+            n -= k;
+            if (held_ < kBlockBytes) return;
+            w_.put(block_, 1);
+            held_ = 0;
         }
-        const int rc = deflate(&z, flush);
-        if (rc == Z_STREAM_END) break;
-        if (rc != Z_OK) {
-            ok = false;
-            break;
-        }
-        if (z.avail_out == 0) {
-            w.put(piece.get(), kPieceBytes / kBlockBytes);
-            z.next_out = piece.get();
-            z.avail_out = kPieceBytes;
-        }
+        w_.put(bytes, n / kBlockBytes);
+        held_ = n % kBlockBytes;
+        std::memcpy(block_, bytes + n - held_, held_);
     }
-    if (ok) {
-        const size_t filled = kPieceBytes - z.avail_out;
-        const size_t blocks = size_t(layout::blocks_for(filled));
-        std::memset(piece.get() + filled, 0, blocks * kBlockBytes - filled);
-        w.put(piece.get(), blocks);
+    void finish() {
+        if (held_ == 0) return;
+        std::memset(block_ + held_, 0, kBlockBytes - held_);
+        w_.put(block_, 1);
+        held_ = 0;
     }
-    const int end = deflateEnd(&z);
-    wipe(in.get(), kPieceBytes);
-    return ok && end == Z_OK;
+
+  private:
+    BlockWriter &w_;
+    unsigned char block_[kBlockBytes] = {};
+    size_t held_ = 0;
+};
+
+// Compressed data: one zlib stream, rounded up to whole blocks.
+bool put_compressed(BlockWriter &w, Compressor &c, plat::File *src, uint64_t size) {
+    SourceBytes in(src);
+    StreamBlocks out(w);
+    if (!c.run(size, in, out)) return false;
+    out.finish();
+    return true;
 }
 
-// The file entry of the open source at a_filepath.
-int32_t put_file_entry(BlockWriter &w, plat::File *src, bool compress) {
+// A compressor on one thread per processor when compress; false when one
+// was asked for and its memory cannot be had.
+bool compressor_for(bool compress, std::unique_ptr<Compressor> *c) {
+    if (compress) c->reset(new Compressor(compression_threads()));
+    return !compress || (*c)->usable();
+}
+
+// The file entry of the open source at a_filepath; compressed when a
+// compressor is given.
+int32_t put_file_entry(BlockWriter &w, plat::File *src, Compressor *compress) {
     const char *path = a_filepath.c_str();
     const int64_t size = plat::size(src);
     plat::FileTimes times{};
@@ -155,13 +162,13 @@ int32_t put_file_entry(BlockWriter &w, plat::File *src, bool compress) {
     layout::store_times(block, times, plat::attributes(path));
     w.put(block, 1);
     put_name(w);
-    const bool ok =
-        compress ? put_compressed(w, src, uint64_t(size)) : put_stored(w, src, uint64_t(size));
+    const bool ok = compress ? put_compressed(w, *compress, src, uint64_t(size))
+                             : put_stored(w, src, uint64_t(size));
     return ok ? 0 : 1;
 }
 
 // The file entry of the item at a_filepath.
-int32_t put_file(BlockWriter &w, bool compress) {
+int32_t put_file(BlockWriter &w, Compressor *compress) {
     plat::File *src = plat::open_read(a_filepath.c_str());
     if (!src) {
         warn(a_filepath.c_str(), msg::kOpenFailed, plat::last_failure());
@@ -297,13 +304,15 @@ int32_t write_archive(Archive &a, const char *public_path, bool compress) {
 
     BlockWriter w(a.temp.file(), s.key, s.chain, &a.body, true);
     if (!w.usable()) return 1;
+    std::unique_ptr<Compressor> compressor;
+    if (!compressor_for(compress, &compressor)) return 1;
     for (size_t i = 0; i < selection.folders.size(); i++) {
         if (!set_item(selection.folders[i], folder_names[i])) return 1;
         put_folder(w);
     }
     for (size_t i = 0; i < selection.files.size(); i++) {
         if (!set_item(selection.files[i], file_names[i])) return 1;
-        if (put_file(w, compress) != 0) return 1;
+        if (put_file(w, compressor.get()) != 0) return 1;
     }
     if (!w.finish()) {
         warn(a.path.c_str(), msg::kWriteFailed, w.failure());
@@ -365,7 +374,9 @@ int32_t angoumain(const char * /*archive_path*/, void *archive, const uint32_t *
         // next call goes on where this one ends.
         BlockWriter w(static_cast<plat::File *>(archive), key, chain, nullptr, false);
         if (!w.usable()) return 1;
-        const int32_t result = put_file(w, compress != 0);
+        std::unique_ptr<Compressor> compressor;
+        if (!compressor_for(compress != 0, &compressor)) return 1;
+        const int32_t result = put_file(w, compressor.get());
         return w.finish() ? result : 1;
     } catch (const std::bad_alloc &) {
         return 1;

@@ -14,62 +14,11 @@ constexpr size_t kChunkBlocks = kStreamChunkBytes / cipher::kBlockBytes;
 
 }  // namespace
 
-// ---- the helper thread ----------------------------------------------------------
-
-Helper::Helper(bool threaded) {
-    free_ = plat::semaphore_new(unsigned(kQueue));
-    filled_ = plat::semaphore_new(0);
-    drained_ = plat::semaphore_new(0);
-    if (threaded && free_ && filled_ && drained_) thread_ = plat::thread_start(loop, this);
-}
-
-Helper::~Helper() {
-    if (thread_) {
-        submit(nullptr, nullptr, nullptr);  // the end of the queue
-        plat::thread_join(thread_);
-    }
-    plat::semaphore_free(free_);
-    plat::semaphore_free(filled_);
-    plat::semaphore_free(drained_);
-}
-
-void Helper::loop(void *self) {
-    Helper &h = *static_cast<Helper *>(self);
-    for (;;) {
-        plat::semaphore_wait(h.filled_);
-        const Task task = h.queue_[h.tail_];
-        h.tail_ = (h.tail_ + 1) % kQueue;
-        plat::semaphore_post(h.free_);
-        if (!task.run) return;
-        task.run(task.arg);
-        if (task.done) plat::semaphore_post(task.done);
-    }
-}
-
-void Helper::submit(void (*task)(void *), void *arg, plat::Semaphore *done) {
-    if (!thread_) {
-        // No second thread: the task runs now, which keeps the order.
-        if (task) task(arg);
-        if (done) plat::semaphore_post(done);
-        return;
-    }
-    plat::semaphore_wait(free_);
-    queue_[head_] = {task, arg, done};
-    head_ = (head_ + 1) % kQueue;
-    plat::semaphore_post(filled_);
-}
-
-void Helper::drain() {
-    if (!thread_) return;
-    submit([](void *) {}, nullptr, drained_);
-    plat::semaphore_wait(drained_);
-}
-
 // ---- what writing and reading share ----------------------------------------------
 
 StreamBase::StreamBase(plat::File *file, const uint32_t *key, const uint32_t *inv,
                        const unsigned char *chain, bool ahead)
-    : file_(file), ahead_(ahead), helper_(ahead) {
+    : file_(file), ahead_(ahead), helper_(ahead ? 1 : 0) {
     cipher::load_schedule(key, inv, &schedule_);
     std::memcpy(chain_, chain, sizeof chain_);
     for (Chunk *&c : chunks_) {
@@ -93,7 +42,7 @@ StreamBase::~StreamBase() {
     wipe(&schedule_, sizeof schedule_);
 }
 
-void StreamBase::draw_task(void *chunk) {
+void StreamBase::draw_task(void *chunk, size_t) {
     cipher::draw_stream(static_cast<Chunk *>(chunk)->stream, kChunkBlocks);
 }
 
@@ -101,7 +50,10 @@ void StreamBase::draw_task(void *chunk) {
 
 BlockWriter::BlockWriter(plat::File *out, const uint32_t *key, unsigned char *chain, Sha256 *hash,
                          bool ahead)
-    : StreamBase(out, key, nullptr, chain, ahead), chain_out_(chain), hash_(hash) {
+    : StreamBase(out, key, nullptr, chain, ahead),
+      reads_(helper_, kStreamChunks, read_task),
+      chain_out_(chain),
+      hash_(hash) {
     if (!usable_) return;
     // The keystream of the first chunks, in stream order; drawn exactly, each
     // chunk's comes just before it is enciphered.
@@ -118,7 +70,6 @@ BlockWriter::~BlockWriter() {
     helper_.drain();
     for (SourcePiece *p : pieces_) {
         if (!p) continue;
-        plat::semaphore_free(p->ready);
         wipe(p->data, sizeof p->data);
         delete p;
     }
@@ -140,7 +91,7 @@ void BlockWriter::fail_if(Chunk *c) {
     failure_ = c->failure;
 }
 
-void BlockWriter::write_task(void *chunk) {
+void BlockWriter::write_task(void *chunk, size_t) {
     Chunk *c = static_cast<Chunk *>(chunk);
     BlockWriter *w = static_cast<BlockWriter *>(c->owner);
     c->ok = plat::write(w->file_, c->data, c->bytes);
@@ -197,7 +148,7 @@ void BlockWriter::put(const unsigned char *data, size_t blocks) {
     }
 }
 
-void BlockWriter::read_task(void *piece) {
+void BlockWriter::read_task(void *piece, size_t) {
     SourcePiece *p = static_cast<SourcePiece *>(piece);
     p->end = plat::read_whole(p->src, p->data, p->bytes);
     // The cause is this thread's, which made the call.
@@ -225,7 +176,7 @@ plat::ReadEnd BlockWriter::put_source(plat::File *src, uint64_t blocks, void (*r
     }
     for (SourcePiece *&p : pieces_) {
         if (!p) p = new (std::nothrow) SourcePiece;
-        if (!p || (!p->ready && !(p->ready = plat::semaphore_new(0)))) {
+        if (!p || !reads_.usable()) {
             *why = plat::kFailUnknown;
             return plat::kReadError;
         }
@@ -233,21 +184,18 @@ plat::ReadEnd BlockWriter::put_source(plat::File *src, uint64_t blocks, void (*r
     // The helper reads the pieces ahead, in order, while this thread
     // enciphers the ones already read.
     uint64_t unread = blocks;
-    size_t issued = 0, taken = 0;
     const auto issue = [&] {
-        SourcePiece *p = pieces_[issued % kStreamChunks];
+        SourcePiece *p = pieces_[reads_.next()];
         const uint64_t n = unread < kChunkBlocks ? unread : kChunkBlocks;
         p->src = src;
         p->bytes = size_t(n) * cipher::kBlockBytes;
         unread -= n;
-        issued++;
-        helper_.submit(read_task, p, p->ready);
+        reads_.give(p);
     };
-    while (unread != 0 && issued < kStreamChunks) issue();
+    while (unread != 0 && !reads_.full()) issue();
     plat::ReadEnd end = plat::kReadWhole;
-    while (taken < issued) {
-        SourcePiece *p = pieces_[taken++ % kStreamChunks];
-        plat::semaphore_wait(p->ready);
+    while (!reads_.empty()) {
+        SourcePiece *p = pieces_[reads_.take()];
         if (end == plat::kReadWhole && p->end != plat::kReadWhole) {
             end = p->end;
             *why = p->failure;
@@ -274,70 +222,75 @@ bool BlockWriter::finish() {
 BlockReader::BlockReader(plat::File *in, const Secrets &s, Sha256 *hash, uint64_t hash_bytes)
     : StreamBase(in, s.key, s.inv, s.chain, true), hash_(hash), hash_left_(hash_bytes) {
     if (!usable_) return;
-    // The keystream of the first chunks, in stream order.
-    for (Chunk *c : chunks_) helper_.submit(draw_task, c, c->ready);
+    // The first chunks read and deciphered ahead, in stream order.
+    for (Chunk *c : chunks_) helper_.submit(fill_task, c, c->ready);
     ended_ = !next_chunk();
 }
 
-// Reads the next chunk once its keystream is drawn and deciphers its whole
-// blocks. The reading stays on this thread, which has time for it while the
-// helper draws. False when there is nothing more to read.
+// On the helper, in stream order: the next chunk of the archive read,
+// hashed as it was read, and its whole blocks deciphered with the keystream
+// drawn for them. After a failed read nothing more is read.
+void BlockReader::fill_task(void *chunk, size_t) {
+    Chunk *c = static_cast<Chunk *>(chunk);
+    BlockReader &r = *static_cast<BlockReader *>(c->owner);
+    const int64_t got = r.stopped_ ? 0 : plat::read(r.file_, c->data, kStreamChunkBytes);
+    c->ok = got >= 0;
+    if (!c->ok) {
+        c->failure = plat::last_failure();
+        r.stopped_ = true;
+    }
+    c->bytes = got > 0 ? size_t(got) : 0;
+    if (r.hash_ && r.hash_left_ != 0 && c->bytes != 0) {
+        const size_t n = c->bytes < r.hash_left_ ? c->bytes : size_t(r.hash_left_);
+        sha256_add(r.hash_, c->data, n);
+        r.hash_left_ -= n;
+    }
+    const size_t blocks = c->bytes / cipher::kBlockBytes;
+    cipher::draw_stream(c->stream, blocks);
+    cipher::decipher(c->data, blocks, r.chain_, r.schedule_, c->stream);
+}
+
+// Takes the current chunk once the helper has filled it. False when there
+// is nothing more in it.
 bool BlockReader::next_chunk() {
     Chunk *c = chunks_[current_];
     plat::semaphore_wait(c->ready);
-    const int64_t got = plat::read(file_, c->data, kStreamChunkBytes);
-    if (got < 0) {
+    if (!c->ok && !failed_) {
         failed_ = true;
-        failure_ = plat::last_failure();
+        failure_ = c->failure;
     }
-    c->bytes = got > 0 ? size_t(got) : 0;
-    hash_read(c->data, c->bytes);
     blocks_ = c->bytes / cipher::kBlockBytes;
     tail_ = c->bytes % cipher::kBlockBytes;
     pos_ = 0;
-    cipher::decipher(c->data, blocks_, chain_, schedule_, c->stream);
     return c->bytes != 0;
 }
 
-void BlockReader::hash_read(const unsigned char *data, size_t bytes) {
-    if (!hash_) return;
-    const size_t n = bytes < hash_left_ ? bytes : size_t(hash_left_);
-    sha256_add(hash_, data, n);
-    hash_left_ -= n;
+// Gives the used-up current chunk back to be filled after those in flight
+// and takes the next; false at the end of the archive (a short chunk was
+// its last) or when nothing more came.
+bool BlockReader::advance() {
+    Chunk *c = chunks_[current_];
+    if (c->bytes < kStreamChunkBytes) return false;
+    helper_.submit(fill_task, c, c->ready);
+    current_ = (current_ + 1) % kStreamChunks;
+    return next_chunk();
 }
 
 bool BlockReader::hash_rest() {
-    // The current chunk is used up; its buffer takes the rest.
-    Chunk *c = chunks_[current_];
-    if (c->bytes < kStreamChunkBytes) return !failed_;
-    for (;;) {
-        const int64_t got = plat::read(file_, c->data, kStreamChunkBytes);
-        if (got < 0) {
-            failed_ = true;
-            failure_ = plat::last_failure();
-            return false;
+    // What the helper still reads ahead is hashed as it comes; the current
+    // chunk is used up.
+    if (!ended_)
+        while (advance()) {
         }
-        if (got == 0) return !failed_;
-        hash_read(c->data, size_t(got));
-    }
+    ended_ = true;
+    helper_.drain();
+    return !failed_;
 }
 
 const unsigned char *BlockReader::peek(size_t *blocks) {
-    Chunk *c = chunks_[current_];
-    if (!ended_ && pos_ == blocks_ * cipher::kBlockBytes) {
-        // A short chunk was the archive's last.
-        if (c->bytes < kStreamChunkBytes) {
-            ended_ = true;
-        } else {
-            // The chunk's keystream for its next use, after those in flight.
-            helper_.submit(draw_task, c, c->ready);
-            current_ = (current_ + 1) % kStreamChunks;
-            ended_ = !next_chunk();
-            c = chunks_[current_];
-        }
-    }
+    if (!ended_ && pos_ == blocks_ * cipher::kBlockBytes) ended_ = !advance();
     *blocks = ended_ || failed_ ? 0 : blocks_ - pos_ / cipher::kBlockBytes;
-    return c->data + pos_;
+    return chunks_[current_]->data + pos_;
 }
 
 void BlockReader::consume(size_t blocks) {

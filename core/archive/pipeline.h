@@ -1,10 +1,15 @@
-// The block stream of one archive, moved in large chunks with a second
+// The block stream of one archive, moved in large chunks with a helper
 // thread beside the caller's. The keystream does not depend on the data, so
-// the helper thread draws it ahead, chunk after chunk in stream order, while
-// the caller's thread enciphers or deciphers; the helper also writes the
-// finished chunks and hashes them for the signature (writing), or reads the
-// archive ahead (reading). Each chunk's buffers belong to one thread at a
-// time, handed over by semaphores; nothing else is shared. Without a second
+// the helper draws it ahead, chunk after chunk in stream order. Writing, the
+// caller's thread enciphers while the helper writes the finished chunks and
+// hashes them for the signature, and reads a stored file ahead through an
+// ordered ring (ring.h). Reading, the helper reads the archive ahead,
+// hashes what it read and deciphers it, so that the caller's thread only
+// takes the entries apart (and inflates them). The helper is one thread of
+// workers (workers.h), which runs its tasks in the order given. Each
+// chunk's buffers belong to one thread at a time, handed over by
+// semaphores: the caller's from the moment it waits on a chunk's ready
+// until it gives the chunk back, the helper's in between. Without a second
 // thread every task runs on the caller's, in the same order, with the same
 // result.
 //
@@ -17,7 +22,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "archive/ring.h"
 #include "archive/stream.h"
+#include "archive/workers.h"
 #include "platform/platform.h"
 #include "symmetric/cipher.h"
 #include "symmetric/sha256.h"
@@ -28,34 +35,6 @@ namespace quill {
 // stream is about twice their product, whatever the archive's size.
 constexpr size_t kStreamChunkBytes = 256 * 1024;
 constexpr size_t kStreamChunks = 4;
-
-// One thread that runs tasks in the order they are given.
-class Helper {
-  public:
-    // threaded false: every task runs at once on the caller's thread.
-    explicit Helper(bool threaded);
-    ~Helper();
-    Helper(const Helper &) = delete;
-    Helper &operator=(const Helper &) = delete;
-    // Runs task(arg) after every task given before it; posts done (when not
-    // null) once it has run.
-    void submit(void (*task)(void *), void *arg, plat::Semaphore *done);
-    // Returns when every task given so far has run.
-    void drain();
-
-  private:
-    static void loop(void *self);
-    struct Task {
-        void (*run)(void *);
-        void *arg;
-        plat::Semaphore *done;
-    };
-    static constexpr size_t kQueue = 4 * kStreamChunks;
-    Task queue_[kQueue] = {};
-    size_t head_ = 0, tail_ = 0;
-    plat::Semaphore *free_ = nullptr, *filled_ = nullptr, *drained_ = nullptr;
-    plat::Thread *thread_ = nullptr;
-};
 
 // One chunk of the stream and its keystream.
 struct Chunk {
@@ -83,7 +62,7 @@ class StreamBase {
     bool usable() const { return usable_; }
 
   protected:
-    static void draw_task(void *chunk);
+    static void draw_task(void *chunk, size_t);
     plat::File *file_;
     cipher::Schedule schedule_;
     unsigned char chain_[cipher::kBlockBytes];
@@ -91,7 +70,7 @@ class StreamBase {
     size_t current_ = 0;
     bool usable_ = true;
     bool ahead_;
-    Helper helper_;
+    Workers helper_;
 };
 
 // Enciphers blocks and writes them to the archive, hashing what is written
@@ -130,23 +109,23 @@ class BlockWriter : public StreamBase {
         plat::File *src = nullptr;
         plat::ReadEnd end = plat::kReadWhole;
         plat::Failure failure = plat::kFailUnknown;
-        plat::Semaphore *ready = nullptr;
     };
-    static void write_task(void *chunk);
-    static void read_task(void *piece);
+    static void write_task(void *chunk, size_t);
+    static void read_task(void *piece, size_t);
     void seal();
     void take_current();
     void fail_if(Chunk *c);
     void encipher_at(const unsigned char *in, size_t n);
     SourcePiece *pieces_[kStreamChunks] = {};
+    OrderedRing reads_;  // of pieces_, on the helper
     unsigned char *chain_out_;
     Sha256 *hash_;
     bool failed_ = false;
     plat::Failure failure_ = plat::kFailUnknown;
 };
 
-// Reads the archive in chunks and deciphers them in order, the keystream of
-// the chunks ahead drawn by the helper.
+// Reads the archive in chunks and deciphers them in order, both done ahead
+// by the helper.
 class BlockReader : public StreamBase {
   public:
     // hash, when given, takes the first hash_bytes bytes read as they are
@@ -172,12 +151,14 @@ class BlockReader : public StreamBase {
     bool hash_rest();
 
   private:
+    static void fill_task(void *chunk, size_t);
     bool next_chunk();
-    void hash_read(const unsigned char *data, size_t bytes);
-    Sha256 *hash_;
-    uint64_t hash_left_;
-    size_t pos_ = 0;     // bytes of the current chunk already taken
-    size_t blocks_ = 0;  // whole blocks deciphered in the current chunk
+    bool advance();
+    Sha256 *hash_;          // the helper's while the stream is open
+    uint64_t hash_left_;    // the helper's
+    bool stopped_ = false;  // the helper's: a read failed, nothing more is read
+    size_t pos_ = 0;        // bytes of the current chunk already taken
+    size_t blocks_ = 0;     // whole blocks deciphered in the current chunk
     size_t tail_ = 0;
     bool ended_ = false, failed_ = false;
     plat::Failure failure_ = plat::kFailUnknown;

@@ -222,11 +222,12 @@ bool is_lead_byte(unsigned char c);
 // The number identifying this process, for names of temporary files.
 uint32_t process_id();
 
-// ---- a second thread ----------------------------------------------------------
+// ---- threads ------------------------------------------------------------------
 
 // The drivers hand work that does not depend on the data (the keystream),
 // and work on what is already finished (writing, hashing), to one thread
-// beside the caller's.
+// beside the caller's, and deflate pieces of a file on one thread per
+// processor (workers.h).
 struct Thread;
 // Runs run(arg) on a new thread; null when none can be started (the caller
 // then does the work itself). The thread takes no signals: an interruption
@@ -241,6 +242,9 @@ Semaphore *semaphore_new(unsigned initial);
 void semaphore_post(Semaphore *s);
 void semaphore_wait(Semaphore *s);
 void semaphore_free(Semaphore *s);
+
+// The processors this process may run on (at least 1).
+unsigned processor_count();
 
 // ---- the interruption's cleanup ------------------------------------------------
 

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <iconv.h>
 #include <pthread.h>
+#include <sched.h>
 #include <semaphore.h>
 #include <signal.h>
 #include <sys/random.h>
@@ -620,6 +621,16 @@ void semaphore_free(Semaphore *s) {
     if (!s) return;
     sem_destroy(&s->sem);
     delete s;
+}
+
+unsigned processor_count() {
+    // The affinity mask, which taskset and cgroups narrow, before the
+    // machine's count.
+    cpu_set_t set;
+    if (sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0)
+        return unsigned(CPU_COUNT(&set));
+    const long online = sysconf(_SC_NPROCESSORS_ONLN);
+    return online > 0 ? unsigned(online) : 1;
 }
 
 // ---- the interruption's cleanup ------------------------------------------------

@@ -590,6 +590,17 @@ void semaphore_free(Semaphore *s) {
     delete s;
 }
 
+unsigned processor_count() {
+    // The process's affinity mask (start /affinity narrows it), within the
+    // first processor group.
+    DWORD_PTR process = 0, system = 0;
+    if (GetProcessAffinityMask(GetCurrentProcess(), &process, &system) && process != 0)
+        return unsigned(__builtin_popcountll(process));
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    return info.dwNumberOfProcessors > 0 ? unsigned(info.dwNumberOfProcessors) : 1;
+}
+
 // ---- the interruption's cleanup ------------------------------------------------
 
 namespace {

@@ -1,0 +1,287 @@
+// Deflating a file's data in pieces on a set of workers.
+#include "archive/compressor.h"
+
+#include <zlib.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "bytes.h"
+
+namespace quill {
+
+namespace {
+
+// Room for a piece deflated: deflate's worst case for 128 KiB stays well
+// inside it, and a piece that would not fit is stored instead.
+constexpr size_t kOutBytes = kDeflatePieceBytes + kDeflatePieceBytes / 64 + 64;
+// The largest stored deflate block, and the bytes in front of each.
+constexpr size_t kStoredBlockBytes = 65535;
+constexpr size_t kStoredHeaderBytes = 5;
+static_assert(kDeflatePieceBytes + 3 * kStoredHeaderBytes <= kOutBytes, "a stored piece fits");
+static_assert(kDeflateWindowBytes <= kDeflatePieceBytes, "a whole piece is the next's dictionary");
+
+// A piece smaller than this is always deflated: its byte count says too
+// little, and deflating it costs little.
+constexpr size_t kProbeMinBytes = 16 * 1024;
+
+// True when the piece's bytes are spread so evenly that deflate's codes
+// would save under about 1.5 %: the chi-square of the byte counts against
+// an even spread stays below n / 6 (for counts near even, the entropy falls
+// short of 8 bits a byte by about chi-square / (2 n ln 2)). Integers only,
+// so that every build decides alike.
+bool spread_evenly(const unsigned char *data, size_t n) {
+    // Four tables, so that a run of one byte value does not wait on itself.
+    uint32_t counts[4][256] = {};
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        counts[0][data[i]]++;
+        counts[1][data[i + 1]]++;
+        counts[2][data[i + 2]]++;
+        counts[3][data[i + 3]]++;
+    }
+    for (; i < n; i++) counts[0][data[i]]++;
+    uint64_t squares = 0;
+    for (int v = 0; v < 256; v++) {
+        const uint64_t c = uint64_t(counts[0][v]) + counts[1][v] + counts[2][v] + counts[3][v];
+        squares += c * c;
+    }
+    // chi-square = 256 squares / n - n < n / 6, in integers: n <= 2^17, so
+    // 1536 squares < 2^45 and 7 n^2 < 2^37.
+    return 1536 * squares < 7 * uint64_t(n) * n;
+}
+
+// Evenly spread bytes can still repeat (a counter, a pattern): a few samples
+// of the piece, each deflated fast on its own by the probe's small state,
+// show whether matches would shrink it. The samples' size and places depend
+// on the piece alone.
+constexpr size_t kSamples = 4;
+constexpr size_t kSampleBytes = 2048;
+constexpr int kProbeWindowBits = 11;  // the sample's own window
+static_assert(kSamples * kSampleBytes <= kProbeMinBytes, "the samples lie within the piece");
+
+bool samples_shrink(z_stream &probe, const unsigned char *data, size_t n) {
+    unsigned char out[2 * kSampleBytes];
+    size_t in = 0, made = 0;
+    for (size_t k = 0; k < kSamples; k++) {
+        if (deflateReset(&probe) != Z_OK) return true;
+        probe.next_in = const_cast<unsigned char *>(data + (n - kSampleBytes) / (kSamples - 1) * k);
+        probe.avail_in = uInt(kSampleBytes);
+        probe.next_out = out;
+        probe.avail_out = uInt(sizeof out);
+        if (deflate(&probe, Z_FINISH) != Z_STREAM_END) return true;
+        in += kSampleBytes;
+        made += sizeof out - probe.avail_out;
+    }
+    // Worth deflating when the samples lose more than about 3 %.
+    return made * 32 < in * 31;
+}
+
+// zlib's memory, wiped when freed: it holds the plaintext's window. Each
+// allocation keeps its size in front.
+voidpf wiping_alloc(voidpf, uInt items, uInt size) {
+    const size_t bytes = size_t(items) * size;
+    auto *p = static_cast<unsigned char *>(std::malloc(bytes + sizeof(std::max_align_t)));
+    if (!p) return Z_NULL;
+    std::memcpy(p, &bytes, sizeof bytes);
+    return p + sizeof(std::max_align_t);
+}
+
+void wiping_free(voidpf, voidpf address) {
+    if (!address) return;
+    unsigned char *p = static_cast<unsigned char *>(address) - sizeof(std::max_align_t);
+    size_t bytes;
+    std::memcpy(&bytes, p, sizeof bytes);
+    wipe(address, bytes);
+    std::free(p);
+}
+
+}  // namespace
+
+// One slot of the ring: the piece's input behind the dictionary it starts
+// from, and what it became.
+struct Compressor::Piece {
+    Compressor *owner;
+    unsigned char in[kDeflateWindowBytes + kDeflatePieceBytes];
+    size_t bytes;  // of the piece, from in + kDeflateWindowBytes
+    bool first;    // no dictionary: the stream's first piece
+    bool last;     // it ends the stream
+    unsigned char out[kOutBytes];
+    size_t out_bytes;
+    uint32_t adler;  // of the piece's bytes alone
+    bool ok;         // deflate had its memory
+};
+
+// A worker's deflate states, made on its first piece and reset for each:
+// the piece's, and the small one that probes evenly spread pieces.
+struct Compressor::Deflater {
+    z_stream z;
+    z_stream probe;
+    bool made;
+};
+
+size_t compression_threads() {
+    size_t threads = plat::processor_count();
+    // Fewer when asked for, never more than the processors.
+    if (const char *cap = std::getenv("QUILLSEAL_THREADS")) {
+        char *end = nullptr;
+        const unsigned long asked = std::strtoul(cap, &end, 10);
+        if (end != cap && *end == '\0' && asked >= 1 && asked < threads) threads = asked;
+    }
+    return threads;
+}
+
+Compressor::Compressor(size_t threads)
+    : workers_(threads), ring_(workers_, 2 * threads + 2, deflate_task) {
+    const size_t states = workers_.threads() + 1;
+    deflaters_ = new (std::nothrow) Deflater[states]();
+    pieces_ = new (std::nothrow) Piece *[ring_.size()]();
+    if (!ring_.usable() || !deflaters_ || !pieces_) return;
+    for (size_t i = 0; i < ring_.size(); i++) {
+        if (!(pieces_[i] = new (std::nothrow) Piece)) return;
+        pieces_[i]->owner = this;
+    }
+    usable_ = true;
+}
+
+Compressor::~Compressor() {
+    // Every piece is back: run() takes them all before it returns.
+    if (deflaters_)
+        for (size_t i = 0; i <= workers_.threads(); i++) {
+            if (!deflaters_[i].made) continue;
+            deflateEnd(&deflaters_[i].z);
+            deflateEnd(&deflaters_[i].probe);
+        }
+    delete[] deflaters_;
+    if (!pieces_) return;
+    for (size_t i = 0; i < ring_.size(); i++) {
+        if (!pieces_[i]) continue;
+        wipe(pieces_[i], sizeof(Piece));
+        delete pieces_[i];
+    }
+    delete[] pieces_;
+}
+
+void Compressor::deflate_task(void *piece, size_t worker) {
+    Piece &p = *static_cast<Piece *>(piece);
+    p.ok = p.owner->deflate_piece(p, worker);
+}
+
+// The piece as deflate blocks that end on a byte boundary (the last one
+// ends the stream), or as stored blocks when it is evenly spread or deflate
+// would not fit it. Runs on the worker's thread with that worker's state.
+bool Compressor::deflate_piece(Piece &p, size_t worker) {
+    const unsigned char *data = p.in + kDeflateWindowBytes;
+    p.adler = uint32_t(adler32(1, data, uInt(p.bytes)));
+    Deflater &d = deflaters_[worker];
+    if (!d.made) {
+        for (z_stream *z : {&d.z, &d.probe}) {
+            z->zalloc = wiping_alloc;
+            z->zfree = wiping_free;
+        }
+        // Raw deflate at level 6 with the whole window: the header and check
+        // value are the stream's, written once. The probe is level 1 with the
+        // least memory.
+        if (deflateInit2(&d.z, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) return false;
+        if (deflateInit2(&d.probe, 1, Z_DEFLATED, -kProbeWindowBits, 1, Z_DEFAULT_STRATEGY) !=
+            Z_OK) {
+            deflateEnd(&d.z);
+            return false;
+        }
+        d.made = true;
+    }
+    const bool store = p.bytes >= kProbeMinBytes && spread_evenly(data, p.bytes) &&
+                       !samples_shrink(d.probe, data, p.bytes);
+    if (!store) {
+        z_stream &z = d.z;
+        if (deflateReset(&z) != Z_OK) return false;
+        if (!p.first &&
+            deflateSetDictionary(&z, data - kDeflateWindowBytes, uInt(kDeflateWindowBytes)) != Z_OK)
+            return false;
+        z.next_in = const_cast<unsigned char *>(data);
+        z.avail_in = uInt(p.bytes);
+        z.next_out = p.out;
+        z.avail_out = uInt(kOutBytes);
+        const int rc = deflate(&z, p.last ? Z_FINISH : Z_SYNC_FLUSH);
+        // Everything taken and flushed with room to spare, or the stream
+        // ended.
+        if (p.last ? rc == Z_STREAM_END : rc == Z_OK && z.avail_in == 0 && z.avail_out != 0) {
+            p.out_bytes = kOutBytes - z.avail_out;
+            return true;
+        }
+    }
+    // Stored blocks: each a byte of its final bit and type 00, then its
+    // length and the length's complement, then the bytes.
+    unsigned char *o = p.out;
+    size_t left = p.bytes;
+    do {
+        const size_t n = left < kStoredBlockBytes ? left : kStoredBlockBytes;
+        left -= n;
+        o[0] = p.last && left == 0 ? 1 : 0;
+        store16_le(o + 1, uint16_t(n));
+        store16_le(o + 3, uint16_t(~n));
+        std::memcpy(o + kStoredHeaderBytes, data, n);
+        o += kStoredHeaderBytes + n;
+        data += n;
+    } while (left != 0);
+    p.out_bytes = size_t(o - p.out);
+    return true;
+}
+
+// Reads the next piece into the ring's next slot, behind the last 32 KiB
+// of the piece before it, and gives it to the workers.
+bool Compressor::issue(ByteSource &in, uint64_t *left, Piece **previous) {
+    Piece &p = *pieces_[ring_.next()];
+    p.bytes = *left < kDeflatePieceBytes ? size_t(*left) : kDeflatePieceBytes;
+    p.first = *previous == nullptr;
+    // The slot before is still given, or taken and not yet reused: the
+    // ring holds at least two, and the workers only read its input.
+    if (!p.first) std::memcpy(p.in, (*previous)->in + kDeflatePieceBytes, kDeflateWindowBytes);
+    if (!in.read(p.in + kDeflateWindowBytes, p.bytes)) return false;
+    *left -= p.bytes;
+    p.last = *left == 0;
+    *previous = &p;
+    ring_.give(&p);
+    return true;
+}
+
+bool Compressor::run(uint64_t size, ByteSource &in, ByteOut &out) {
+    // The zlib header of level 6 with a 32 KiB window.
+    static const unsigned char kHeader[2] = {0x78, 0x9C};
+    out.put(kHeader, sizeof kHeader);
+    uLong adler = 1;  // of no bytes
+    uint64_t left = size;
+    Piece *previous = nullptr;
+    bool ok = true;
+    if (size <= kDeflatePieceBytes) {
+        // One piece: deflated here, for handing it over would only wait.
+        Piece &p = *pieces_[0];
+        p.bytes = size_t(size);
+        p.first = p.last = true;
+        ok = in.read(p.in + kDeflateWindowBytes, p.bytes) && deflate_piece(p, workers_.threads());
+        if (ok) {
+            adler = p.adler;
+            out.put(p.out, p.out_bytes);
+        }
+    } else {
+        while (ok && left != 0 && !ring_.full()) ok = issue(in, &left, &previous);
+        // Each piece back in order: its bytes go out, its slot takes the
+        // next piece. After a failure the pieces still given come back.
+        while (!ring_.empty()) {
+            Piece &p = *pieces_[ring_.take()];
+            ok = ok && p.ok;
+            if (!ok) continue;
+            adler = adler32_combine(adler, p.adler, z_off_t(p.bytes));
+            out.put(p.out, p.out_bytes);
+            if (left != 0) ok = issue(in, &left, &previous);
+        }
+    }
+    if (!ok) return false;
+    unsigned char check[4];
+    store32_be(check, uint32_t(adler));
+    out.put(check, sizeof check);
+    return true;
+}
+
+}  // namespace quill
