@@ -19,7 +19,6 @@ constexpr size_t kOutBytes = kDeflatePieceBytes + kDeflatePieceBytes / 64 + 64;
 // The largest stored deflate block, and the bytes in front of each.
 constexpr size_t kStoredBlockBytes = 65535;
 constexpr size_t kStoredHeaderBytes = 5;
-static_assert(kDeflatePieceBytes + 3 * kStoredHeaderBytes <= kOutBytes, "a stored piece fits");
 static_assert(kDeflateWindowBytes <= kDeflatePieceBytes, "a whole piece is the next's dictionary");
 
 // A piece smaller than this is always deflated: its byte count says too
@@ -56,7 +55,7 @@ bool spread_evenly(const unsigned char *data, size_t n) {
 // of the piece, each deflated fast on its own by the probe's small state,
 // show whether matches would shrink it. The samples' size and places depend
 // on the piece alone.
-constexpr size_t kSamples = 4;
+constexpr size_t kSamples = 3;
 constexpr size_t kSampleBytes = 2048;
 constexpr int kProbeWindowBits = 11;  // the sample's own window
 static_assert(kSamples * kSampleBytes <= kProbeMinBytes, "the samples lie within the piece");
@@ -109,6 +108,7 @@ struct Compressor::Piece {
     bool last;     // it ends the stream
     unsigned char out[kOutBytes];
     size_t out_bytes;
+    bool stored;     // out unused: the input goes out in stored blocks
     uint32_t adler;  // of the piece's bytes alone
     bool ok;         // deflate had its memory
 };
@@ -181,19 +181,20 @@ bool Compressor::deflate_piece(Piece &p, size_t worker) {
             z->zfree = wiping_free;
         }
         // Raw deflate at level 6 with the whole window: the header and check
-        // value are the stream's, written once. The probe is level 1 with the
-        // least memory.
+        // value are the stream's, written once. The probe is level 1 with a
+        // window of its sample (a smaller memory level would cut the samples
+        // into many small blocks and cost several times more).
         if (deflateInit2(&d.z, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) return false;
-        if (deflateInit2(&d.probe, 1, Z_DEFLATED, -kProbeWindowBits, 1, Z_DEFAULT_STRATEGY) !=
+        if (deflateInit2(&d.probe, 1, Z_DEFLATED, -kProbeWindowBits, 8, Z_DEFAULT_STRATEGY) !=
             Z_OK) {
             deflateEnd(&d.z);
             return false;
         }
         d.made = true;
     }
-    const bool store = p.bytes >= kProbeMinBytes && spread_evenly(data, p.bytes) &&
-                       !samples_shrink(d.probe, data, p.bytes);
-    if (!store) {
+    p.stored = p.bytes >= kProbeMinBytes && spread_evenly(data, p.bytes) &&
+               !samples_shrink(d.probe, data, p.bytes);
+    if (!p.stored) {
         z_stream &z = d.z;
         if (deflateReset(&z) != Z_OK) return false;
         if (!p.first &&
@@ -211,22 +212,31 @@ bool Compressor::deflate_piece(Piece &p, size_t worker) {
             return true;
         }
     }
-    // Stored blocks: each a byte of its final bit and type 00, then its
-    // length and the length's complement, then the bytes.
-    unsigned char *o = p.out;
+    p.stored = true;
+    return true;
+}
+
+// The piece's part of the stream: what deflate made, or its input in stored
+// blocks, each a byte of its final bit and type 00, its length and the
+// length's complement, then the bytes themselves, taken from the input.
+void Compressor::emit(const Piece &p, ByteOut &out) {
+    if (!p.stored) {
+        out.put(p.out, p.out_bytes);
+        return;
+    }
+    const unsigned char *data = p.in + kDeflateWindowBytes;
     size_t left = p.bytes;
     do {
         const size_t n = left < kStoredBlockBytes ? left : kStoredBlockBytes;
         left -= n;
-        o[0] = p.last && left == 0 ? 1 : 0;
-        store16_le(o + 1, uint16_t(n));
-        store16_le(o + 3, uint16_t(~n));
-        std::memcpy(o + kStoredHeaderBytes, data, n);
-        o += kStoredHeaderBytes + n;
+        unsigned char header[kStoredHeaderBytes];
+        header[0] = p.last && left == 0 ? 1 : 0;
+        store16_le(header + 1, uint16_t(n));
+        store16_le(header + 3, uint16_t(~n));
+        out.put(header, sizeof header);
+        out.put(data, n);
         data += n;
     } while (left != 0);
-    p.out_bytes = size_t(o - p.out);
-    return true;
 }
 
 // Reads the next piece into the ring's next slot, behind the last 32 KiB
@@ -262,7 +272,7 @@ bool Compressor::run(uint64_t size, ByteSource &in, ByteOut &out) {
         ok = in.read(p.in + kDeflateWindowBytes, p.bytes) && deflate_piece(p, workers_.threads());
         if (ok) {
             adler = p.adler;
-            out.put(p.out, p.out_bytes);
+            emit(p, out);
         }
     } else {
         while (ok && left != 0 && !ring_.full()) ok = issue(in, &left, &previous);
@@ -273,7 +283,7 @@ bool Compressor::run(uint64_t size, ByteSource &in, ByteOut &out) {
             ok = ok && p.ok;
             if (!ok) continue;
             adler = adler32_combine(adler, p.adler, z_off_t(p.bytes));
-            out.put(p.out, p.out_bytes);
+            emit(p, out);
             if (left != 0) ok = issue(in, &left, &previous);
         }
     }

@@ -63,6 +63,7 @@ class Compressor {
     struct Deflater;
     static void deflate_task(void *piece, size_t worker);
     bool deflate_piece(Piece &p, size_t worker);
+    static void emit(const Piece &p, ByteOut &out);
     bool issue(ByteSource &in, uint64_t *left, Piece **previous);
     Workers workers_;
     OrderedRing ring_;
