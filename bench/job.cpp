@@ -5,8 +5,10 @@
 //   quill_job fukugouka SECRET PUBLIC PASSWORD_FILE ARCHIVE
 //                                the desktop program's decryption: signature
 //                                check, then deciphering beside the archive
-//   quill_job deflate IN OUT     zlib's deflate at the default level
+//   quill_job deflate IN OUT     zlib's deflate at level 6 (the library's), on
+//                                one thread
 //   quill_job inflate IN         zlib's inflate, the output dropped
+//   quill_job threads            the threads the library's compression uses
 #include <zlib.h>
 
 #include <cstdio>
@@ -14,6 +16,7 @@
 #include <cstring>
 #include <vector>
 
+#include "archive/compressor.h"
 #include "quillcore.h"
 #include "symmetric/cipher.h"
 
@@ -59,7 +62,7 @@ int zlib_job(bool compress, const char *in_path, const char *out_path) {
     std::FILE *out = out_path ? std::fopen(out_path, "wb") : nullptr;
     if (!in || (out_path && !out)) return 1;
     z_stream z{};
-    if ((compress ? deflateInit(&z, Z_DEFAULT_COMPRESSION) : inflateInit(&z)) != Z_OK) return 1;
+    if ((compress ? deflateInit(&z, 6) : inflateInit(&z)) != Z_OK) return 1;
     std::vector<unsigned char> buf(1 << 16), piece(1 << 16);
     int rc = Z_OK;
     for (bool last = false; rc != Z_STREAM_END;) {
@@ -72,13 +75,13 @@ int zlib_job(bool compress, const char *in_path, const char *out_path) {
         z.avail_out = uInt(piece.size());
         rc = compress ? deflate(&z, last ? Z_FINISH : Z_NO_FLUSH) : inflate(&z, Z_NO_FLUSH);
         if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR) return 1;
-        if (out) std::fwrite(piece.data(), 1, piece.size() - z.avail_out, out);
+        const size_t made = piece.size() - z.avail_out;
+        if (out && std::fwrite(piece.data(), 1, made, out) != made) return 1;
         if (!compress && last && rc != Z_STREAM_END) return 1;
     }
     compress ? deflateEnd(&z) : inflateEnd(&z);
     std::fclose(in);
-    if (out) std::fclose(out);
-    return 0;
+    return out && std::fclose(out) != 0 ? 1 : 0;
 }
 
 }  // namespace
@@ -90,8 +93,12 @@ int main(int argc, char **argv) {
         return fukugouka_job(argv[2], argv[3], argv[4], argv[5]);
     if (argc == 4 && std::strcmp(argv[1], "deflate") == 0) return zlib_job(true, argv[2], argv[3]);
     if (argc == 3 && std::strcmp(argv[1], "inflate") == 0) return zlib_job(false, argv[2], nullptr);
+    if (argc == 2 && std::strcmp(argv[1], "threads") == 0) {
+        std::printf("%zu\n", quill::compression_threads());
+        return 0;
+    }
     std::fprintf(stderr,
                  "usage: quill_job floor BYTES | fukugouka SECRET PUBLIC PASSWORD_FILE ARCHIVE | "
-                 "deflate IN OUT | inflate IN\n");
+                 "deflate IN OUT | inflate IN | threads\n");
     return 64;
 }
