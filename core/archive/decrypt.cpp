@@ -17,6 +17,7 @@
 #include "archive/pipeline.h"
 #include "archive/placement.h"
 #include "archive/selection.h"
+#include "archive/writebehind.h"
 #include "bytes.h"
 #include "keys/keyfile.h"
 #include "keys/signing.h"
@@ -47,7 +48,7 @@ std::string folder_of(const std::string &path) {
 // temporary file beside its final name and put in place once complete.
 class Restore : public EntrySink {
   public:
-    explicit Restore(place::Destination &to) : to_(to) {}
+    Restore(place::Destination &to, WriteBehind *behind) : to_(to), behind_(behind) {}
     int32_t begin(const Entry &e) override {
         if (e.folder) {
             std::string made;
@@ -60,15 +61,14 @@ class Restore : public EntrySink {
         how_ = place::settle(&path_);
         if (how_ == place::kStop) return 0;
         if (how_ == place::kFail) return 1;
-        temp_ = std::make_unique<place::Temp>();
+        temp_ = std::make_unique<place::Temp>(behind_);
         return temp_->create(folder_of(path_), path_) ? kNextEntry : 1;
     }
     bool data(const unsigned char *bytes, size_t n) override {
         return temp_->write(bytes, n, path_);
     }
     int32_t end(const Entry &e) override {
-        plat::set_times(temp_->file(), e.times);
-        if (!temp_->finish(path_)) return 1;
+        if (!temp_->finish(path_, &e.times)) return 1;
         const Outcome o = temp_->place(&path_, how_);
         temp_.reset();
         if (o != place::kPlaced) return result_of(o);
@@ -80,6 +80,7 @@ class Restore : public EntrySink {
 
   private:
     place::Destination &to_;
+    WriteBehind *behind_;
     std::string path_;  // the file's full path, as settled
     place::Settled how_ = place::kFree;
     std::unique_ptr<place::Temp> temp_;
@@ -89,22 +90,21 @@ class Restore : public EntrySink {
 // files in the destination, for the placement once the signature verified.
 class Stage : public EntrySink {
   public:
-    explicit Stage(std::string folder) : folder_(std::move(folder)) {}
+    Stage(std::string folder, WriteBehind *behind) : folder_(std::move(folder)), behind_(behind) {}
     int32_t begin(const Entry &e) override {
         if (e.folder) {
             staging.add(true, e.rel, nullptr, 0, e.widened);
             return kNextEntry;
         }
         shown_ = folder_ + e.rel;
-        temp_ = std::make_unique<place::Temp>();
+        temp_ = std::make_unique<place::Temp>(behind_);
         return temp_->create(folder_, shown_) ? kNextEntry : 1;
     }
     bool data(const unsigned char *bytes, size_t n) override {
         return temp_->write(bytes, n, shown_);
     }
     int32_t end(const Entry &e) override {
-        plat::set_times(temp_->file(), e.times);
-        if (!temp_->finish(shown_)) return 1;
+        if (!temp_->finish(shown_, &e.times)) return 1;
         staging.add(false, e.rel, std::move(temp_), e.attributes, e.widened);
         return kNextEntry;
     }
@@ -112,6 +112,7 @@ class Stage : public EntrySink {
 
   private:
     std::string folder_;
+    WriteBehind *behind_;
     std::string shown_;  // where the file is meant to go
     std::unique_ptr<place::Temp> temp_;
 };
@@ -164,7 +165,8 @@ int32_t read_archive(const char *secret_path, const unsigned char *password,
 int32_t restore_archive(const char *secret_path, const unsigned char *password,
                         const std::string &path, const std::string &folder) {
     place::Destination to(folder, path);
-    Restore sink(to);
+    WriteBehind behind;
+    Restore sink(to, &behind);
     const int32_t result = read_archive(secret_path, password, path, folder, sink);
     report_widened(path, sink.widened);
     return result;
@@ -193,7 +195,8 @@ int32_t decrypt_verified(const char *secret_path, const unsigned char *password,
     // The signed body: everything in front of the trailer.
     const int64_t smallest = int64_t(layout::kPublicValueBytes + kTrailerBytes);
     const uint64_t body_bytes = size >= smallest ? uint64_t(size) - kTrailerBytes : 0;
-    Stage sink(folder);
+    WriteBehind behind;
+    Stage sink(folder, &behind);
     Sha256 body;
     sha256_start(&body);
     OpenArchive a;

@@ -94,6 +94,9 @@ Settled settle(std::string *path) {
 // ---- temporary files ------------------------------------------------------------------
 
 Temp::~Temp() {
+    plat::Failure why;
+    // The writer may still hold some of its data.
+    if (file_ && behind_) behind_->flush(&why);
     if (file_) plat::close(file_);
     if (listed_) {
         plat::remove_file(path_.c_str());
@@ -127,20 +130,27 @@ bool Temp::create(const std::string &folder, const std::string &shown_as) {
     return false;
 }
 
-bool Temp::write(const void *data, size_t n, const std::string &shown_as) {
-    if (plat::write(file_, data, n)) return true;
-    warn(shown_as.c_str(), msg::kWriteFailed, plat::last_failure());
+bool Temp::failed_write(const std::string &shown_as, plat::Failure why) {
+    warn(shown_as.c_str(), msg::kWriteFailed, why);
     return false;
 }
 
-bool Temp::finish(const std::string &shown_as) {
+bool Temp::write(const void *data, size_t n, const std::string &shown_as) {
+    plat::Failure why;
+    if (behind_) return behind_->write(file_, data, n, &why) || failed_write(shown_as, why);
+    return plat::write(file_, data, n) || failed_write(shown_as, plat::last_failure());
+}
+
+bool Temp::finish(const std::string &shown_as, const plat::FileTimes *times) {
+    plat::Failure why;
+    if (behind_ && !behind_->flush(&why)) return failed_write(shown_as, why);
+    // The times once nothing more is written.
+    if (times) plat::set_times(file_, *times);
     const bool published = plat::make_public(file_);
     plat::File *f = file_;
     file_ = nullptr;
     // A write the disk refused may show only when the file is closed.
-    if (plat::close(f) && published) return true;
-    warn(shown_as.c_str(), msg::kWriteFailed, plat::last_failure());
-    return false;
+    return (plat::close(f) && published) || failed_write(shown_as, plat::last_failure());
 }
 
 Outcome Temp::place(std::string *path, Settled how) {

@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/writebehind.h"
 #include "platform/platform.h"
 
 namespace quill::place {
@@ -49,7 +50,8 @@ Settled settle(std::string *path);
 // there, it is closed and removed.
 class Temp {
   public:
-    Temp() = default;
+    // Its data written behind the caller's thread when behind is given.
+    explicit Temp(WriteBehind *behind = nullptr) : behind_(behind) {}
     ~Temp();
     Temp(const Temp &) = delete;
     Temp &operator=(const Temp &) = delete;
@@ -60,9 +62,9 @@ class Temp {
     bool create(const std::string &folder, const std::string &shown_as);
     plat::File *file() const { return file_; }
     bool write(const void *data, size_t n, const std::string &shown_as);
-    // The file complete: given the permissions of a new file of the user and
-    // closed.
-    bool finish(const std::string &shown_as);
+    // The file complete: every byte written, its times set when given,
+    // given the permissions of a new file of the user and closed.
+    bool finish(const std::string &shown_as, const plat::FileTimes *times = nullptr);
     // Gives the finished file the name *path, as settled: in place of the
     // file there (kReplace), or where nothing is (kFree, kRenamed). When
     // another program took that name meanwhile, the next free name is taken
@@ -71,6 +73,8 @@ class Temp {
     Outcome place(std::string *path, Settled how);
 
   private:
+    bool failed_write(const std::string &shown_as, plat::Failure why);
+    WriteBehind *behind_;
     plat::File *file_ = nullptr;
     std::string path_;
     struct Listed *listed_ = nullptr;  // its place on the cleanup's list
