@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 
+#include "archive/zlib_memory.h"
 #include "bytes.h"
 
 namespace quill {
@@ -75,25 +76,6 @@ bool samples_shrink(z_stream &probe, const unsigned char *data, size_t n) {
     }
     // Worth deflating when the samples lose more than about 3 %.
     return made * 32 < in * 31;
-}
-
-// zlib's memory, wiped when freed: it holds the plaintext's window. Each
-// allocation keeps its size in front.
-voidpf wiping_alloc(voidpf, uInt items, uInt size) {
-    const size_t bytes = size_t(items) * size;
-    auto *p = static_cast<unsigned char *>(std::malloc(bytes + sizeof(std::max_align_t)));
-    if (!p) return Z_NULL;
-    std::memcpy(p, &bytes, sizeof bytes);
-    return p + sizeof(std::max_align_t);
-}
-
-void wiping_free(voidpf, voidpf address) {
-    if (!address) return;
-    unsigned char *p = static_cast<unsigned char *>(address) - sizeof(std::max_align_t);
-    size_t bytes;
-    std::memcpy(&bytes, p, sizeof bytes);
-    wipe(address, bytes);
-    std::free(p);
 }
 
 }  // namespace
@@ -176,10 +158,8 @@ bool Compressor::deflate_piece(Piece &p, size_t worker) {
     p.adler = uint32_t(adler32(1, data, uInt(p.bytes)));
     Deflater &d = deflaters_[worker];
     if (!d.made) {
-        for (z_stream *z : {&d.z, &d.probe}) {
-            z->zalloc = wiping_alloc;
-            z->zfree = wiping_free;
-        }
+        wipe_when_freed(&d.z);
+        wipe_when_freed(&d.probe);
         // Raw deflate at level 6 with the whole window: the header and check
         // value are the stream's, written once. The probe is level 1 with a
         // window of its sample (a smaller memory level would cut the samples

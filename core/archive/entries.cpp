@@ -12,6 +12,7 @@
 #include "archive/entryname.h"
 #include "archive/layout.h"
 #include "archive/msgbox.h"
+#include "archive/zlib_memory.h"
 #include "bytes.h"
 #include "keys/keyfile.h"
 #include "messages.h"
@@ -84,6 +85,7 @@ constexpr size_t kOutputBytes = 64 * 1024;
 // is handed on, and so does one that ends short of it. kNextEntry, or 1.
 int32_t take_compressed(BlockReader &in, const std::string &path, EntrySink &sink, uint64_t size) {
     z_stream z{};
+    wipe_when_freed(&z);
     if (inflateInit(&z) != Z_OK) return 1;
     std::unique_ptr<unsigned char[]> piece(new (std::nothrow) unsigned char[kOutputBytes]);
     uint64_t left = size;  // bytes the header still allows
@@ -94,6 +96,7 @@ int32_t take_compressed(BlockReader &in, const std::string &path, EntrySink &sin
         const unsigned char *at = peek_blocks(in, UINT64_MAX, &blocks);
         if (blocks == 0) {
             inflateEnd(&z);
+            wipe(piece.get(), kOutputBytes);
             return stream_failed(in, path);
         }
         const size_t offered = blocks * kBlockBytes;
@@ -121,6 +124,7 @@ int32_t take_compressed(BlockReader &in, const std::string &path, EntrySink &sin
     }
     if (ok && left != 0) damage = msg::kSizeMismatch;
     if (inflateEnd(&z) != Z_OK && ok && !damage) damage = msg::kInflateFailed;
+    if (piece) wipe(piece.get(), kOutputBytes);
     if (damage) warn(path.c_str(), damage);
     return ok && !damage ? kNextEntry : 1;
 }

@@ -526,7 +526,7 @@ uint32_t process_id() {
     return GetCurrentProcessId();
 }
 
-// ---- a second thread ------------------------------------------------------------
+// ---- threads ------------------------------------------------------------------------
 
 struct Thread {
     HANDLE h;
