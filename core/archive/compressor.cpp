@@ -53,29 +53,36 @@ bool spread_evenly(const unsigned char *data, size_t n) {
 }
 
 // Evenly spread bytes can still repeat (a counter, a pattern): a few samples
-// of the piece, each deflated fast on its own by the probe's small state,
-// show whether matches would shrink it. The samples' size and places depend
-// on the piece alone.
+// of the piece, each searched for what deflate would find, strings of 8
+// bytes or more seen before within the sample, show whether matches would
+// shrink it. The samples' size and places depend on the piece alone.
 constexpr size_t kSamples = 3;
 constexpr size_t kSampleBytes = 2048;
-constexpr int kProbeWindowBits = 11;  // the sample's own window
+constexpr size_t kLeastMatch = 8;
 static_assert(kSamples * kSampleBytes <= kProbeMinBytes, "the samples lie within the piece");
 
-bool samples_shrink(z_stream &probe, const unsigned char *data, size_t n) {
-    unsigned char out[2 * kSampleBytes];
-    size_t in = 0, made = 0;
+bool samples_repeat(const unsigned char *data, size_t n) {
+    size_t covered = 0;
     for (size_t k = 0; k < kSamples; k++) {
-        if (deflateReset(&probe) != Z_OK) return true;
-        probe.next_in = const_cast<unsigned char *>(data + (n - kSampleBytes) / (kSamples - 1) * k);
-        probe.avail_in = uInt(kSampleBytes);
-        probe.next_out = out;
-        probe.avail_out = uInt(sizeof out);
-        if (deflate(&probe, Z_FINISH) != Z_STREAM_END) return true;
-        in += kSampleBytes;
-        made += sizeof out - probe.avail_out;
+        const unsigned char *p = data + (n - kSampleBytes) / (kSamples - 1) * k;
+        // The last place, plus one, of each hash of four bytes.
+        uint16_t last[4096] = {};
+        for (size_t i = 0; i + kLeastMatch <= kSampleBytes;) {
+            const uint32_t h = (load32_le(p + i) * 2654435761u) >> 20;
+            const size_t j = last[h];
+            last[h] = uint16_t(i + 1);
+            if (j == 0 || std::memcmp(p + j - 1, p + i, kLeastMatch) != 0) {
+                i++;
+                continue;
+            }
+            size_t length = kLeastMatch;
+            while (i + length < kSampleBytes && p[j - 1 + length] == p[i + length]) length++;
+            covered += length;
+            i += length;
+        }
     }
-    // Worth deflating when the samples lose more than about 3 %.
-    return made * 32 < in * 31;
+    // Worth deflating when repeats cover more than 1/32 of the samples.
+    return covered * 32 > kSamples * kSampleBytes;
 }
 
 }  // namespace
@@ -95,11 +102,9 @@ struct Compressor::Piece {
     bool ok;         // deflate had its memory
 };
 
-// A worker's deflate states, made on its first piece and reset for each:
-// the piece's, and the small one that probes evenly spread pieces.
+// A worker's deflate state, made on its first piece and reset for each.
 struct Compressor::Deflater {
     z_stream z;
-    z_stream probe;
     bool made;
 };
 
@@ -130,11 +135,8 @@ Compressor::Compressor(size_t threads)
 Compressor::~Compressor() {
     // Every piece is back: run() takes them all before it returns.
     if (deflaters_)
-        for (size_t i = 0; i <= workers_.threads(); i++) {
-            if (!deflaters_[i].made) continue;
-            deflateEnd(&deflaters_[i].z);
-            deflateEnd(&deflaters_[i].probe);
-        }
+        for (size_t i = 0; i <= workers_.threads(); i++)
+            if (deflaters_[i].made) deflateEnd(&deflaters_[i].z);
     delete[] deflaters_;
     if (!pieces_) return;
     for (size_t i = 0; i < ring_.size(); i++) {
@@ -156,25 +158,17 @@ void Compressor::deflate_task(void *piece, size_t worker) {
 bool Compressor::deflate_piece(Piece &p, size_t worker) {
     const unsigned char *data = p.in + kDeflateWindowBytes;
     p.adler = uint32_t(adler32(1, data, uInt(p.bytes)));
-    Deflater &d = deflaters_[worker];
-    if (!d.made) {
-        wipe_when_freed(&d.z);
-        wipe_when_freed(&d.probe);
-        // Raw deflate at level 6 with the whole window: the header and check
-        // value are the stream's, written once. The probe is level 1 with a
-        // window of its sample (a smaller memory level would cut the samples
-        // into many small blocks and cost several times more).
-        if (deflateInit2(&d.z, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) return false;
-        if (deflateInit2(&d.probe, 1, Z_DEFLATED, -kProbeWindowBits, 8, Z_DEFAULT_STRATEGY) !=
-            Z_OK) {
-            deflateEnd(&d.z);
-            return false;
-        }
-        d.made = true;
-    }
-    p.stored = p.bytes >= kProbeMinBytes && spread_evenly(data, p.bytes) &&
-               !samples_shrink(d.probe, data, p.bytes);
+    p.stored =
+        p.bytes >= kProbeMinBytes && spread_evenly(data, p.bytes) && !samples_repeat(data, p.bytes);
     if (!p.stored) {
+        Deflater &d = deflaters_[worker];
+        if (!d.made) {
+            wipe_when_freed(&d.z);
+            // Raw deflate at level 6 with the whole window: the header and
+            // check value are the stream's, written once.
+            if (deflateInit2(&d.z, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) return false;
+            d.made = true;
+        }
         z_stream &z = d.z;
         if (deflateReset(&z) != Z_OK) return false;
         if (!p.first &&
