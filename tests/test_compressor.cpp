@@ -144,6 +144,11 @@ TEST(Compressor, EvenlySpreadPiecesStoredTextAtDeflatesRatio) {
     Bytes counter(4 * kPiece);
     for (size_t i = 0; i < counter.size(); i++) counter[i] = uint8_t((i * 131) >> 7);
     EXPECT_LT(compress(counter, 2).size(), counter.size() / 10);
+    // Random bytes that come again within deflate's window.
+    const Bytes block = noise(20000, 13);
+    Bytes again;
+    while (again.size() < 4 * kPiece) again.insert(again.end(), block.begin(), block.end());
+    EXPECT_LT(compress(again, 2).size(), again.size() / 4);
 }
 
 TEST(Compressor, FailingSourceStopsTheStream) {

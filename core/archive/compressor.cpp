@@ -52,31 +52,45 @@ bool spread_evenly(const unsigned char *data, size_t n) {
     return 1536 * squares < 7 * uint64_t(n) * n;
 }
 
-// Evenly spread bytes can still repeat (a counter, a pattern): a few samples
-// of the piece, each searched for what deflate would find, strings of 8
-// bytes or more seen before within the sample, show whether matches would
-// shrink it. The samples' size and places depend on the piece alone.
-constexpr size_t kSamples = 3;
-constexpr size_t kSampleBytes = 2048;
+// Evenly spread bytes can still repeat (a counter, a pattern, the same file
+// twice within deflate's reach). Strings of 8 bytes taken every 32 bytes of
+// the piece and of the window before it are kept by their hash; a few
+// samples of the piece are looked up among them at every place, and what
+// matches within deflate's window, extended, shows whether matches would
+// shrink the piece. A copy of 40 bytes or more always holds a kept string.
+// The samples' size and places depend on the piece alone.
+constexpr size_t kSamples = 8;
+constexpr size_t kSampleBytes = 1024;
 constexpr size_t kLeastMatch = 8;
+constexpr size_t kKeptEvery = 32;
+constexpr int kHashBits = 13;
 static_assert(kSamples * kSampleBytes <= kProbeMinBytes, "the samples lie within the piece");
 
-bool samples_repeat(const unsigned char *data, size_t n) {
+uint32_t string_hash(const unsigned char *p) {
+    return uint32_t((load64_le(p) * 0x9E3779B97F4A7C15u) >> (64 - kHashBits));
+}
+
+// from holds the window, before bytes of it, then the piece's n bytes.
+bool samples_repeat(const unsigned char *from, size_t before, size_t n) {
+    const size_t end = before + n;
+    uint32_t kept[size_t(1) << kHashBits] = {};  // a place plus one; 0 none
+    for (size_t q = 0; q + kLeastMatch <= end; q += kKeptEvery)
+        kept[string_hash(from + q)] = uint32_t(q + 1);
     size_t covered = 0;
     for (size_t k = 0; k < kSamples; k++) {
-        const unsigned char *p = data + (n - kSampleBytes) / (kSamples - 1) * k;
-        // The last place, plus one, of each hash of four bytes.
-        uint16_t last[4096] = {};
-        for (size_t i = 0; i + kLeastMatch <= kSampleBytes;) {
-            const uint32_t h = (load32_le(p + i) * 2654435761u) >> 20;
-            const size_t j = last[h];
-            last[h] = uint16_t(i + 1);
-            if (j == 0 || std::memcmp(p + j - 1, p + i, kLeastMatch) != 0) {
+        const size_t start = before + (n - kSampleBytes) / (kSamples - 1) * k;
+        const size_t stop = start + kSampleBytes;
+        for (size_t i = start; i + kLeastMatch <= stop;) {
+            const size_t j = size_t(kept[string_hash(from + i)]) - 1;
+            const size_t distance = j > i ? j - i : i - j;
+            if (j == SIZE_MAX || distance == 0 || distance > kDeflateWindowBytes ||
+                load64_le(from + i) != load64_le(from + j)) {
                 i++;
                 continue;
             }
             size_t length = kLeastMatch;
-            while (i + length < kSampleBytes && p[j - 1 + length] == p[i + length]) length++;
+            while (i + length < stop && j + length < end && from[i + length] == from[j + length])
+                length++;
             covered += length;
             i += length;
         }
@@ -158,8 +172,9 @@ void Compressor::deflate_task(void *piece, size_t worker) {
 bool Compressor::deflate_piece(Piece &p, size_t worker) {
     const unsigned char *data = p.in + kDeflateWindowBytes;
     p.adler = uint32_t(adler32(1, data, uInt(p.bytes)));
-    p.stored =
-        p.bytes >= kProbeMinBytes && spread_evenly(data, p.bytes) && !samples_repeat(data, p.bytes);
+    const size_t window = p.first ? 0 : kDeflateWindowBytes;
+    p.stored = p.bytes >= kProbeMinBytes && spread_evenly(data, p.bytes) &&
+               !samples_repeat(data - window, window, p.bytes);
     if (!p.stored) {
         Deflater &d = deflaters_[worker];
         if (!d.made) {
