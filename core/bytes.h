@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace quill {
 
@@ -46,11 +47,12 @@ inline void store32_be(unsigned char *p, uint32_t v) {
     p[3] = uint8_t(v);
 }
 
-// Clears secrets: the volatile pointer keeps the stores from being removed as
-// dead, even when the buffer is never read again.
+// Clears secrets: the empty statement after the clearing claims to read the
+// memory, which keeps the stores from being removed as dead even when the
+// buffer is never read again, and lets the clearing run at memset's speed.
 inline void wipe(void *buf, size_t n) {
-    volatile unsigned char *p = static_cast<volatile unsigned char *>(buf);
-    while (n--) *p++ = 0;
+    std::memset(buf, 0, n);
+    __asm__ __volatile__("" : : "r"(buf) : "memory");
 }
 
 }  // namespace quill

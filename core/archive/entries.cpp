@@ -89,6 +89,7 @@ int32_t take_compressed(BlockReader &in, const std::string &path, EntrySink &sin
     if (inflateInit(&z) != Z_OK) return 1;
     std::unique_ptr<unsigned char[]> piece(new (std::nothrow) unsigned char[kOutputBytes]);
     uint64_t left = size;  // bytes the header still allows
+    size_t dirty = 0;      // bytes of piece that held output, wiped at the end
     const char *damage = nullptr;
     bool ok = piece != nullptr, ended = false;
     while (ok && !ended) {
@@ -96,7 +97,7 @@ int32_t take_compressed(BlockReader &in, const std::string &path, EntrySink &sin
         const unsigned char *at = peek_blocks(in, UINT64_MAX, &blocks);
         if (blocks == 0) {
             inflateEnd(&z);
-            wipe(piece.get(), kOutputBytes);
+            wipe(piece.get(), dirty);
             return stream_failed(in, path);
         }
         const size_t offered = blocks * kBlockBytes;
@@ -109,6 +110,7 @@ int32_t take_compressed(BlockReader &in, const std::string &path, EntrySink &sin
             const int rc = inflate(&z, Z_NO_FLUSH);
             ended = rc == Z_STREAM_END;
             const size_t filled = kOutputBytes - z.avail_out;
+            if (filled > dirty) dirty = filled;
             if (!ended && rc != Z_OK)
                 damage = msg::kInflateFailed;
             else if (filled > left)
@@ -124,7 +126,7 @@ int32_t take_compressed(BlockReader &in, const std::string &path, EntrySink &sin
     }
     if (ok && left != 0) damage = msg::kSizeMismatch;
     if (inflateEnd(&z) != Z_OK && ok && !damage) damage = msg::kInflateFailed;
-    if (piece) wipe(piece.get(), kOutputBytes);
+    if (piece) wipe(piece.get(), dirty);
     if (damage) warn(path.c_str(), damage);
     return ok && !damage ? kNextEntry : 1;
 }

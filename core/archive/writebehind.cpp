@@ -37,12 +37,16 @@ void WriteBehind::give() {
     current_ = nullptr;
 }
 
-// Takes back the oldest buffer given, keeping the first failure.
-void WriteBehind::take_back() {
-    const Buffer &b = *buffers_[ring_.take()];
+// Keeps the first failure of a buffer written.
+void WriteBehind::note(const Buffer &b) {
     if (b.ok || failed_) return;
     failed_ = true;
     failure_ = b.failure;
+}
+
+// Takes back the oldest buffer given.
+void WriteBehind::take_back() {
+    note(*buffers_[ring_.take()]);
 }
 
 bool WriteBehind::failed(plat::Failure *why) const {
@@ -79,6 +83,13 @@ bool WriteBehind::write(plat::File *file, const void *data, size_t n, plat::Fail
 
 bool WriteBehind::flush(plat::Failure *why) {
     if (!usable_) return true;
+    if (current_ && ring_.empty()) {
+        // All of a small file, or the last of a file whose buffers are all
+        // written: written here, which spares waiting for the writer.
+        write_task(current_, 0);
+        note(*current_);
+        current_ = nullptr;
+    }
     if (current_) give();
     while (!ring_.empty()) take_back();
     const bool ok = !failed(why);

@@ -5,7 +5,9 @@
 // The hand-off: write() copies the bytes into the current buffer, which
 // holds the data of one file only; a full buffer, or one whose file is not
 // the next write's, is given to the writer's thread through an ordered ring
-// (ring.h) and belongs to it until taken back. The buffers are written in
+// (ring.h) and belongs to it until taken back. What is left when the
+// writer has nothing in hand (all of a small file) is written on the
+// caller's thread, which spares it the wait. The buffers are written in
 // the order given, so each file's bytes reach it in order. A file may be
 // closed only after flush(): until then the writer may still write to it.
 // Without the memory for its buffers it writes at once on the caller's
@@ -46,6 +48,7 @@ class WriteBehind {
     };
     static void write_task(void *buffer, size_t);
     void give();
+    void note(const Buffer &b);
     void take_back();
     bool failed(plat::Failure *why) const;
     Workers thread_;
