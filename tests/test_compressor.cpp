@@ -49,7 +49,7 @@ class FromBytes : public quill::ByteSource {
     explicit FromBytes(const Bytes &b, size_t fail_at = SIZE_MAX) : b_(b), fail_at_(fail_at) {}
     bool read(unsigned char *to, size_t n) override {
         if (at_ + n > fail_at_) return false;
-        std::memcpy(to, b_.data() + at_, n);
+        if (n != 0) std::memcpy(to, b_.data() + at_, n);
         at_ += n;
         return true;
     }

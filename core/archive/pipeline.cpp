@@ -227,6 +227,11 @@ BlockReader::BlockReader(plat::File *in, const Secrets &s, Sha256 *hash, uint64_
     ended_ = !next_chunk();
 }
 
+BlockReader::~BlockReader() {
+    // The helper's tasks take this reader for theirs: none may outlive it.
+    helper_.drain();
+}
+
 // On the helper, in stream order: the next chunk of the archive read,
 // hashed as it was read, and its whole blocks deciphered with the keystream
 // drawn for them. After a failed read nothing more is read.

@@ -131,6 +131,8 @@ class BlockReader : public StreamBase {
     // hash, when given, takes the first hash_bytes bytes read as they are
     // read, before they are deciphered (it holds what lies in front).
     BlockReader(plat::File *in, const Secrets &s, Sha256 *hash = nullptr, uint64_t hash_bytes = 0);
+    // Waits for the chunks the helper still fills.
+    ~BlockReader() override;
     // Deciphered blocks in the current chunk: up to *blocks of them from the
     // pointer returned; *blocks is 0 at the end of the archive's whole
     // blocks. Take what was used with consume.
