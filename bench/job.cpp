@@ -9,6 +9,7 @@
 //                                one thread
 //   quill_job inflate IN         zlib's inflate, the output dropped
 //   quill_job threads            the threads the library's compression uses
+//   quill_job cpu                the processor path the library takes
 #include <zlib.h>
 
 #include <cstdio>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "archive/compressor.h"
+#include "cpu.h"
 #include "quillcore.h"
 #include "symmetric/cipher.h"
 
@@ -97,8 +99,12 @@ int main(int argc, char **argv) {
         std::printf("%zu\n", quill::compression_threads());
         return 0;
     }
+    if (argc == 2 && std::strcmp(argv[1], "cpu") == 0) {
+        std::printf("%s\n", quill::cpu::level());
+        return 0;
+    }
     std::fprintf(stderr,
                  "usage: quill_job floor BYTES | fukugouka SECRET PUBLIC PASSWORD_FILE ARCHIVE | "
-                 "deflate IN OUT | inflate IN | threads\n");
+                 "deflate IN OUT | inflate IN | threads | cpu\n");
     return 64;
 }

@@ -168,13 +168,16 @@ void encipher_into(const unsigned char *in, unsigned char *out, size_t blocks, u
 
 void decipher(unsigned char *data, size_t blocks, unsigned char *chain, const Schedule &s,
               const uint64_t *stream) {
-    if (cpu::features().avx512 && blocks >= 8) {
-        const size_t done = decipher_wide(data, blocks, chain, s, stream);
-        data += done * kBlockBytes;
-        stream += done * kStreamWords;
-        blocks -= done;
-    }
-    decipher_portable(data, blocks, chain, s, stream);
+    const cpu::Features &f = cpu::features();
+    // The widest lanes the processor offers for the whole groups, the
+    // portable code for the rest.
+    size_t done = 0;
+    if (f.avx512 && blocks >= 8)
+        done = decipher_wide(data, blocks, chain, s, stream);
+    else if (f.avx2 && blocks >= 8)
+        done = decipher_avx2(data, blocks, chain, s, stream);
+    decipher_portable(data + done * kBlockBytes, blocks - done, chain, s,
+                      stream + done * kStreamWords);
 }
 
 void decipher_portable(unsigned char *data, size_t blocks, unsigned char *chain, const Schedule &s,

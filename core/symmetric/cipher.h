@@ -38,10 +38,13 @@ void decipher(unsigned char *data, size_t blocks, unsigned char *chain, const Sc
 
 // The paths on their own, for the tests that hold them against each other:
 // decipher_portable is the reference; decipher_wide (AVX-512) deciphers the
-// whole groups of eight blocks and returns how many blocks it did.
+// whole groups of eight blocks, and so does decipher_avx2 (AVX2); each
+// returns how many blocks it did.
 void decipher_portable(unsigned char *data, size_t blocks, unsigned char *chain, const Schedule &s,
                        const uint64_t *stream);
 size_t decipher_wide(unsigned char *data, size_t blocks, unsigned char *chain, const Schedule &s,
+                     const uint64_t *stream);
+size_t decipher_avx2(unsigned char *data, size_t blocks, unsigned char *chain, const Schedule &s,
                      const uint64_t *stream);
 
 }  // namespace quill::cipher
