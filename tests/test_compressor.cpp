@@ -59,10 +59,13 @@ class FromBytes : public quill::ByteSource {
     size_t at_ = 0, fail_at_;
 };
 
+// Everything put, and where each stream ended.
 class ToBytes : public quill::ByteOut {
   public:
     void put(const unsigned char *bytes, size_t n) override { b.insert(b.end(), bytes, bytes + n); }
+    void end_stream() override { ends.push_back(b.size()); }
     Bytes b;
+    std::vector<size_t> ends;
 };
 
 Bytes compress(const Bytes &in, size_t threads) {
@@ -70,7 +73,8 @@ Bytes compress(const Bytes &in, size_t threads) {
     EXPECT_TRUE(c.usable());
     FromBytes src(in);
     ToBytes out;
-    EXPECT_TRUE(c.run(in.size(), src, out));
+    EXPECT_TRUE(c.add(nullptr, 0, in.size(), src, out));
+    EXPECT_TRUE(c.flush(out));
     return out.b;
 }
 
@@ -110,12 +114,34 @@ size_t zlib_alone(const Bytes &in) {
     return n;
 }
 
-TEST(Compressor, SameStreamOnAnyNumberOfThreads) {
-    const Bytes in = join({text(2 * kPiece + 100, 1), noise(kPiece + 5000, 2), text(kPiece, 3),
-                           noise(3 * kPiece, 4), text(777, 5)});
-    const Bytes one = compress(in, 0);
-    for (size_t threads : {1, 2, 16}) EXPECT_EQ(compress(in, threads), one) << threads;
-    EXPECT_EQ(inflate_fed(one, one.size()), in);
+// Files one after another through one compressor, each behind its prefix,
+// as the entries of an archive go.
+TEST(Compressor, SameStreamsOnAnyNumberOfThreads) {
+    const std::vector<Bytes> files = {
+        join({text(2 * kPiece + 100, 1), noise(kPiece + 5000, 2), text(kPiece, 3)}), text(0, 0),
+        text(300, 4), join({noise(3 * kPiece, 4), text(777, 5)}), noise(20000, 6)};
+    std::vector<Bytes> outs;
+    for (size_t threads : {0, 1, 2, 16}) {
+        quill::Compressor c(threads);
+        ToBytes out;
+        for (size_t i = 0; i < files.size(); i++) {
+            FromBytes src(files[i]);
+            const unsigned char prefix[3] = {'P', uint8_t(i), 'Q'};
+            ASSERT_TRUE(c.add(prefix, sizeof prefix, files[i].size(), src, out));
+        }
+        ASSERT_TRUE(c.flush(out));
+        ASSERT_EQ(out.ends.size(), files.size());
+        size_t at = 0;
+        for (size_t i = 0; i < files.size(); i++) {
+            EXPECT_EQ(out.b[at], 'P');
+            EXPECT_EQ(out.b[at + 1], i);
+            const Bytes stream(out.b.begin() + long(at) + 3, out.b.begin() + long(out.ends[i]));
+            EXPECT_EQ(inflate_fed(stream, stream.size()), files[i]) << threads << " " << i;
+            at = out.ends[i];
+        }
+        outs.push_back(out.b);
+    }
+    for (const Bytes &o : outs) EXPECT_EQ(o, outs[0]);
 }
 
 TEST(Compressor, InflatesToItsInputAtEveryPieceEdge) {
@@ -157,11 +183,13 @@ TEST(Compressor, FailingSourceStopsTheStream) {
         quill::Compressor c(threads);
         FromBytes src(in, 5 * kPiece + 10);
         ToBytes out;
-        EXPECT_FALSE(c.run(in.size(), src, out));
-        // The same compressor serves the next file.
+        EXPECT_FALSE(c.add(nullptr, 0, in.size(), src, out));
+        // The same compressor serves the next file, and nothing of the
+        // failed one comes out.
         FromBytes again(in);
         ToBytes whole;
-        EXPECT_TRUE(c.run(in.size(), again, whole));
+        EXPECT_TRUE(c.add(nullptr, 0, in.size(), again, whole));
+        EXPECT_TRUE(c.flush(whole));
         EXPECT_EQ(inflate_fed(whole.b, whole.b.size()), in);
     }
 }

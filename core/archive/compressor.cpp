@@ -105,6 +105,8 @@ bool samples_repeat(const unsigned char *from, size_t before, size_t n) {
 // from, and what it became.
 struct Compressor::Piece {
     Compressor *owner;
+    unsigned char prefix[kStreamPrefixBytes];  // the first piece's: what goes before the stream
+    size_t prefix_bytes;
     unsigned char in[kDeflateWindowBytes + kDeflatePieceBytes];
     size_t bytes;  // of the piece, from in + kDeflateWindowBytes
     bool first;    // no dictionary: the stream's first piece
@@ -205,81 +207,99 @@ bool Compressor::deflate_piece(Piece &p, size_t worker) {
     return true;
 }
 
-// The piece's part of the stream: what deflate made, or its input in stored
-// blocks, each a byte of its final bit and type 00, its length and the
-// length's complement, then the bytes themselves, taken from the input.
+// The piece's part of the stream, after the stream's prefix and header
+// when it is the first: what deflate made, or its input in stored blocks,
+// each a byte of its final bit and type 00, its length and the length's
+// complement, then the bytes themselves, taken from the input. The last
+// piece adds the check value of the whole stream.
 void Compressor::emit(const Piece &p, ByteOut &out) {
+    if (p.first) {
+        // The zlib header of level 6 with a 32 KiB window.
+        static const unsigned char kHeader[2] = {0x78, 0x9C};
+        out.put(p.prefix, p.prefix_bytes);
+        out.put(kHeader, sizeof kHeader);
+        adler_ = 1;  // of no bytes
+    }
+    adler_ = uint32_t(adler32_combine(adler_, p.adler, z_off_t(p.bytes)));
     if (!p.stored) {
         out.put(p.out, p.out_bytes);
-        return;
-    }
-    const unsigned char *data = p.in + kDeflateWindowBytes;
-    size_t left = p.bytes;
-    do {
-        const size_t n = left < kStoredBlockBytes ? left : kStoredBlockBytes;
-        left -= n;
-        unsigned char header[kStoredHeaderBytes];
-        header[0] = p.last && left == 0 ? 1 : 0;
-        store16_le(header + 1, uint16_t(n));
-        store16_le(header + 3, uint16_t(~n));
-        out.put(header, sizeof header);
-        out.put(data, n);
-        data += n;
-    } while (left != 0);
-}
-
-// Reads the next piece into the ring's next slot, behind the last 32 KiB
-// of the piece before it, and gives it to the workers.
-bool Compressor::issue(ByteSource &in, uint64_t *left, Piece **previous) {
-    Piece &p = *pieces_[ring_.next()];
-    p.bytes = *left < kDeflatePieceBytes ? size_t(*left) : kDeflatePieceBytes;
-    p.first = *previous == nullptr;
-    // The slot before is still given, or taken and not yet reused: the
-    // ring holds at least two, and the workers only read its input.
-    if (!p.first) std::memcpy(p.in, (*previous)->in + kDeflatePieceBytes, kDeflateWindowBytes);
-    if (!in.read(p.in + kDeflateWindowBytes, p.bytes)) return false;
-    *left -= p.bytes;
-    p.last = *left == 0;
-    *previous = &p;
-    ring_.give(&p);
-    return true;
-}
-
-bool Compressor::run(uint64_t size, ByteSource &in, ByteOut &out) {
-    // The zlib header of level 6 with a 32 KiB window.
-    static const unsigned char kHeader[2] = {0x78, 0x9C};
-    out.put(kHeader, sizeof kHeader);
-    uLong adler = 1;  // of no bytes
-    uint64_t left = size;
-    Piece *previous = nullptr;
-    bool ok = true;
-    if (size <= kDeflatePieceBytes) {
-        // One piece: deflated here, for handing it over would only wait.
-        Piece &p = *pieces_[0];
-        p.bytes = size_t(size);
-        p.first = p.last = true;
-        ok = in.read(p.in + kDeflateWindowBytes, p.bytes) && deflate_piece(p, workers_.threads());
-        if (ok) {
-            adler = p.adler;
-            emit(p, out);
-        }
     } else {
-        while (ok && left != 0 && !ring_.full()) ok = issue(in, &left, &previous);
-        // Each piece back in order: its bytes go out, its slot takes the
-        // next piece. After a failure the pieces still given come back.
-        while (!ring_.empty()) {
-            Piece &p = *pieces_[ring_.take()];
-            ok = ok && p.ok;
-            if (!ok) continue;
-            adler = adler32_combine(adler, p.adler, z_off_t(p.bytes));
-            emit(p, out);
-            if (left != 0) ok = issue(in, &left, &previous);
-        }
+        const unsigned char *data = p.in + kDeflateWindowBytes;
+        size_t left = p.bytes;
+        do {
+            const size_t n = left < kStoredBlockBytes ? left : kStoredBlockBytes;
+            left -= n;
+            unsigned char header[kStoredHeaderBytes];
+            header[0] = p.last && left == 0 ? 1 : 0;
+            store16_le(header + 1, uint16_t(n));
+            store16_le(header + 3, uint16_t(~n));
+            out.put(header, sizeof header);
+            out.put(data, n);
+            data += n;
+        } while (left != 0);
     }
-    if (!ok) return false;
+    if (!p.last) return;
     unsigned char check[4];
-    store32_be(check, uint32_t(adler));
+    store32_be(check, adler_);
     out.put(check, sizeof check);
+    out.end_stream();
+}
+
+// The oldest piece given, back from its worker: out, unless deflate failed
+// it or one before it.
+bool Compressor::take_back(ByteOut &out) {
+    const Piece &p = *pieces_[ring_.take()];
+    failed_ = failed_ || !p.ok;
+    if (!failed_) emit(p, out);
+    return !failed_;
+}
+
+// Takes back every piece still given without letting it out: after a
+// failure nothing more of what was given goes out.
+void Compressor::discard() {
+    while (!ring_.empty()) ring_.take();
+    failed_ = false;
+}
+
+bool Compressor::add(const unsigned char *prefix, size_t prefix_bytes, uint64_t size,
+                     ByteSource &in, ByteOut &out) {
+    uint64_t left = size;
+    const Piece *previous = nullptr;
+    // At least one piece, even for no bytes: the stream still has its end.
+    do {
+        if (ring_.full() && !take_back(out)) break;
+        Piece &p = *pieces_[ring_.next()];
+        p.bytes = left < kDeflatePieceBytes ? size_t(left) : kDeflatePieceBytes;
+        p.first = previous == nullptr;
+        if (p.first) {
+            std::memcpy(p.prefix, prefix, prefix_bytes);
+            p.prefix_bytes = prefix_bytes;
+        } else {
+            // The piece before is still given, or taken and not yet reused:
+            // the ring holds at least two, and the workers only read its
+            // input.
+            std::memcpy(p.in, previous->in + kDeflatePieceBytes, kDeflateWindowBytes);
+        }
+        if (!in.read(p.in + kDeflateWindowBytes, p.bytes)) {
+            failed_ = true;
+            break;
+        }
+        left -= p.bytes;
+        p.last = left == 0;
+        previous = &p;
+        ring_.give(&p);
+    } while (left != 0);
+    if (!failed_) return true;
+    discard();
+    return false;
+}
+
+bool Compressor::flush(ByteOut &out) {
+    while (!ring_.empty())
+        if (!take_back(out)) {
+            discard();
+            return false;
+        }
     return true;
 }
 

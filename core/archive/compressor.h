@@ -11,6 +11,12 @@
 // Every piece's bytes depend only on its own input and its dictionary, so
 // the stream is the same whatever the number of threads and whichever
 // finishes first; any inflate reads it, in any feeding.
+//
+// Files follow one another through the same ring: while the workers deflate
+// the last pieces of one file the next file's are read, so that a tree of
+// small files keeps every worker busy too. Each file's stream goes out
+// behind the bytes given with it (its entry's header), in the order the
+// files were given.
 #ifndef QUILL_COMPRESSOR_H
 #define QUILL_COMPRESSOR_H
 
@@ -38,12 +44,17 @@ class ByteSource {
     virtual bool read(unsigned char *to, size_t n) = 0;
 };
 
-// Where the stream goes, in order.
+// Where the streams go, in order.
 class ByteOut {
   public:
     virtual ~ByteOut() = default;
     virtual void put(const unsigned char *bytes, size_t n) = 0;
+    // One file's stream is complete.
+    virtual void end_stream() = 0;
 };
+
+// The most bytes that go out in front of one file's stream.
+constexpr size_t kStreamPrefixBytes = 512;
 
 class Compressor {
   public:
@@ -54,21 +65,32 @@ class Compressor {
     Compressor &operator=(const Compressor &) = delete;
     // False when its memory cannot be had; it is then unusable.
     bool usable() const { return usable_; }
-    // The zlib stream of the next size bytes of in, handed to out. False
-    // when in failed (it has said why) or deflate did (no memory).
-    bool run(uint64_t size, ByteSource &in, ByteOut &out);
+    // Reads the next size bytes of in, all of them before it returns, for a
+    // stream that goes to out after prefix (at most kStreamPrefixBytes) and
+    // after the streams of the files given before; meanwhile what is ready
+    // of those goes out. False when in failed (it has said why) or deflate
+    // did (no memory); then nothing more of what was given goes out, and
+    // the compressor starts afresh with the next file.
+    bool add(const unsigned char *prefix, size_t prefix_bytes, uint64_t size, ByteSource &in,
+             ByteOut &out);
+    // Every stream given so far gone out. False when deflate failed, as
+    // for add.
+    bool flush(ByteOut &out);
 
   private:
     struct Piece;
     struct Deflater;
     static void deflate_task(void *piece, size_t worker);
     bool deflate_piece(Piece &p, size_t worker);
-    static void emit(const Piece &p, ByteOut &out);
-    bool issue(ByteSource &in, uint64_t *left, Piece **previous);
+    void emit(const Piece &p, ByteOut &out);
+    bool take_back(ByteOut &out);
+    void discard();
     Workers workers_;
     OrderedRing ring_;
     Piece **pieces_ = nullptr;       // one per slot of the ring
     Deflater *deflaters_ = nullptr;  // one per worker, and one for the caller
+    uint32_t adler_ = 1;             // of the stream going out, so far
+    bool failed_ = false;            // deflate had no memory for a piece
     bool usable_ = false;
 };
 

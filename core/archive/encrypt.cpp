@@ -39,12 +39,23 @@ constexpr char kArchiveExtension[] = ".velm";
 std::string a_filepath;
 std::string a_filename;
 
-// The current entry name with its NUL, in whole blocks; zero filler.
-void put_name(BlockWriter &w) {
-    unsigned char buf[layout::kMaxNameBlocks * kBlockBytes] = {};
+// The blocks in front of an entry's data: its header, a file's times, and
+// the current entry name with its NUL in whole blocks, zero filler.
+constexpr size_t kEntryFrontBytes = (2 + layout::kMaxNameBlocks) * kBlockBytes;
+static_assert(kEntryFrontBytes <= kStreamPrefixBytes, "an entry's front goes before its stream");
+
+size_t entry_front(unsigned char *to, uint64_t size, uint32_t kind, const plat::FileTimes *times,
+                   uint32_t attributes) {
+    std::memset(to, 0, kEntryFrontBytes);
     const size_t length = a_filename.size() + 1;
-    std::memcpy(buf, a_filename.c_str(), length);
-    w.put(buf, size_t(layout::blocks_for(length)));
+    layout::store_header(to, size, uint32_t(length), kind);
+    unsigned char *at = to + kBlockBytes;
+    if (times) {
+        layout::store_times(at, *times, attributes);
+        at += kBlockBytes;
+    }
+    std::memcpy(at, a_filename.c_str(), length);
+    return size_t(at - to) + size_t(layout::blocks_for(length)) * kBlockBytes;
 }
 
 // A source read that did not give every byte asked for: a box saying why.
@@ -92,8 +103,8 @@ class SourceBytes : public ByteSource {
     plat::File *src_;
 };
 
-// The zlib stream into the block stream: whole blocks as they come, the
-// last one filled up with zeros.
+// The entries' fronts and zlib streams into the block stream: whole blocks
+// as they come, each stream's last one filled up with zeros.
 class StreamBlocks : public ByteOut {
   public:
     explicit StreamBlocks(BlockWriter &w) : w_(w) {}
@@ -112,7 +123,7 @@ class StreamBlocks : public ByteOut {
         held_ = n % kBlockBytes;
         std::memcpy(block_, bytes + n - held_, held_);
     }
-    void finish() {
+    void end_stream() override {
         if (held_ == 0) return;
         std::memset(block_ + held_, 0, kBlockBytes - held_);
         w_.put(block_, 1);
@@ -125,25 +136,30 @@ class StreamBlocks : public ByteOut {
     size_t held_ = 0;
 };
 
-// Compressed data: one zlib stream, rounded up to whole blocks.
-bool put_compressed(BlockWriter &w, Compressor &c, plat::File *src, uint64_t size) {
-    SourceBytes in(src);
-    StreamBlocks out(w);
-    if (!c.run(size, in, out)) return false;
-    out.finish();
-    return true;
+// The compression of a run of file entries: its workers, and where their
+// streams go.
+struct Compression {
+    explicit Compression(BlockWriter &w) : compressor(compression_threads()), out(w) {}
+    Compressor compressor;
+    StreamBlocks out;
+};
+
+// A compression on one thread per processor when compress; false when one
+// was asked for and its memory cannot be had.
+bool compression_for(bool compress, BlockWriter &w, std::unique_ptr<Compression> *c) {
+    if (compress) c->reset(new Compression(w));
+    return !compress || (*c)->compressor.usable();
 }
 
-// A compressor on one thread per processor when compress; false when one
-// was asked for and its memory cannot be had.
-bool compressor_for(bool compress, std::unique_ptr<Compressor> *c) {
-    if (compress) c->reset(new Compressor(compression_threads()));
-    return !compress || (*c)->usable();
+// Every entry handed to the compression in the block stream.
+bool compression_done(Compression *c) {
+    return !c || c->compressor.flush(c->out);
 }
 
 // The file entry of the open source at a_filepath; compressed when a
-// compressor is given.
-int32_t put_file_entry(BlockWriter &w, plat::File *src, Compressor *compress) {
+// compression is given, which reads the whole source before it returns
+// and lets the entry out behind those given before.
+int32_t put_file_entry(BlockWriter &w, plat::File *src, Compression *c) {
     const char *path = a_filepath.c_str();
     const int64_t size = plat::size(src);
     plat::FileTimes times{};
@@ -155,20 +171,20 @@ int32_t put_file_entry(BlockWriter &w, plat::File *src, Compressor *compress) {
         warn(path, msg::kTooLarge);
         return 1;
     }
-    unsigned char block[kBlockBytes];
-    layout::store_header(block, uint64_t(size), uint32_t(a_filename.size() + 1),
-                         compress ? layout::kKindCompressed : layout::kKindStored);
-    w.put(block, 1);
-    layout::store_times(block, times, plat::attributes(path));
-    w.put(block, 1);
-    put_name(w);
-    const bool ok = compress ? put_compressed(w, *compress, src, uint64_t(size))
-                             : put_stored(w, src, uint64_t(size));
-    return ok ? 0 : 1;
+    unsigned char front[kEntryFrontBytes];
+    const size_t n =
+        entry_front(front, uint64_t(size), c ? layout::kKindCompressed : layout::kKindStored,
+                    &times, plat::attributes(path));
+    if (c) {
+        SourceBytes in(src);
+        return c->compressor.add(front, n, uint64_t(size), in, c->out) ? 0 : 1;
+    }
+    w.put(front, n / kBlockBytes);
+    return put_stored(w, src, uint64_t(size)) ? 0 : 1;
 }
 
 // The file entry of the item at a_filepath.
-int32_t put_file(BlockWriter &w, Compressor *compress) {
+int32_t put_file(BlockWriter &w, Compression *compress) {
     plat::File *src = plat::open_read(a_filepath.c_str());
     if (!src) {
         warn(a_filepath.c_str(), msg::kOpenFailed, plat::last_failure());
@@ -181,10 +197,8 @@ int32_t put_file(BlockWriter &w, Compressor *compress) {
 
 // The folder entry of the item.
 void put_folder(BlockWriter &w) {
-    unsigned char block[kBlockBytes];
-    layout::store_header(block, 0, uint32_t(a_filename.size() + 1), layout::kKindFolder);
-    w.put(block, 1);
-    put_name(w);
+    unsigned char front[kEntryFrontBytes];
+    w.put(front, entry_front(front, 0, layout::kKindFolder, nullptr, 0) / kBlockBytes);
 }
 
 // The archive the last call of angouka left, or empty.
@@ -304,16 +318,17 @@ int32_t write_archive(Archive &a, const char *public_path, bool compress) {
 
     BlockWriter w(a.temp.file(), s.key, s.chain, &a.body, true);
     if (!w.usable()) return 1;
-    std::unique_ptr<Compressor> compressor;
-    if (!compressor_for(compress, &compressor)) return 1;
+    std::unique_ptr<Compression> compression;
+    if (!compression_for(compress, w, &compression)) return 1;
     for (size_t i = 0; i < selection.folders.size(); i++) {
         if (!set_item(selection.folders[i], folder_names[i])) return 1;
         put_folder(w);
     }
     for (size_t i = 0; i < selection.files.size(); i++) {
         if (!set_item(selection.files[i], file_names[i])) return 1;
-        if (put_file(w, compressor.get()) != 0) return 1;
+        if (put_file(w, compression.get()) != 0) return 1;
     }
+    if (!compression_done(compression.get())) return 1;
     if (!w.finish()) {
         warn(a.path.c_str(), msg::kWriteFailed, w.failure());
         return 1;
@@ -374,10 +389,11 @@ int32_t angoumain(const char * /*archive_path*/, void *archive, const uint32_t *
         // next call goes on where this one ends.
         BlockWriter w(static_cast<plat::File *>(archive), key, chain, nullptr, false);
         if (!w.usable()) return 1;
-        std::unique_ptr<Compressor> compressor;
-        if (!compressor_for(compress != 0, &compressor)) return 1;
-        const int32_t result = put_file(w, compressor.get());
-        return w.finish() ? result : 1;
+        std::unique_ptr<Compression> compression;
+        if (!compression_for(compress != 0, w, &compression)) return 1;
+        const int32_t result = put_file(w, compression.get());
+        const bool done = compression_done(compression.get());
+        return w.finish() && done ? result : 1;
     } catch (const std::bad_alloc &) {
         return 1;
     }
