@@ -161,26 +161,25 @@ bool compression_done(Compression *c) {
 // and lets the entry out behind those given before.
 int32_t put_file_entry(BlockWriter &w, plat::File *src, Compression *c) {
     const char *path = a_filepath.c_str();
-    const int64_t size = plat::size(src);
-    plat::FileTimes times{};
-    if (size < 0 || !plat::get_times(src, &times)) {
+    plat::FileInfo info;
+    if (!plat::describe(src, path, &info) || info.size < 0) {
         warn(path, msg::kAbnormalFile);
         return 1;
     }
-    if (uint64_t(size) >= layout::kSizeLimit) {
+    const uint64_t size = uint64_t(info.size);
+    if (size >= layout::kSizeLimit) {
         warn(path, msg::kTooLarge);
         return 1;
     }
     unsigned char front[kEntryFrontBytes];
-    const size_t n =
-        entry_front(front, uint64_t(size), c ? layout::kKindCompressed : layout::kKindStored,
-                    &times, plat::attributes(path));
+    const size_t n = entry_front(front, size, c ? layout::kKindCompressed : layout::kKindStored,
+                                 &info.times, info.attributes);
     if (c) {
         SourceBytes in(src);
-        return c->compressor.add(front, n, uint64_t(size), in, c->out) ? 0 : 1;
+        return c->compressor.add(front, n, size, in, c->out) ? 0 : 1;
     }
     w.put(front, n / kBlockBytes);
-    return put_stored(w, src, uint64_t(size)) ? 0 : 1;
+    return put_stored(w, src, size) ? 0 : 1;
 }
 
 // The file entry of the item at a_filepath.

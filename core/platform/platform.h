@@ -119,7 +119,14 @@ struct FileTimes {
     uint64_t access;
     uint64_t write;
 };
-bool get_times(File *f, FileTimes *t);
+// What an entry records of the open file at path, from one query of the
+// open file: its size, times and attribute word (as attributes() gives it).
+struct FileInfo {
+    int64_t size;
+    FileTimes times;
+    uint32_t attributes;
+};
+bool describe(File *f, const char *path, FileInfo *info);
 // Sets what the platform can set (Linux keeps its own creation time).
 bool set_times(File *f, const FileTimes &t);
 

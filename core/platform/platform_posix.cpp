@@ -126,8 +126,8 @@ File *open_regular(const char *path, int flags) {
         return nullptr;
     }
     struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    // Of the status flags asked for only O_APPEND stays; O_NONBLOCK goes.
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || fcntl(fd, F_SETFL, flags & O_APPEND) != 0) {
         failure = kFailNotFile;
         ::close(fd);
         return nullptr;
@@ -251,20 +251,6 @@ timespec from_file_time(uint64_t t) {
 
 }  // namespace
 
-bool get_times(File *f, FileTimes *t) {
-    struct statx sx;
-    if (statx(f->fd, "", AT_EMPTY_PATH, STATX_ATIME | STATX_MTIME | STATX_BTIME, &sx) != 0)
-        return false;
-    t->access = to_file_time(sx.stx_atime.tv_sec, sx.stx_atime.tv_nsec);
-    t->write = to_file_time(sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec);
-    // Not every file system keeps a creation time; the last write time is the
-    // closest stand-in.
-    t->creation = (sx.stx_mask & STATX_BTIME)
-                      ? to_file_time(sx.stx_btime.tv_sec, sx.stx_btime.tv_nsec)
-                      : t->write;
-    return true;
-}
-
 bool set_times(File *f, const FileTimes &t) {
     const timespec ts[2] = {from_file_time(t.access), from_file_time(t.write)};
     return futimens(f->fd, ts) == 0;
@@ -279,16 +265,38 @@ const char *base_name(const char *path) {
     return slash ? slash + 1 : path;
 }
 
+// The attribute word of what is at path with the mode given: hidden for a
+// name that starts with a dot, read-only without write permission.
+uint32_t attributes_of(const char *path, mode_t mode) {
+    uint32_t attrs = 0;
+    if (base_name(path)[0] == '.') attrs |= kAttrHidden;
+    if (S_ISDIR(mode)) return attrs | kAttrDirectory;
+    if (!(mode & S_IWUSR)) attrs |= kAttrReadOnly;
+    return attrs | kAttrArchive;
+}
+
 }  // namespace
 
 uint32_t attributes(const char *path) {
     struct stat st;
-    if (stat(path, &st) != 0) return kNoAttributes;
-    uint32_t attrs = 0;
-    if (base_name(path)[0] == '.') attrs |= kAttrHidden;
-    if (S_ISDIR(st.st_mode)) return attrs | kAttrDirectory;
-    if (!(st.st_mode & S_IWUSR)) attrs |= kAttrReadOnly;
-    return attrs | kAttrArchive;
+    return stat(path, &st) == 0 ? attributes_of(path, st.st_mode) : kNoAttributes;
+}
+
+bool describe(File *f, const char *path, FileInfo *info) {
+    struct statx sx;
+    if (statx(f->fd, "", AT_EMPTY_PATH,
+              STATX_MODE | STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_BTIME, &sx) != 0)
+        return false;
+    info->size = int64_t(sx.stx_size);
+    info->times.access = to_file_time(sx.stx_atime.tv_sec, sx.stx_atime.tv_nsec);
+    info->times.write = to_file_time(sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec);
+    // Not every file system keeps a creation time; the last write time is the
+    // closest stand-in.
+    info->times.creation = (sx.stx_mask & STATX_BTIME)
+                               ? to_file_time(sx.stx_btime.tv_sec, sx.stx_btime.tv_nsec)
+                               : info->times.write;
+    info->attributes = attributes_of(path, sx.stx_mode);
+    return true;
 }
 
 bool set_attributes(const char *path, uint32_t attrs) {

@@ -226,12 +226,14 @@ bool seek(File *f, int64_t pos) {
     return SetFilePointerEx(f->h, to, nullptr, FILE_BEGIN) != 0;
 }
 
-bool get_times(File *f, FileTimes *t) {
-    FILETIME c, a, w;
-    if (!GetFileTime(f->h, &c, &a, &w)) return false;
-    t->creation = join(c);
-    t->access = join(a);
-    t->write = join(w);
+bool describe(File *f, const char *, FileInfo *info) {
+    BY_HANDLE_FILE_INFORMATION i;
+    if (!GetFileInformationByHandle(f->h, &i)) return false;
+    info->size = int64_t(uint64_t(i.nFileSizeHigh) << 32 | i.nFileSizeLow);
+    info->times.creation = join(i.ftCreationTime);
+    info->times.access = join(i.ftLastAccessTime);
+    info->times.write = join(i.ftLastWriteTime);
+    info->attributes = i.dwFileAttributes;
     return true;
 }
 
