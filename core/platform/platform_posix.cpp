@@ -305,12 +305,13 @@ bool set_attributes(const char *path, uint32_t attrs) {
     // chmod would follow a link and change a file elsewhere.
     if (S_ISLNK(st.st_mode) || S_ISDIR(st.st_mode)) return true;
     // Read-only is the one attribute with a meaning here: no write permission.
-    mode_t mode = st.st_mode & 07777;
+    const mode_t before = st.st_mode & 07777;
+    mode_t mode = before;
     if (attrs & kAttrReadOnly)
         mode &= mode_t(~0222);
     else
         mode |= S_IWUSR;
-    return chmod(path, mode) == 0;
+    return mode == before || chmod(path, mode) == 0;
 }
 
 bool remove_file(const char *path) {
