@@ -233,8 +233,8 @@ BlockReader::~BlockReader() {
 }
 
 // On the helper, in stream order: the next chunk of the archive read,
-// hashed as it was read, and its whole blocks deciphered with the keystream
-// drawn for them. After a failed read nothing more is read.
+// hashed as it was read, and the keystream of its whole blocks drawn. After
+// a failed read nothing more is read.
 void BlockReader::fill_task(void *chunk, size_t) {
     Chunk *c = static_cast<Chunk *>(chunk);
     BlockReader &r = *static_cast<BlockReader *>(c->owner);
@@ -250,13 +250,12 @@ void BlockReader::fill_task(void *chunk, size_t) {
         sha256_add(r.hash_, c->data, n);
         r.hash_left_ -= n;
     }
-    const size_t blocks = c->bytes / cipher::kBlockBytes;
-    cipher::draw_stream(c->stream, blocks);
-    cipher::decipher(c->data, blocks, r.chain_, r.schedule_, c->stream);
+    cipher::draw_stream(c->stream, c->bytes / cipher::kBlockBytes);
 }
 
-// Takes the current chunk once the helper has filled it. False when there
-// is nothing more in it.
+// Takes the current chunk once the helper has filled it and deciphers its
+// whole blocks: the deciphering lanes and the keystream each have a thread.
+// False when there is nothing more in it.
 bool BlockReader::next_chunk() {
     Chunk *c = chunks_[current_];
     plat::semaphore_wait(c->ready);
@@ -267,6 +266,7 @@ bool BlockReader::next_chunk() {
     blocks_ = c->bytes / cipher::kBlockBytes;
     tail_ = c->bytes % cipher::kBlockBytes;
     pos_ = 0;
+    cipher::decipher(c->data, blocks_, chain_, schedule_, c->stream);
     return c->bytes != 0;
 }
 

@@ -3,9 +3,9 @@
 // the helper draws it ahead, chunk after chunk in stream order. Writing, the
 // caller's thread enciphers while the helper writes the finished chunks and
 // hashes them for the signature, and reads a stored file ahead through an
-// ordered ring (ring.h). Reading, the helper reads the archive ahead,
-// hashes what it read and deciphers it, so that the caller's thread only
-// takes the entries apart (and inflates them). The helper is one thread of
+// ordered ring (ring.h). Reading, the helper reads the archive ahead and
+// hashes what it read, while the caller's thread deciphers, takes the
+// entries apart and inflates them. The helper is one thread of
 // workers (workers.h), which runs its tasks in the order given. Each
 // chunk's buffers belong to one thread at a time, handed over by
 // semaphores: the caller's from the moment it waits on a chunk's ready
@@ -124,8 +124,8 @@ class BlockWriter : public StreamBase {
     plat::Failure failure_ = plat::kFailUnknown;
 };
 
-// Reads the archive in chunks and deciphers them in order, both done ahead
-// by the helper.
+// Reads the archive in chunks, ahead on the helper, and deciphers them in
+// order.
 class BlockReader : public StreamBase {
   public:
     // hash, when given, takes the first hash_bytes bytes read as they are
