@@ -272,7 +272,7 @@ bool Compressor::add(const unsigned char *prefix, size_t prefix_bytes, uint64_t 
         p.bytes = left < kDeflatePieceBytes ? size_t(left) : kDeflatePieceBytes;
         p.first = previous == nullptr;
         if (p.first) {
-            std::memcpy(p.prefix, prefix, prefix_bytes);
+            if (prefix_bytes != 0) std::memcpy(p.prefix, prefix, prefix_bytes);
             p.prefix_bytes = prefix_bytes;
         } else {
             // The piece before is still given, or taken and not yet reused:
