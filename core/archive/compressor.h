@@ -2,9 +2,10 @@
 // workers. Each piece of kDeflatePieceBytes is deflated on its own at level
 // 6, with the last 32 KiB of the piece before it as its dictionary, and
 // ends on a byte boundary (a sync flush); the last piece ends the stream. A
-// piece that deflate cannot shrink (its bytes almost evenly spread, as in
-// random, compressed or encrypted data) is kept in stored deflate blocks
-// instead, found by a count of its bytes that costs far less than
+// piece that deflate cannot shrink (its bytes almost evenly spread and not
+// repeated within deflate's reach, as in random, compressed or encrypted
+// data) is kept in stored deflate blocks instead, found by a count of its
+// bytes and a probe of samples for repeats, which cost far less than
 // deflating it. The stream's header is written once and the pieces'
 // Adler-32 values are combined into its check value.
 //
