@@ -149,7 +149,9 @@ Compressor::Compressor(size_t threads)
 }
 
 Compressor::~Compressor() {
-    // Every piece is back: run() takes them all before it returns.
+    // An encryption that stops between two files leaves pieces given: the
+    // workers finish them before their memory goes.
+    if (usable_) discard();
     if (deflaters_)
         for (size_t i = 0; i <= workers_.threads(); i++)
             if (deflaters_[i].made) deflateEnd(&deflaters_[i].z);

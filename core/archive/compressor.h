@@ -89,7 +89,7 @@ class Compressor {
     Workers workers_;
     OrderedRing ring_;
     Piece **pieces_ = nullptr;       // one per slot of the ring
-    Deflater *deflaters_ = nullptr;  // one per worker, and one for the caller
+    Deflater *deflaters_ = nullptr;  // one per worker; one for the caller without workers
     uint32_t adler_ = 1;             // of the stream going out, so far
     bool failed_ = false;            // deflate had no memory for a piece
     bool usable_ = false;

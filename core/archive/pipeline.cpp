@@ -222,7 +222,8 @@ bool BlockWriter::finish() {
 BlockReader::BlockReader(plat::File *in, const Secrets &s, Sha256 *hash, uint64_t hash_bytes)
     : StreamBase(in, s.key, s.inv, s.chain, true), hash_(hash), hash_left_(hash_bytes) {
     if (!usable_) return;
-    // The first chunks read and deciphered ahead, in stream order.
+    // The first chunks read, hashed and their keystream drawn ahead, in
+    // stream order.
     for (Chunk *c : chunks_) helper_.submit(fill_task, c, c->ready);
     ended_ = !next_chunk();
 }
