@@ -186,6 +186,16 @@ TEST_F(Hostile, LinksInTheDestinationAreNeverFollowed) {
     const Bytes before = read_file(archive);
     EXPECT_EQ(decrypt({archive}), 1);
     EXPECT_EQ(read_file(archive), before);
+
+    // A link that leads nowhere: replaced like a file, not asked about for
+    // ever (an alarm ends the test if it is).
+    fs::remove(join(at("in"), "victim.txt"));
+    fs::create_symlink(join(at("outside"), "gone.txt"), join(at("in"), "victim.txt"));
+    alarm(60);
+    EXPECT_EQ(decrypt({archive}), 0);
+    alarm(0);
+    EXPECT_EQ(read_file(join(at("in"), "victim.txt")), bytes_of("new"));
+    EXPECT_FALSE(fs::exists(join(at("outside"), "gone.txt")));
 }
 
 // FIFOs never block a reader, and the walk takes regular files and folders

@@ -56,20 +56,21 @@ class Restore : public EntrySink {
             if (o == place::kPlaced && e.widened) widened.push_back(made);
             return result_of(o);
         }
-        const Outcome o = to_.file_path(e.rel, &path_);
+        // in_ stays valid until the next entry asks the destination.
+        const Outcome o = to_.file_path(e.rel, &path_, &in_);
         if (o != place::kPlaced) return result_of(o);
-        how_ = place::settle(&path_);
+        how_ = place::settle(&path_, in_);
         if (how_ == place::kStop) return 0;
         if (how_ == place::kFail) return 1;
         temp_ = std::make_unique<place::Temp>(behind_);
-        return temp_->create(folder_of(path_), path_) ? kNextEntry : 1;
+        return temp_->create(folder_of(path_), path_, in_) ? kNextEntry : 1;
     }
     bool data(const unsigned char *bytes, size_t n) override {
         return temp_->write(bytes, n, path_);
     }
     int32_t end(const Entry &e) override {
-        if (!temp_->finish(path_, &e.times)) return 1;
-        const Outcome o = temp_->place(&path_, how_);
+        if (!temp_->finish(path_, &e.times, place::restorable(e.attributes))) return 1;
+        const Outcome o = temp_->place(&path_, how_, in_);
         temp_.reset();
         if (o != place::kPlaced) return result_of(o);
         place::restore_attributes(path_.c_str(), e.attributes);
@@ -81,7 +82,8 @@ class Restore : public EntrySink {
   private:
     place::Destination &to_;
     WriteBehind *behind_;
-    std::string path_;  // the file's full path, as settled
+    std::string path_;            // the file's full path, as settled
+    plat::Folder *in_ = nullptr;  // its folder, held open by the destination
     place::Settled how_ = place::kFree;
     std::unique_ptr<place::Temp> temp_;
 };
@@ -90,28 +92,31 @@ class Restore : public EntrySink {
 // files in the destination, for the placement once the signature verified.
 class Stage : public EntrySink {
   public:
-    Stage(std::string folder, WriteBehind *behind) : folder_(std::move(folder)), behind_(behind) {}
+    Stage(place::Destination &to, WriteBehind *behind) : to_(to), behind_(behind) {}
     int32_t begin(const Entry &e) override {
         if (e.folder) {
             staging.add(true, e.rel, nullptr, 0, e.widened);
             return kNextEntry;
         }
-        shown_ = folder_ + e.rel;
+        shown_ = to_.folder() + e.rel;
+        std::string top;
+        plat::Folder *in;
+        if (to_.folder_of(std::string(), &top, &in) != place::kPlaced) return 1;
         temp_ = std::make_unique<place::Temp>(behind_);
-        return temp_->create(folder_, shown_) ? kNextEntry : 1;
+        return temp_->create(to_.folder(), shown_, in) ? kNextEntry : 1;
     }
     bool data(const unsigned char *bytes, size_t n) override {
         return temp_->write(bytes, n, shown_);
     }
     int32_t end(const Entry &e) override {
-        if (!temp_->finish(shown_, &e.times)) return 1;
+        if (!temp_->finish(shown_, &e.times, place::restorable(e.attributes))) return 1;
         staging.add(false, e.rel, std::move(temp_), e.attributes, e.widened);
         return kNextEntry;
     }
     place::Staging staging;
 
   private:
-    std::string folder_;
+    place::Destination &to_;
     WriteBehind *behind_;
     std::string shown_;  // where the file is meant to go
     std::unique_ptr<place::Temp> temp_;
@@ -195,8 +200,10 @@ int32_t decrypt_verified(const char *secret_path, const unsigned char *password,
     // The signed body: everything in front of the trailer.
     const int64_t smallest = int64_t(layout::kPublicValueBytes + kTrailerBytes);
     const uint64_t body_bytes = size >= smallest ? uint64_t(size) - kTrailerBytes : 0;
+    // The staged files wait in the destination, which outlives them.
+    place::Destination to(folder, path);
     WriteBehind behind;
-    Stage sink(folder, &behind);
+    Stage sink(to, &behind);
     Sha256 body;
     sha256_start(&body);
     OpenArchive a;
@@ -216,7 +223,6 @@ int32_t decrypt_verified(const char *secret_path, const unsigned char *password,
     if (result != 0) return result;
     const int32_t verified = check_trailer(a.file, size, y, &body);
     if (verified != 0 && !keep_unverified) return -1;
-    place::Destination to(folder, path);
     const int32_t committed = sink.staging.commit(to);
     std::vector<std::string> widened;
     for (const place::Staging::Item &item : sink.staging.items())

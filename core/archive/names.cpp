@@ -21,7 +21,7 @@ bool quill::free_name(std::string *path) {
         std::string candidate = base + "(" + std::to_string(n) + ")" + extension;
         // Every later candidate is at least as long: no free name fits.
         if (candidate.size() >= plat::kPathMax) return false;
-        if (plat::attributes(candidate.c_str()) == plat::kNoAttributes) {
+        if (!plat::exists(candidate.c_str())) {
             *path = std::move(candidate);
             return true;
         }
@@ -30,8 +30,11 @@ bool quill::free_name(std::string *path) {
 
 int32_t filenamesyori(char *path) {
     try {
-        const uint32_t attrs = plat::attributes(path);
-        if (attrs == plat::kNoAttributes) return 0;
+        uint32_t attrs = plat::attributes(path);
+        if (attrs == plat::kNoAttributes) {
+            if (!plat::exists(path)) return 0;
+            attrs = 0;  // a link that leads nowhere: replacing it replaces the link
+        }
         const bool folder = (attrs & plat::kAttrDirectory) != 0;
         const bool read_only = !folder && (attrs & plat::kAttrReadOnly) != 0;
         // A folder in the way is named as such: a file cannot take its place.

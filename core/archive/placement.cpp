@@ -62,12 +62,15 @@ Settled settled_from(int32_t code, const std::string &path) {
     switch (code) {
         case 0:
             return kFree;
-        case 1:
-            if (plat::attributes(path.c_str()) & plat::kAttrDirectory) {
+        case 1: {
+            // A link that leads nowhere has no attributes, and is a file here.
+            const uint32_t attrs = plat::attributes(path.c_str());
+            if (attrs != plat::kNoAttributes && (attrs & plat::kAttrDirectory)) {
                 warn(path.c_str(), msg::kFolderNotReplaced);
                 return kFail;
             }
             return kReplace;
+        }
         case 2:
             return kRenamed;
         case 3:
@@ -78,7 +81,8 @@ Settled settled_from(int32_t code, const std::string &path) {
     }
 }
 
-Settled settle(std::string *path) {
+Settled settle(std::string *path, plat::Folder *in) {
+    if (in && !plat::exists(path->c_str() + name_start(*path), in)) return kFree;
     char buf[plat::kPathMax];
     if (path->size() >= sizeof buf) {
         warn(path->c_str(), msg::kPathTooLong);
@@ -104,7 +108,9 @@ Temp::~Temp() {
     }
 }
 
-bool Temp::create(const std::string &folder, const std::string &shown_as) {
+bool Temp::create(const std::string &folder, const std::string &shown_as, plat::Folder *in) {
+    in_ = in;
+    name_at_ = folder.size();
     // A name taken already (a file left by a killed run of a process that had
     // the same number) is passed over.
     for (int tries = 0; tries < 100; tries++) {
@@ -116,7 +122,7 @@ bool Temp::create(const std::string &folder, const std::string &shown_as) {
         }
         // On the list before it exists, so that no interruption misses it.
         listed_ = enlist(path_);
-        file_ = plat::create_private(path_.c_str());
+        file_ = plat::create_private(own_name(), in_);
         if (file_) return true;
         const plat::Failure why = plat::last_failure();
         delist(listed_);
@@ -141,22 +147,38 @@ bool Temp::write(const void *data, size_t n, const std::string &shown_as) {
     return plat::write(file_, data, n) || failed_write(shown_as, plat::last_failure());
 }
 
-bool Temp::finish(const std::string &shown_as, const plat::FileTimes *times) {
+bool Temp::finish(const std::string &shown_as, const plat::FileTimes *times, uint32_t attributes) {
     plat::Failure why;
     if (behind_ && !behind_->flush(&why)) return failed_write(shown_as, why);
     // The times once nothing more is written.
     if (times) plat::set_times(file_, *times);
-    const bool published = plat::make_public(file_);
+    const bool published = plat::make_public(file_, attributes);
     plat::File *f = file_;
     file_ = nullptr;
     // A write the disk refused may show only when the file is closed.
     return (plat::close(f) && published) || failed_write(shown_as, plat::last_failure());
 }
 
-Outcome Temp::place(std::string *path, Settled how) {
+bool Temp::place_free(const std::string &path, plat::Folder *in, bool *taken) {
+    *taken = false;
+    const char *name = path.c_str() + (in ? name_start(path) : 0);
+    if (plat::rename_new(own_name(), name, in_, in)) {
+        delist(listed_);
+        listed_ = nullptr;
+        return true;
+    }
+    const plat::Failure why = plat::last_failure();
+    // Whatever the rename said, a name that something holds is settled.
+    *taken = why == plat::kFailExists || plat::exists(name, in);
+    if (!*taken) warn(path.c_str(), msg::kPlaceFailed, why);
+    return false;
+}
+
+Outcome Temp::place(std::string *path, Settled how, plat::Folder *in) {
     for (;;) {
-        const bool moved = how == kReplace ? plat::rename_replace(path_.c_str(), path->c_str())
-                                           : plat::rename_new(path_.c_str(), path->c_str());
+        const char *name = path->c_str() + (in ? name_start(*path) : 0);
+        const bool moved = how == kReplace ? plat::rename_replace(own_name(), name, in_, in)
+                                           : plat::rename_new(own_name(), name, in_, in);
         if (moved) {
             delist(listed_);
             listed_ = nullptr;
@@ -194,9 +216,13 @@ constexpr uint32_t kRestorableAttributes =
 
 }  // namespace
 
-void restore_attributes(const char *path, uint32_t attributes) {
+uint32_t restorable(uint32_t attributes) {
     attributes &= kRestorableAttributes;
-    plat::set_attributes(path, attributes != 0 ? attributes : plat::kAttrNormal);
+    return attributes != 0 ? attributes : plat::kAttrNormal;
+}
+
+void restore_attributes(const char *path, uint32_t attributes) {
+    if (plat::kAttributesByPath) plat::set_attributes(path, restorable(attributes));
 }
 
 // ---- folders below a destination ------------------------------------------------------
@@ -204,42 +230,89 @@ void restore_attributes(const char *path, uint32_t attributes) {
 Destination::Destination(std::string folder, std::string archive)
     : folder_(std::move(folder)), archive_(std::move(archive)) {}
 
-Outcome Destination::folder_of(const std::string &rel, std::string *actual) {
+Destination::~Destination() {
+    for (const std::string &rel : held_) plat::folder_close(known_[rel].held);
+    plat::folder_close(root_);
+}
+
+namespace {
+
+// How many folders below the destination stay open: an archive's entries
+// come folder by folder, so the last few are nearly always the ones asked
+// for, and a folder no longer held is entered again from its parent.
+constexpr size_t kHeldFolders = 32;
+
+}  // namespace
+
+void Destination::hold(const std::string &rel, std::string on_disk, plat::Folder *f) {
+    known_[rel] = Known{std::move(on_disk), f};
+    held_.push_back(rel);
+    if (held_.size() > kHeldFolders) {
+        Known &oldest = known_[held_.front()];
+        plat::folder_close(oldest.held);
+        oldest.held = nullptr;
+        held_.erase(held_.begin());
+    }
+}
+
+Outcome Destination::folder_of(const std::string &rel, std::string *actual, plat::Folder **held) {
+    plat::Folder *unused;
+    if (!held) held = &unused;
     if (rel.empty()) {
+        // Null when it cannot be held: its names are then full paths, and
+        // what fails says so under the name of what it was to make.
+        if (!root_) root_ = plat::folder_open(folder_.c_str());
         actual->clear();
+        *held = root_;
         return kPlaced;
     }
     const auto known = known_.find(rel);
-    if (known != known_.end()) {
-        *actual = known->second;
+    if (known != known_.end() && known->second.held) {
+        *actual = known->second.on_disk;
+        *held = known->second.held;
         return kPlaced;
     }
     const size_t start = name_start(rel);
     std::string parent;
-    const Outcome up = folder_of(start ? rel.substr(0, start - 1) : std::string(), &parent);
-    if (up != kPlaced) return up;
-    std::string on_disk = (parent.empty() ? parent : parent + plat::kSep) + rel.substr(start);
+    plat::Folder *up;
+    const Outcome above = folder_of(start ? rel.substr(0, start - 1) : std::string(), &parent, &up);
+    if (above != kPlaced) return above;
+    // A folder known already is entered again under the name it took.
+    std::string name = known != known_.end()
+                           ? known->second.on_disk.substr(name_start(known->second.on_disk))
+                           : rel.substr(start);
+    const Outcome o = enter(rel, parent, up, std::move(name));
+    if (o != kPlaced) return o;
+    const Known &now = known_[rel];
+    *actual = now.on_disk;
+    *held = now.held;
+    return kPlaced;
+}
+
+Outcome Destination::enter(const std::string &rel, const std::string &parent, plat::Folder *up,
+                           std::string name) {
     for (;;) {
-        size_t stop;
-        const std::string walked = on_disk + plat::kSep;
-        switch (plat::make_dirs_below(folder_.c_str(), walked.c_str(), &stop, &made_)) {
+        const std::string on_disk = (parent.empty() ? parent : parent + plat::kSep) + name;
+        const std::string where = up ? name : folder_ + on_disk;
+        bool created;
+        plat::Folder *f;
+        switch (plat::folder_enter(up, where.c_str(), &created, &f)) {
             case plat::kDirsMade:
-                known_[rel] = on_disk;
-                *actual = on_disk;
+                if (created) made_.push_back(folder_ + on_disk);
+                hold(rel, on_disk, f);
                 return kPlaced;
             case plat::kDirsLink:
                 // A link in the destination would lead the entry out of it.
                 warn(archive_.c_str(), msg::kBadEntryName);
                 return kFailed;
             case plat::kDirsFailed:
-                warn((folder_ + walked.substr(0, stop)).c_str(), msg::kFolderFailed,
-                     plat::last_failure());
+                warn((folder_ + on_disk).c_str(), msg::kFolderFailed, plat::last_failure());
                 return kFailed;
             case plat::kDirsNotFolder:
                 break;
         }
         // A file holds the name of a folder.
-        std::string in_the_way = folder_ + walked.substr(0, stop);
+        std::string in_the_way = folder_ + on_disk;
         const int answer =
             show_message(msg::kFileInTheWay, in_the_way.c_str(), QUILL_MB_YESNOCANCEL);
         if (answer == QUILL_IDYES) {
@@ -253,19 +326,17 @@ Outcome Destination::folder_of(const std::string &rel, std::string *actual) {
                 warn(in_the_way.c_str(), msg::kPathTooLong);
                 return kFailed;
             }
-            // The free name, and whatever of the path lies below it.
-            on_disk = in_the_way.substr(folder_.size()) + walked.substr(stop);
-            on_disk.pop_back();  // the separator walked ends in
+            name = in_the_way.substr(name_start(in_the_way));
         } else {
             return kStopped;
         }
     }
 }
 
-Outcome Destination::file_path(const std::string &rel, std::string *path) {
+Outcome Destination::file_path(const std::string &rel, std::string *path, plat::Folder **held) {
     const size_t start = name_start(rel);
     std::string parent;
-    const Outcome made = folder_of(start ? rel.substr(0, start - 1) : std::string(), &parent);
+    const Outcome made = folder_of(start ? rel.substr(0, start - 1) : std::string(), &parent, held);
     if (made == kPlaced)
         *path = folder_ + (parent.empty() ? parent : parent + plat::kSep) + rel.substr(start);
     return made;
@@ -288,8 +359,9 @@ int32_t Staging::commit(Destination &to) {
     bool failed = false;
     for (Item &item : items_) {
         std::string path;
+        plat::Folder *in;
         const Outcome made =
-            item.folder ? to.folder_of(item.rel, &path) : to.file_path(item.rel, &path);
+            item.folder ? to.folder_of(item.rel, &path) : to.file_path(item.rel, &path, &in);
         if (made != kPlaced) {
             failed = made == kFailed;
             break;
@@ -297,6 +369,17 @@ int32_t Staging::commit(Destination &to) {
         if (item.folder) {
             item.placed = true;
             continue;
+        }
+        bool taken;
+        if (item.temp->place_free(path, in, &taken)) {
+            item.placed = true;
+            placed.push_back(path);
+            restore_attributes(path.c_str(), item.attributes);
+            continue;
+        }
+        if (!taken) {
+            failed = true;
+            break;
         }
         const Settled how = settle(&path);
         if (how == kStop || how == kFail) {
@@ -307,7 +390,7 @@ int32_t Staging::commit(Destination &to) {
             replacements.push_back({&item, path});
             continue;
         }
-        const Outcome moved = item.temp->place(&path, how);
+        const Outcome moved = item.temp->place(&path, how, in);
         if (moved != kPlaced) {
             failed = moved == kFailed;
             break;

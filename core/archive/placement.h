@@ -43,8 +43,9 @@ enum Settled {
 // folder in the way is never overwritten, and no free name that fits fails.
 Settled settled_from(int32_t code, const std::string &path);
 // Settles the output name path with the user when something of that name
-// exists (the prompt of filenamesyori).
-Settled settle(std::string *path);
+// exists (the prompt of filenamesyori). in, when given, is the folder that
+// holds path, held open: a free name is then found without a walk of it.
+Settled settle(std::string *path, plat::Folder *in = nullptr);
 
 // A temporary file on its way to a final name; destroyed before it got
 // there, it is closed and removed.
@@ -56,59 +57,94 @@ class Temp {
     Temp(const Temp &) = delete;
     Temp &operator=(const Temp &) = delete;
 
-    // Makes the file in folder (a native path ending in a separator). Every
-    // failure below shows a box captioned shown_as, the name the file is
-    // meant to have, and says why.
-    bool create(const std::string &folder, const std::string &shown_as);
+    // Makes the file in folder (a native path ending in a separator; in, when
+    // given, is that folder held open, and must stay open while the file is
+    // there). Every failure below shows a box captioned shown_as, the name
+    // the file is meant to have, and says why.
+    bool create(const std::string &folder, const std::string &shown_as, plat::Folder *in = nullptr);
     plat::File *file() const { return file_; }
     bool write(const void *data, size_t n, const std::string &shown_as);
     // The file complete: every byte written, its times set when given,
-    // given the permissions of a new file of the user and closed.
-    bool finish(const std::string &shown_as, const plat::FileTimes *times = nullptr);
+    // given the permissions of a new file of the user (with the attribute
+    // word's read-only where that is a permission: plat::make_public) and
+    // closed.
+    bool finish(const std::string &shown_as, const plat::FileTimes *times = nullptr,
+                uint32_t attributes = 0);
     // Gives the finished file the name *path, as settled: in place of the
-    // file there (kReplace), or where nothing is (kFree, kRenamed). When
-    // another program took that name meanwhile, the next free name is taken
-    // after "別名保存", and the user is asked again otherwise. kPlaced with
-    // *path the name it took; kStopped; kFailed.
-    Outcome place(std::string *path, Settled how);
+    // file there (kReplace), or where nothing is (kFree, kRenamed). in, when
+    // given, is the folder of *path held open. When another program took
+    // that name meanwhile, the next free name is taken after "別名保存", and
+    // the user is asked again otherwise. kPlaced with *path the name it
+    // took; kStopped; kFailed.
+    Outcome place(std::string *path, Settled how, plat::Folder *in = nullptr);
+    // Gives the finished file the name path, in the folder in, when nothing
+    // has that name: most names are free, and only a taken one needs
+    // settling. false with *taken when something has it; false otherwise
+    // when the rename failed (a box has said why).
+    bool place_free(const std::string &path, plat::Folder *in, bool *taken);
 
   private:
     bool failed_write(const std::string &shown_as, plat::Failure why);
+    // Its own name as the renames take it: inside in_, or its full path.
+    const char *own_name() const { return path_.c_str() + (in_ ? name_at_ : 0); }
     WriteBehind *behind_;
     plat::File *file_ = nullptr;
     std::string path_;
+    plat::Folder *in_ = nullptr;       // the folder it lies in, held open
+    size_t name_at_ = 0;               // where its own name starts in path_
     struct Listed *listed_ = nullptr;  // its place on the cleanup's list
 };
 
-// The attribute word of an entry on the restored file at path, as far as it
-// describes the file (read-only, hidden and the like) rather than where it
-// was stored.
+// The attribute word of an entry as far as it describes the file (read-only,
+// hidden and the like) rather than where it was stored.
+uint32_t restorable(uint32_t attributes);
+// That word on the restored file at path, where the platform sets it by path
+// (plat::kAttributesByPath); elsewhere Temp::finish gave it.
 void restore_attributes(const char *path, uint32_t attributes);
 
 // The folder an archive's entries go to and the folders below it, each found
-// or made once. A folder of the archive whose name a file holds is settled
-// with the user: the file replaced by the folder, or the folder made under a
-// free name(N), where every entry below it follows.
+// or made once, one component at a time inside its parent, never through a
+// link. A folder of the archive whose name a file holds is settled with the
+// user: the file replaced by the folder, or the folder made under a free
+// name(N), where every entry below it follows. The folders last used are
+// held open (plat::Folder), so that the files placed in them cost no walk of
+// their paths; the destination itself is held while the Destination lives.
 class Destination {
   public:
     // folder: a native path ending in a separator; archive: the archive's
     // path, the caption when an entry would pass through a link.
     Destination(std::string folder, std::string archive);
+    ~Destination();
+    Destination(const Destination &) = delete;
+    Destination &operator=(const Destination &) = delete;
     const std::string &folder() const { return folder_; }
     // The archive's folder rel (native, relative; the destination itself
     // when empty) found or made, its parents first. kPlaced with *actual the
-    // relative path it has on disk.
-    Outcome folder_of(const std::string &rel, std::string *actual);
+    // relative path it has on disk and *held, when asked for, the folder
+    // held open: valid until the next call of folder_of or file_path, the
+    // destination's own for as long as the Destination lives (null when it
+    // cannot be held: the names in it are then full paths).
+    Outcome folder_of(const std::string &rel, std::string *actual, plat::Folder **held = nullptr);
     // The folder of the file entry rel, found or made: *path receives the
-    // full path the file is to have.
-    Outcome file_path(const std::string &rel, std::string *path);
+    // full path the file is to have and *held its folder, as folder_of.
+    Outcome file_path(const std::string &rel, std::string *path, plat::Folder **held = nullptr);
     // Every folder made, in order.
     const std::vector<std::string> &made() const { return made_; }
 
   private:
+    struct Known {
+        std::string on_disk;  // relative path on disk
+        plat::Folder *held;   // null when no longer held open
+    };
+    // rel's folder held open by entering it in parent, held as up.
+    Outcome enter(const std::string &rel, const std::string &parent, plat::Folder *up,
+                  std::string name);
+    void hold(const std::string &rel, std::string on_disk, plat::Folder *f);
     std::string folder_;
     std::string archive_;
-    std::map<std::string, std::string> known_;  // archive folder -> folder on disk
+    plat::Folder *root_ = nullptr;
+    std::map<std::string, Known> known_;  // archive folder -> folder on disk
+    std::vector<std::string> held_;       // the folders of known_ held open, oldest first
     std::vector<std::string> made_;
 };
 

@@ -82,15 +82,40 @@ File *open_read_shared(const char *path);
 File *open_append(const char *path);
 // A file for writing, created or truncated (key files); null on failure.
 File *create_truncate(const char *path);
+// ---- folders held open ------------------------------------------------------
+
+// A folder of an output tree held open while files are placed in it: a name
+// inside it is found without walking the whole path from the top again, and
+// a folder that something replaced by a link after it was entered is not
+// followed (on Windows, which finds every name by its path, it holds the
+// folder's checked path). Functions below that take a Folder *in take a
+// name inside it; without one, a path.
+struct Folder;
+// The folder at path held open (links on the way followed: the caller chose
+// it); null on failure.
+Folder *folder_open(const char *path);
+// What became of a folder entered below another.
+enum DirsResult {
+    kDirsMade,       // the folder exists and is held open in *out
+    kDirsLink,       // the name is a link (on Windows any reparse point)
+    kDirsNotFolder,  // the name is something other than a folder
+    kDirsFailed,     // it could not be made or opened (last_failure says why)
+};
+// The folder name inside parent (one component), made when missing
+// (*created says so) and held open in *out, never through a link.
+DirsResult folder_enter(Folder *parent, const char *name, bool *created, Folder **out);
+void folder_close(Folder *f);
+
 // A new file for writing that only its owner may read (mode 0600; on
 // Windows shared with nobody, though the interruption's cleanup may delete
 // it while it is open); null on failure, also when the name is taken.
 // Temporary files are made with it.
-File *create_private(const char *path);
+File *create_private(const char *path, Folder *in = nullptr);
 // Gives a file made by create_private the permissions of a new file of the
-// user (0666 less the umask on Linux; nothing to do on Windows), just before
-// it takes its final name.
-bool make_public(File *f);
+// user, just before it takes its final name: on Linux 0666 less the umask,
+// without write permission when attrs holds read-only; on Windows nothing
+// (kAttributesByPath).
+bool make_public(File *f, uint32_t attrs);
 // Closes the file; false when data could not be written out.
 bool close(File *f);
 // Reads up to n bytes, fewer only at the end of the file; -1 on an error.
@@ -144,9 +169,20 @@ constexpr uint32_t kAttrReparsePoint = 0x400;  // a link or junction
 constexpr uint32_t kAttrNotContentIndexed = 0x2000;
 constexpr uint32_t kNoAttributes = 0xFFFFFFFF;
 
+// Where a restored file's attribute word is set by its path once the file
+// has its final name (Windows); on Linux make_public has applied it.
+#if defined(_WIN32)
+constexpr bool kAttributesByPath = true;
+#else
+constexpr bool kAttributesByPath = false;
+#endif
+
 // The attribute word of a file or folder; kNoAttributes when nothing of that
 // name exists. On Linux it is derived from the mode and the name.
-uint32_t attributes(const char *path);
+uint32_t attributes(const char *path, Folder *in = nullptr);
+// True when anything has that name, a link included, even one that leads
+// nowhere (attributes follows it, and finds nothing).
+bool exists(const char *path, Folder *in = nullptr);
 // Applies an attribute word where it has a meaning (on Linux: read-only as
 // the absence of write permission). A link is left as it is: nothing is
 // ever changed through one.
@@ -155,27 +191,15 @@ bool remove_file(const char *path);
 // Gives the file at from the name to, which must not exist: nothing is ever
 // replaced (kFailExists when it does). Both lie on one volume. false on
 // failure.
-bool rename_new(const char *from, const char *to);
+bool rename_new(const char *from, const char *to, Folder *from_in = nullptr,
+                Folder *to_in = nullptr);
 // Gives the file at from the name to, replacing the file of that name in one
 // step, so that to names either the old file or the new one, never neither.
 // A folder of that name is never replaced. false on failure.
-bool rename_replace(const char *from, const char *to);
+bool rename_replace(const char *from, const char *to, Folder *from_in = nullptr,
+                    Folder *to_in = nullptr);
 // Removes an empty folder; false when it is not empty or cannot be removed.
 bool remove_folder(const char *path);
-// Makes the missing folders of rel, a relative native path below the folder
-// base (which ends in a separator), up to rel's last separator, one
-// component at a time and never through a link. *stop receives the length of
-// the part of rel that was walked when it stopped (the bad component
-// included), and made, when given, the full paths of the folders it created,
-// in order.
-enum DirsResult {
-    kDirsMade,       // every folder of rel exists
-    kDirsLink,       // a component is a link (on Windows any reparse point)
-    kDirsNotFolder,  // a component is something other than a folder
-    kDirsFailed,     // a component could not be made (last_failure says why)
-};
-DirsResult make_dirs_below(const char *base, const char *rel, size_t *stop,
-                           std::vector<std::string> *made = nullptr);
 // The size of the file at path, -1 when it cannot be opened or measured.
 int64_t file_size(const char *path);
 // True when the regular file at path can be opened for reading now (the

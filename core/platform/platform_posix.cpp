@@ -159,8 +159,66 @@ File *create_truncate(const char *path) {
     return f;
 }
 
-File *create_private(const char *path) {
-    const int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+// ---- folders held open -----------------------------------------------------
+
+struct Folder {
+    int fd;
+};
+
+namespace {
+
+// The descriptor names are resolved against: the folder, or without one the
+// working folder (and a full path).
+int at(const Folder *in) {
+    return in ? in->fd : AT_FDCWD;
+}
+
+}  // namespace
+
+Folder *folder_open(const char *path) {
+    // O_PATH: the folder is only looked up in, never read.
+    const int fd = ::open(path, O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        record(errno);
+        return nullptr;
+    }
+    Folder *f = new (std::nothrow) Folder{fd};
+    if (!f) ::close(fd);
+    return f;
+}
+
+DirsResult folder_enter(Folder *parent, const char *name, bool *created, Folder **out) {
+    *created = mkdirat(at(parent), name, 0777) == 0;
+    if (!*created && errno != EEXIST) {
+        record(errno);
+        return kDirsFailed;
+    }
+    // O_NOFOLLOW with O_DIRECTORY refuses a link as well as a file, so what is
+    // entered is a folder that lies below parent.
+    const int fd = openat(at(parent), name, O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        const int why = errno;
+        struct stat st;
+        if (why == ENOTDIR && fstatat(at(parent), name, &st, AT_SYMLINK_NOFOLLOW) == 0)
+            return S_ISLNK(st.st_mode) ? kDirsLink : kDirsNotFolder;
+        record(why);
+        return kDirsFailed;
+    }
+    *out = new (std::nothrow) Folder{fd};
+    if (*out) return kDirsMade;
+    ::close(fd);
+    failure = kFailUnknown;
+    return kDirsFailed;
+}
+
+void folder_close(Folder *f) {
+    if (!f) return;
+    ::close(f->fd);
+    delete f;
+}
+
+File *create_private(const char *path, Folder *in) {
+    const int fd = openat(at(in), path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) {
         record(errno);
         return nullptr;
@@ -168,7 +226,7 @@ File *create_private(const char *path) {
     return wrap(fd);
 }
 
-bool make_public(File *f) {
+bool make_public(File *f, uint32_t attrs) {
     // The umask is read once, by setting it and setting it back; nothing
     // else of the library creates files meanwhile.
     static const mode_t mask = [] {
@@ -176,7 +234,9 @@ bool make_public(File *f) {
         umask(m);
         return m;
     }();
-    if (fchmod(f->fd, 0666 & ~mask) == 0) return true;
+    // Read-only is the one attribute with a meaning here: no write permission.
+    const mode_t mode = (attrs & kAttrReadOnly) ? 0444 : 0666;
+    if (fchmod(f->fd, mode & ~mask) == 0) return true;
     record(errno);
     return false;
 }
@@ -277,9 +337,14 @@ uint32_t attributes_of(const char *path, mode_t mode) {
 
 }  // namespace
 
-uint32_t attributes(const char *path) {
+uint32_t attributes(const char *path, Folder *in) {
     struct stat st;
-    return stat(path, &st) == 0 ? attributes_of(path, st.st_mode) : kNoAttributes;
+    return fstatat(at(in), path, &st, 0) == 0 ? attributes_of(path, st.st_mode) : kNoAttributes;
+}
+
+bool exists(const char *path, Folder *in) {
+    struct stat st;
+    return fstatat(at(in), path, &st, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 bool describe(File *f, const char *path, FileInfo *info) {
@@ -320,13 +385,13 @@ bool remove_file(const char *path) {
     return false;
 }
 
-bool rename_new(const char *from, const char *to) {
+bool rename_new(const char *from, const char *to, Folder *from_in, Folder *to_in) {
     // A rename that refuses an existing target; where the file system has no
     // such rename, a hard link does the same and the old name goes after.
-    if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return true;
+    if (renameat2(at(from_in), from, at(to_in), to, RENAME_NOREPLACE) == 0) return true;
     if (errno == EINVAL || errno == ENOSYS) {
-        if (link(from, to) == 0) {
-            unlink(from);
+        if (linkat(at(from_in), from, at(to_in), to, 0) == 0) {
+            unlinkat(at(from_in), from, 0);
             return true;
         }
     }
@@ -334,9 +399,9 @@ bool rename_new(const char *from, const char *to) {
     return false;
 }
 
-bool rename_replace(const char *from, const char *to) {
-    // rename() replaces a file in one step and refuses a folder (EISDIR).
-    if (::rename(from, to) == 0) return true;
+bool rename_replace(const char *from, const char *to, Folder *from_in, Folder *to_in) {
+    // rename replaces a file in one step and refuses a folder (EISDIR).
+    if (renameat(at(from_in), from, at(to_in), to) == 0) return true;
     record(errno);
     return false;
 }
@@ -345,53 +410,6 @@ bool remove_folder(const char *path) {
     if (rmdir(path) == 0) return true;
     record(errno);
     return false;
-}
-
-DirsResult make_dirs_below(const char *base, const char *rel, size_t *stop,
-                           std::vector<std::string> *made) {
-    *stop = 0;
-    int dir = ::open(base, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir < 0) {
-        record(errno);
-        return kDirsFailed;
-    }
-    DirsResult result = kDirsMade;
-    std::string component;
-    for (size_t i = 0; rel[i] && result == kDirsMade; i++) {
-        if (rel[i] != '/') {
-            component += rel[i];
-            continue;
-        }
-        if (component.empty()) continue;
-        *stop = i;
-        // Each folder is made and entered relative to its parent, so no
-        // component is ever resolved through a link.
-        const bool created = mkdirat(dir, component.c_str(), 0777) == 0;
-        struct stat st;
-        if ((!created && errno != EEXIST) ||
-            fstatat(dir, component.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-            record(errno);
-            result = kDirsFailed;
-        } else if (S_ISLNK(st.st_mode)) {
-            result = kDirsLink;
-        } else if (!S_ISDIR(st.st_mode)) {
-            result = kDirsNotFolder;
-        } else {
-            const int next =
-                openat(dir, component.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-            if (next < 0) {
-                record(errno);
-                result = kDirsFailed;
-            } else {
-                ::close(dir);
-                dir = next;
-                if (created && made) made->push_back(std::string(base) + std::string(rel, i));
-            }
-        }
-        component.clear();
-    }
-    ::close(dir);
-    return result;
 }
 
 int64_t file_size(const char *path) {

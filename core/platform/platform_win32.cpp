@@ -162,15 +162,78 @@ File *create_truncate(const char *path) {
     return open_disk_file(path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
 }
 
-File *create_private(const char *path) {
-    // Shared with nobody for reading or writing; deleting is allowed, so that
-    // the cleanup after an interruption can remove it while it is open.
-    return wrap(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
+// ---- folders held open -----------------------------------------------------
+
+// Windows resolves every name by its path, so a folder held open is its
+// path, ending in a separator; each component was checked as it was entered.
+struct Folder {
+    std::string path;
+};
+
+namespace {
+
+// The path of name inside the folder in, or name itself without one.
+std::string in_folder(const Folder *in, const char *name) {
+    return in ? in->path + name : std::string(name);
 }
 
-bool make_public(File *) {
-    return true;  // a new file takes the folder's permissions as it is made
+}  // namespace
+
+Folder *folder_open(const char *path) {
+    const DWORD attrs = GetFileAttributesA(path);
+    if (attrs == INVALID_FILE_ATTRIBUTES) {
+        record();
+        return nullptr;
+    }
+    if (!(attrs & FILE_ATTRIBUTE_DIRECTORY)) {
+        failure = kFailNotFile;
+        return nullptr;
+    }
+    return new (std::nothrow) Folder{path};
+}
+
+// Each component is looked at before it is used: a reparse point (a symbolic
+// link or a junction) would lead the path out of the destination.
+DirsResult folder_enter(Folder *parent, const char *name, bool *created, Folder **out) {
+    const std::string path = in_folder(parent, name);
+    *created = false;
+    DWORD attrs = GetFileAttributesA(path.c_str());
+    if (attrs == INVALID_FILE_ATTRIBUTES) {
+        if (CreateDirectoryA(path.c_str(), nullptr)) {
+            *created = true;
+        } else if (GetLastError() != ERROR_ALREADY_EXISTS) {
+            record();
+            return kDirsFailed;
+        }
+        attrs = GetFileAttributesA(path.c_str());
+    }
+    if (attrs == INVALID_FILE_ATTRIBUTES) {
+        record();
+        return kDirsFailed;
+    }
+    if (attrs & FILE_ATTRIBUTE_REPARSE_POINT) return kDirsLink;
+    if (!(attrs & FILE_ATTRIBUTE_DIRECTORY)) return kDirsNotFolder;
+    *out = new (std::nothrow) Folder{path + '\\'};
+    if (*out) return kDirsMade;
+    failure = kFailUnknown;
+    return kDirsFailed;
+}
+
+void folder_close(Folder *f) {
+    delete f;
+}
+
+File *create_private(const char *path, Folder *in) {
+    // Shared with nobody for reading or writing; deleting is allowed, so that
+    // the cleanup after an interruption can remove it while it is open.
+    return wrap(CreateFileA(in_folder(in, path).c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
+                            CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+bool make_public(File *, uint32_t) {
+    // A new file takes the folder's permissions as it is made; its attribute
+    // word waits for its final name (a read-only file could not be removed).
+    return true;
 }
 
 bool close(File *f) {
@@ -244,8 +307,13 @@ bool set_times(File *f, const FileTimes &t) {
 
 // ---- paths ------------------------------------------------------------------
 
-uint32_t attributes(const char *path) {
-    return GetFileAttributesA(path);
+uint32_t attributes(const char *path, Folder *in) {
+    return GetFileAttributesA(in_folder(in, path).c_str());
+}
+
+bool exists(const char *path, Folder *in) {
+    // A symbolic link's own attributes: it is not followed.
+    return GetFileAttributesA(in_folder(in, path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool set_attributes(const char *path, uint32_t attrs) {
@@ -258,15 +326,18 @@ bool remove_file(const char *path) {
     return false;
 }
 
-bool rename_new(const char *from, const char *to) {
-    if (MoveFileExA(from, to, 0)) return true;  // without MOVEFILE_REPLACE_EXISTING
+bool rename_new(const char *from, const char *to, Folder *from_in, Folder *to_in) {
+    // Without MOVEFILE_REPLACE_EXISTING.
+    if (MoveFileExA(in_folder(from_in, from).c_str(), in_folder(to_in, to).c_str(), 0)) return true;
     record();
     return false;
 }
 
-bool rename_replace(const char *from, const char *to) {
+bool rename_replace(const char *from, const char *to, Folder *from_in, Folder *to_in) {
     // MOVEFILE_REPLACE_EXISTING replaces a file, never a folder.
-    if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING)) return true;
+    if (MoveFileExA(in_folder(from_in, from).c_str(), in_folder(to_in, to).c_str(),
+                    MOVEFILE_REPLACE_EXISTING))
+        return true;
     record();
     return false;
 }
@@ -275,49 +346,6 @@ bool remove_folder(const char *path) {
     if (RemoveDirectoryA(path)) return true;
     record();
     return false;
-}
-
-// MakeSureDirectoryPathExists looks for "\\" byte by byte, so a character
-// whose second byte is 0x5C (表, ソ) would split a name and leave a stray
-// folder behind; this walk steps over double-byte characters whole. Each
-// component is looked at before it is used: a reparse point (a symbolic
-// link or a junction) would lead the path out of base.
-DirsResult make_dirs_below(const char *base, const char *rel, size_t *stop,
-                           std::vector<std::string> *made) {
-    *stop = 0;
-    std::string part = base;
-    bool named = false;  // part ends in a folder name, not in a separator
-    for (size_t i = 0; rel[i]; i++) {
-        if (is_lead_byte(static_cast<unsigned char>(rel[i])) && rel[i + 1]) {
-            part += rel[i++];
-            part += rel[i];
-            named = true;
-            continue;
-        }
-        const bool separator = is_separator(rel[i]);
-        if (separator && named) {
-            *stop = i;
-            DWORD attrs = GetFileAttributesA(part.c_str());
-            if (attrs == INVALID_FILE_ATTRIBUTES) {
-                if (CreateDirectoryA(part.c_str(), nullptr)) {
-                    if (made) made->push_back(part);
-                } else if (GetLastError() != ERROR_ALREADY_EXISTS) {
-                    record();
-                    return kDirsFailed;
-                }
-                attrs = GetFileAttributesA(part.c_str());
-            }
-            if (attrs == INVALID_FILE_ATTRIBUTES) {
-                record();
-                return kDirsFailed;
-            }
-            if (attrs & FILE_ATTRIBUTE_REPARSE_POINT) return kDirsLink;
-            if (!(attrs & FILE_ATTRIBUTE_DIRECTORY)) return kDirsNotFolder;
-        }
-        part += rel[i];
-        named = !separator;
-    }
-    return kDirsMade;
 }
 
 int64_t file_size(const char *path) {
