@@ -247,7 +247,7 @@ int32_t with_file_size_limit(rlim_t limit, int32_t (*body)()) {
     return WEXITSTATUS(status);
 }
 
-std::string fault_source, fault_archive;
+std::string fault_source, fault_archive, fault_folder;
 int32_t fault_compress;
 
 // Whether the archive is new or replaces an old one ("上書き"), a disk that
@@ -284,7 +284,8 @@ TEST_F(Faults, DiskFillingDuringEncryptionLeavesTheOldArchive) {
 
 // A disk that fills while a file is restored: the files before it stay,
 // and nothing of the one that did not fit, nor of an old file it was to
-// replace, is lost or left half written.
+// replace, is lost or left half written. Read once, where the writer closes
+// the staged files behind the reader, nothing at all is put in place.
 TEST_F(Faults, DiskFillingDuringDecryptionKeepsEarlierFilesAndOldOnes) {
     const Bytes small = text_data(5000), big = random_bytes(1 << 20, 6);
     write_file(at("a.txt"), small);
@@ -304,6 +305,17 @@ TEST_F(Faults, DiskFillingDuringDecryptionKeepsEarlierFilesAndOldOnes) {
         EXPECT_EQ(read_file(join(in, "a.txt")), small);
         EXPECT_EQ(read_file(join(in, "big.bin")), bytes_of("old big"));
         EXPECT_EQ(listing(in), (std::vector<std::string>{"a.txt", "a.txt.velm", "big.bin"}));
+
+        fault_folder = at("once" + std::to_string(compress));
+        fs::create_directories(fault_folder);
+        EXPECT_EQ(with_file_size_limit(
+                      256 * 1024,
+                      +[]() {
+                          return fukugou_kensyou(bob.secret.c_str(), password, alice.pub.c_str(),
+                                                 fault_archive.c_str(), fault_folder.c_str(), 0);
+                      }),
+                  1);
+        EXPECT_TRUE(listing(fault_folder).empty());
     }
 }
 

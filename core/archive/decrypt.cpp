@@ -109,7 +109,7 @@ class Stage : public EntrySink {
         return temp_->write(bytes, n, shown_);
     }
     int32_t end(const Entry &e) override {
-        if (!temp_->finish(shown_, &e.times, place::restorable(e.attributes))) return 1;
+        if (!temp_->finish_behind(shown_, e.times, place::restorable(e.attributes))) return 1;
         staging.add(false, e.rel, std::move(temp_), e.attributes, e.widened);
         return kNextEntry;
     }

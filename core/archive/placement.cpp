@@ -99,8 +99,8 @@ Settled settle(std::string *path, plat::Folder *in) {
 
 Temp::~Temp() {
     plat::Failure why;
-    // The writer may still hold some of its data.
-    if (file_ && behind_) behind_->flush(&why);
+    // The writer may still hold some of its data, or the file itself.
+    if ((file_ || behind_closes_) && behind_) behind_->flush(&why);
     if (file_) plat::close(file_);
     if (listed_) {
         plat::remove_file(path_.c_str());
@@ -172,6 +172,21 @@ bool Temp::place_free(const std::string &path, plat::Folder *in, bool *taken) {
     *taken = why == plat::kFailExists || plat::exists(name, in);
     if (!*taken) warn(path.c_str(), msg::kPlaceFailed, why);
     return false;
+}
+
+bool Temp::finish_behind(const std::string &shown_as, const plat::FileTimes &times,
+                         uint32_t attributes) {
+    plat::Failure why;
+    plat::File *f = file_;
+    file_ = nullptr;
+    behind_closes_ = true;
+    return behind_->close(f, &times, attributes, &closed_, &why) || failed_write(shown_as, why);
+}
+
+bool Temp::complete(const std::string &shown_as) {
+    plat::Failure why;
+    if (behind_closes_ && !closed_.complete) behind_->flush(&why);
+    return !behind_closes_ || closed_.ok || failed_write(shown_as, closed_.failure);
 }
 
 Outcome Temp::place(std::string *path, Settled how, plat::Folder *in) {
@@ -356,6 +371,9 @@ int32_t Staging::commit(Destination &to) {
     };
     std::vector<Replacement> replacements;
     std::vector<std::string> placed;  // new files, taken away again on failure
+    // Every staged file whole on disk before any takes its name.
+    for (Item &item : items_)
+        if (!item.folder && !item.temp->complete(to.folder() + item.rel)) return 1;
     bool failed = false;
     for (Item &item : items_) {
         std::string path;

@@ -70,6 +70,14 @@ class Temp {
     // closed.
     bool finish(const std::string &shown_as, const plat::FileTimes *times = nullptr,
                 uint32_t attributes = 0);
+    // The same, left to the writer given at construction: the caller goes on
+    // at once, and complete() says how it went. False when a write given
+    // before already failed (a box has said why).
+    bool finish_behind(const std::string &shown_as, const plat::FileTimes &times,
+                       uint32_t attributes);
+    // True once a file finished behind is complete on disk; false with a box
+    // when it could not be written.
+    bool complete(const std::string &shown_as);
     // Gives the finished file the name *path, as settled: in place of the
     // file there (kReplace), or where nothing is (kFree, kRenamed). in, when
     // given, is the folder of *path held open. When another program took
@@ -88,6 +96,8 @@ class Temp {
     // Its own name as the renames take it: inside in_, or its full path.
     const char *own_name() const { return path_.c_str() + (in_ ? name_at_ : 0); }
     WriteBehind *behind_;
+    WriteBehind::Closed closed_;  // how finish_behind went
+    bool behind_closes_ = false;  // the writer has the file, to close it
     plat::File *file_ = nullptr;
     std::string path_;
     plat::Folder *in_ = nullptr;       // the folder it lies in, held open

@@ -25,11 +25,30 @@ WriteBehind::~WriteBehind() {
     }
 }
 
+namespace {
+
+// A file's end: its times once nothing more is written, its permissions,
+// and the close, where a write the disk refused may show only now. False
+// when any of it failed; the file is closed all the same.
+bool end_file(plat::File *file, const plat::FileTimes *times, uint32_t attrs, bool ok) {
+    if (ok && times) plat::set_times(file, *times);
+    ok = ok && plat::make_public(file, attrs);
+    return plat::close(file) && ok;
+}
+
+}  // namespace
+
 void WriteBehind::write_task(void *buffer, size_t) {
     Buffer &b = *static_cast<Buffer *>(buffer);
-    b.ok = plat::write(b.file, b.data, b.bytes);
-    // The cause is this thread's, which made the call.
-    if (!b.ok) b.failure = plat::last_failure();
+    const unsigned char *from = b.data;
+    for (size_t i = 0; i < b.count; i++) {
+        Piece &p = b.pieces[i];
+        p.ok = plat::write(p.file, from, p.bytes);
+        from += p.bytes;
+        if (p.closes) p.ok = end_file(p.file, p.timed ? &p.times : nullptr, p.attrs, p.ok);
+        // The cause is this thread's, which made the call.
+        if (!p.ok) p.failure = plat::last_failure();
+    }
 }
 
 void WriteBehind::give() {
@@ -37,16 +56,48 @@ void WriteBehind::give() {
     current_ = nullptr;
 }
 
-// Keeps the first failure of a buffer written.
-void WriteBehind::note(const Buffer &b) {
-    if (b.ok || failed_) return;
-    failed_ = true;
-    failure_ = b.failure;
+WriteBehind::Piece &WriteBehind::piece_for(plat::File *file) {
+    if (current_ && current_->count != 0) {
+        Piece &last = current_->pieces[current_->count - 1];
+        if (last.file == file && !last.closes && current_->bytes < kBufferBytes) return last;
+    }
+    if (current_ && (current_->bytes == kBufferBytes || current_->count == kPieces)) give();
+    if (!current_) {
+        if (ring_.full()) note_buffer(ring_.take());
+        current_ = buffers_[ring_.next()];
+        current_->bytes = 0;
+        current_->count = 0;
+    }
+    Piece &p = current_->pieces[current_->count++];
+    p = Piece{};
+    p.file = file;
+    return p;
 }
 
-// Takes back the oldest buffer given.
-void WriteBehind::take_back() {
-    note(*buffers_[ring_.take()]);
+// Keeps the first failure of a piece written, and a closed file's outcome:
+// a file's end fails when any of its pieces did.
+void WriteBehind::note(const Piece &p) {
+    bool ok = p.ok;
+    plat::Failure why = p.failure;
+    if (ok && p.file == broken_) {
+        ok = false;
+        why = broken_why_;
+    }
+    if (p.closes) {
+        *p.closes = Closed{true, ok, why};
+        broken_ = nullptr;
+    } else if (!ok) {
+        broken_ = p.file;
+        broken_why_ = why;
+    }
+    if (ok || failed_) return;
+    failed_ = true;
+    failure_ = why;
+}
+
+void WriteBehind::note_buffer(size_t slot) {
+    const Buffer &b = *buffers_[slot];
+    for (size_t i = 0; i < b.count; i++) note(b.pieces[i]);
 }
 
 bool WriteBehind::failed(plat::Failure *why) const {
@@ -63,21 +114,32 @@ bool WriteBehind::write(plat::File *file, const void *data, size_t n, plat::Fail
     }
     const unsigned char *from = static_cast<const unsigned char *>(data);
     while (n != 0) {
-        if (current_ && (current_->file != file || current_->bytes == kBufferBytes)) give();
-        if (!current_) {
-            if (ring_.full()) take_back();
-            if (failed(why)) return false;
-            current_ = buffers_[ring_.next()];
-            current_->file = file;
-            current_->bytes = 0;
-        }
+        Piece &p = piece_for(file);
+        if (failed(why)) return false;
         const size_t room = kBufferBytes - current_->bytes;
         const size_t k = n < room ? n : room;
         std::memcpy(current_->data + current_->bytes, from, k);
         current_->bytes += k;
+        p.bytes += k;
         from += k;
         n -= k;
     }
+    return !failed(why);
+}
+
+bool WriteBehind::close(plat::File *file, const plat::FileTimes *times, uint32_t attrs,
+                        Closed *done, plat::Failure *why) {
+    if (!usable_) {
+        const bool ok = end_file(file, times, attrs, true);
+        *done = Closed{true, ok, ok ? plat::kFailUnknown : plat::last_failure()};
+        if (!ok) *why = done->failure;
+        return ok;
+    }
+    Piece &p = piece_for(file);
+    p.closes = done;
+    p.timed = times != nullptr;
+    if (times) p.times = *times;
+    p.attrs = attrs;
     return !failed(why);
 }
 
@@ -87,13 +149,14 @@ bool WriteBehind::flush(plat::Failure *why) {
         // All of a small file, or the last of a file whose buffers are all
         // written: written here, which spares waiting for the writer.
         write_task(current_, 0);
-        note(*current_);
+        note_buffer(ring_.next());
         current_ = nullptr;
     }
     if (current_) give();
-    while (!ring_.empty()) take_back();
+    while (!ring_.empty()) note_buffer(ring_.take());
     const bool ok = !failed(why);
     failed_ = false;
+    broken_ = nullptr;  // its owner closes a file it flushed
     return ok;
 }
 
