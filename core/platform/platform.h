@@ -145,7 +145,8 @@ struct FileTimes {
     uint64_t write;
 };
 // What an entry records of the open file at path, from one query of the
-// open file: its size, times and attribute word (as attributes() gives it).
+// open file: its size, times and attribute word (as attributes() gives it),
+// as they were when it was opened.
 struct FileInfo {
     int64_t size;
     FileTimes times;

@@ -106,33 +106,40 @@ Failure last_failure() {
 
 struct File {
     int fd;
+    bool opened;  // an existing file: seen holds what it was when opened
+    struct statx seen;
 };
 
 namespace {
 
+// What describe reports of a file.
+constexpr unsigned kDescribed = STATX_MODE | STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_BTIME;
+
 File *wrap(int fd) {
-    File *f = new (std::nothrow) File{fd};
+    File *f = new (std::nothrow) File{fd, false, {}};
     if (!f) ::close(fd);
     return f;
 }
 
 // Opens without blocking, then keeps the descriptor only for a regular file:
 // opening a FIFO would wait for a peer, and a device or socket has no
-// contents to read. The descriptor blocks again for the reads that follow.
+// contents to read. O_NONBLOCK may stay: it means nothing to a regular
+// file. The one query of the kind is kept for describe.
 File *open_regular(const char *path, int flags) {
     const int fd = ::open(path, flags | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0) {
         record(errno);
         return nullptr;
     }
-    struct stat st;
-    // Of the status flags asked for only O_APPEND stays; O_NONBLOCK goes.
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || fcntl(fd, F_SETFL, flags & O_APPEND) != 0) {
+    File *f = wrap(fd);
+    if (!f) return nullptr;
+    if (statx(fd, "", AT_EMPTY_PATH, kDescribed, &f->seen) != 0 || !S_ISREG(f->seen.stx_mode)) {
         failure = kFailNotFile;
-        ::close(fd);
+        close(f);
         return nullptr;
     }
-    return wrap(fd);
+    f->opened = true;
+    return f;
 }
 
 }  // namespace
@@ -348,10 +355,9 @@ bool exists(const char *path, Folder *in) {
 }
 
 bool describe(File *f, const char *path, FileInfo *info) {
-    struct statx sx;
-    if (statx(f->fd, "", AT_EMPTY_PATH,
-              STATX_MODE | STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_BTIME, &sx) != 0)
-        return false;
+    struct statx asked;
+    if (!f->opened && statx(f->fd, "", AT_EMPTY_PATH, kDescribed, &asked) != 0) return false;
+    const struct statx &sx = f->opened ? f->seen : asked;
     info->size = int64_t(sx.stx_size);
     info->times.access = to_file_time(sx.stx_atime.tv_sec, sx.stx_atime.tv_nsec);
     info->times.write = to_file_time(sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec);
