@@ -78,44 +78,67 @@ int32_t take_stored(BlockReader &in, const std::string &path, EntrySink &sink, u
 
 constexpr size_t kOutputBytes = 64 * 1024;
 
+// One inflate state and output piece for all of an archive's compressed
+// entries, reset for each one rather than made, wiped and freed each time:
+// a tree of small files would spend more on that than on inflating.
+class Inflater {
+  public:
+    Inflater() { wipe_when_freed(&z); }
+    ~Inflater() {
+        if (made_) inflateEnd(&z);
+        if (piece) wipe(piece.get(), dirty);
+    }
+    Inflater(const Inflater &) = delete;
+    Inflater &operator=(const Inflater &) = delete;
+    // A fresh stream; false without the memory for it.
+    bool start() {
+        if (!piece) piece.reset(new (std::nothrow) unsigned char[kOutputBytes]);
+        if (!piece) return false;
+        if (made_) return inflateReset(&z) == Z_OK;
+        made_ = inflateInit(&z) == Z_OK;
+        return made_;
+    }
+    z_stream z{};
+    std::unique_ptr<unsigned char[]> piece;
+    size_t dirty = 0;  // bytes of piece that held output, wiped at the end
+
+  private:
+    bool made_ = false;
+};
+
 // Compressed data: the deciphered blocks into inflate until the stream ends;
 // the rest of the last block is filler. The zlib stream's own check value
 // guards the contents, and the header's size bounds them: a stream that
 // would give more (a decompression bomb) fails before a byte beyond the size
 // is handed on, and so does one that ends short of it. kNextEntry, or 1.
-int32_t take_compressed(BlockReader &in, const std::string &path, EntrySink &sink, uint64_t size) {
-    z_stream z{};
-    wipe_when_freed(&z);
-    if (inflateInit(&z) != Z_OK) return 1;
-    std::unique_ptr<unsigned char[]> piece(new (std::nothrow) unsigned char[kOutputBytes]);
+int32_t take_compressed(BlockReader &in, const std::string &path, EntrySink &sink, uint64_t size,
+                        Inflater &inf) {
+    if (!inf.start()) return 1;
+    z_stream &z = inf.z;
+    unsigned char *const piece = inf.piece.get();
     uint64_t left = size;  // bytes the header still allows
-    size_t dirty = 0;      // bytes of piece that held output, wiped at the end
     const char *damage = nullptr;
-    bool ok = piece != nullptr, ended = false;
+    bool ok = true, ended = false;
     while (ok && !ended) {
         size_t blocks;
         const unsigned char *at = peek_blocks(in, UINT64_MAX, &blocks);
-        if (blocks == 0) {
-            inflateEnd(&z);
-            wipe(piece.get(), dirty);
-            return stream_failed(in, path);
-        }
+        if (blocks == 0) return stream_failed(in, path);
         const size_t offered = blocks * kBlockBytes;
         z.next_in = const_cast<unsigned char *>(at);
         z.avail_in = uInt(offered);
         // Everything offered goes through before more is asked for.
         while (ok && !ended && z.avail_in != 0) {
-            z.next_out = piece.get();
+            z.next_out = piece;
             z.avail_out = kOutputBytes;
             const int rc = inflate(&z, Z_NO_FLUSH);
             ended = rc == Z_STREAM_END;
             const size_t filled = kOutputBytes - z.avail_out;
-            if (filled > dirty) dirty = filled;
+            if (filled > inf.dirty) inf.dirty = filled;
             if (!ended && rc != Z_OK)
                 damage = msg::kInflateFailed;
             else if (filled > left)
                 damage = msg::kSizeMismatch;
-            else if (filled != 0 && !sink.data(piece.get(), filled))
+            else if (filled != 0 && !sink.data(piece, filled))
                 ok = false;
             ok = ok && !damage;
             if (ok) left -= filled;
@@ -125,8 +148,6 @@ int32_t take_compressed(BlockReader &in, const std::string &path, EntrySink &sin
         consume_blocks(in, ended ? (used + kBlockBytes - 1) / kBlockBytes : blocks);
     }
     if (ok && left != 0) damage = msg::kSizeMismatch;
-    if (inflateEnd(&z) != Z_OK && ok && !damage) damage = msg::kInflateFailed;
-    if (piece) wipe(piece.get(), dirty);
     if (damage) warn(path.c_str(), damage);
     return ok && !damage ? kNextEntry : 1;
 }
@@ -134,7 +155,7 @@ int32_t take_compressed(BlockReader &in, const std::string &path, EntrySink &sin
 // The rest of one entry after its header: times, name, then the sink, and
 // for a file its data. kNextEntry when done; else the archive's result.
 int32_t read_entry(BlockReader &in, const std::string &path, const std::string &folder,
-                   EntrySink &sink, Entry &e) {
+                   EntrySink &sink, Entry &e, Inflater &inf) {
     unsigned char block[kBlockBytes];
     if (!e.folder) {
         if (!take_blocks(in, block, 1)) return stream_failed(in, path);
@@ -175,7 +196,7 @@ int32_t read_entry(BlockReader &in, const std::string &path, const std::string &
     }
     const int32_t begun = sink.begin(e);
     if (begun != kNextEntry || e.folder) return begun;
-    const int32_t taken = e.compressed ? take_compressed(in, path, sink, e.size)
+    const int32_t taken = e.compressed ? take_compressed(in, path, sink, e.size, inf)
                                        : take_stored(in, path, sink, e.size);
     return taken == kNextEntry ? sink.end(e) : taken;
 }
@@ -213,6 +234,7 @@ int32_t open_archive(const std::string &path, const char *secret_path,
 int32_t read_entries(BlockReader &reader, const std::string &path, const std::string &folder,
                      EntrySink &sink) {
     bool accepted = false;
+    Inflater inf;
     for (;;) {
         unsigned char block[kBlockBytes];
         size_t have;
@@ -232,7 +254,7 @@ int32_t read_entries(BlockReader &reader, const std::string &path, const std::st
         e.compressed = !e.folder && (w[layout::kKind] & layout::kKindCompressed) != 0;
         e.size = e.folder ? 0 : layout::header_size(w);
         e.name_length = w[layout::kNameLength];
-        const int32_t result = read_entry(reader, path, folder, sink, e);
+        const int32_t result = read_entry(reader, path, folder, sink, e, inf);
         if (result != kNextEntry) return result;
     }
 }

@@ -505,11 +505,24 @@ void dir_close(DirSearch *s) {
 
 namespace {
 
+// A conversion descriptor per direction and thread, opened on first use:
+// opening one costs more than converting a name, and a tree has many.
+struct Converter {
+    const char *to, *from;
+    iconv_t cd = iconv_t(-1);
+    ~Converter() {
+        if (cd != iconv_t(-1)) iconv_close(cd);
+    }
+};
+thread_local Converter to_cp932{"CP932", "UTF-8"}, to_utf8{"UTF-8", "CP932"};
+
 // Converts one whole path component, so that no byte of a double-byte
 // character is ever looked at on its own.
-bool convert(const char *to, const char *from, const std::string &in, std::string *out) {
-    iconv_t cd = iconv_open(to, from);
-    if (cd == iconv_t(-1)) return false;
+bool convert(Converter &c, const std::string &in, std::string *out) {
+    if (c.cd == iconv_t(-1)) c.cd = iconv_open(c.to, c.from);
+    if (c.cd == iconv_t(-1)) return false;
+    iconv_t cd = c.cd;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);  // the initial state, whatever came before
     std::string result(in.size() * 4 + 4, '\0');
     char *src = const_cast<char *>(in.data());
     size_t src_left = in.size();
@@ -517,7 +530,6 @@ bool convert(const char *to, const char *from, const std::string &in, std::strin
     size_t dst_left = result.size();
     const size_t rc = iconv(cd, &src, &src_left, &dst, &dst_left);
     const bool flushed = iconv(cd, nullptr, nullptr, &dst, &dst_left) != size_t(-1);
-    iconv_close(cd);
     if (rc == size_t(-1) || !flushed || src_left != 0) return false;
     result.resize(result.size() - dst_left);
     *out = result;
@@ -539,7 +551,7 @@ NameResult to_archive_name(const char *native, char *out, size_t cap) {
             // A "\" inside a Linux name would read as a separator on Windows.
             std::string converted;
             if (component.find('\\') != std::string::npos ||
-                !convert("CP932", "UTF-8", component, &converted))
+                !convert(to_cp932, component, &converted))
                 return kNameUnrepresentable;
             result += converted;
             if (*p == '\0') break;
@@ -559,7 +571,7 @@ NameResult from_archive_name(const char *name, char *out, size_t cap, bool *adju
     for (const unsigned char *p = reinterpret_cast<const unsigned char *>(name);; ++p) {
         if (*p == '\\' || *p == '\0') {
             std::string converted;
-            if (!convert("UTF-8", "CP932", component, &converted)) return kNameUnrepresentable;
+            if (!convert(to_utf8, component, &converted)) return kNameUnrepresentable;
             result += converted;
             if (*p == '\0') break;
             result += '/';
