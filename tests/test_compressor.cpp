@@ -115,11 +115,15 @@ size_t zlib_alone(const Bytes &in) {
 }
 
 // Files one after another through one compressor, each behind its prefix,
-// as the entries of an archive go.
+// as the entries of an archive go; small ones share their slots, more of
+// them than one slot takes, by count and by bytes.
 TEST(Compressor, SameStreamsOnAnyNumberOfThreads) {
-    const std::vector<Bytes> files = {
+    std::vector<Bytes> files = {
         join({text(2 * kPiece + 100, 1), noise(kPiece + 5000, 2), text(kPiece, 3)}), text(0, 0),
         text(300, 4), join({noise(3 * kPiece, 4), text(777, 5)}), noise(20000, 6)};
+    for (uint32_t k = 0; k < 40; k++)
+        files.push_back(k % 3 ? text(k * 997 % 9000, k) : noise(k * 511, k));
+    files.push_back(text(kPiece, 50));
     std::vector<Bytes> outs;
     for (size_t threads : {0, 1, 2, 16}) {
         quill::Compressor c(threads);

@@ -101,21 +101,34 @@ bool samples_repeat(const unsigned char *from, size_t before, size_t n) {
 
 }  // namespace
 
-// One slot of the ring: the piece's input behind the dictionary it starts
-// from, and what it became.
-struct Compressor::Piece {
-    Compressor *owner;
+// The most streams one slot of the ring carries.
+constexpr size_t kParts = 32;
+
+// One stream's share of a slot: a small file's whole stream, or one piece of
+// a larger file's (alone in its slot), and what it became.
+struct Compressor::Part {
     unsigned char prefix[kStreamPrefixBytes];  // the first piece's: what goes before the stream
     size_t prefix_bytes;
+    size_t at;                 // its input: from the slot's in + kDeflateWindowBytes + at
+    size_t bytes;              // of the input
+    bool first;                // no dictionary: the stream's first piece
+    bool last;                 // it ends the stream
+    size_t out_at, out_bytes;  // what deflate made, in the slot's out
+    bool stored;               // out unused: the input goes out in stored blocks
+    uint32_t adler;            // of the part's bytes alone
+};
+
+// One slot of the ring: the input of its parts, one after another, behind
+// the dictionary that a piece of a larger file starts from.
+struct Compressor::Piece {
+    Compressor *owner;
     unsigned char in[kDeflateWindowBytes + kDeflatePieceBytes];
-    size_t bytes;  // of the piece, from in + kDeflateWindowBytes
-    bool first;    // no dictionary: the stream's first piece
-    bool last;     // it ends the stream
+    size_t used;  // bytes of in after the window that the parts hold
     unsigned char out[kOutBytes];
-    size_t out_bytes;
-    bool stored;     // out unused: the input goes out in stored blocks
-    uint32_t adler;  // of the piece's bytes alone
-    bool ok;         // deflate had its memory
+    size_t out_used;
+    Part parts[kParts];
+    size_t count;
+    bool ok;  // deflate had its memory
 };
 
 // A worker's deflate state, made on its first piece and reset for each.
@@ -166,16 +179,21 @@ Compressor::~Compressor() {
 }
 
 void Compressor::deflate_task(void *piece, size_t worker) {
-    Piece &p = *static_cast<Piece *>(piece);
-    p.ok = p.owner->deflate_piece(p, worker);
+    Piece &s = *static_cast<Piece *>(piece);
+    s.out_used = 0;
+    s.ok = true;
+    for (size_t i = 0; i < s.count && s.ok; i++)
+        s.ok = s.owner->deflate_part(s, s.parts[i], worker);
 }
 
-// The piece as deflate blocks that end on a byte boundary (the last one
-// ends the stream), or as stored blocks when it is evenly spread or deflate
-// would not fit it. Runs on the worker's thread with that worker's state.
-bool Compressor::deflate_piece(Piece &p, size_t worker) {
-    const unsigned char *data = p.in + kDeflateWindowBytes;
+// The part as deflate blocks that end on a byte boundary (the last one ends
+// the stream), or as stored blocks when it is evenly spread or deflate
+// would not fit it in what is left of the slot's out. Runs on the worker's
+// thread with that worker's state.
+bool Compressor::deflate_part(Piece &s, Part &p, size_t worker) {
+    const unsigned char *data = s.in + kDeflateWindowBytes + p.at;
     p.adler = uint32_t(adler32(1, data, uInt(p.bytes)));
+    // Only a piece of a larger file, alone at the start of its slot, has one.
     const size_t window = p.first ? 0 : kDeflateWindowBytes;
     p.stored = p.bytes >= kProbeMinBytes && spread_evenly(data, p.bytes) &&
                !samples_repeat(data - window, window, p.bytes);
@@ -193,15 +211,18 @@ bool Compressor::deflate_piece(Piece &p, size_t worker) {
         if (!p.first &&
             deflateSetDictionary(&z, data - kDeflateWindowBytes, uInt(kDeflateWindowBytes)) != Z_OK)
             return false;
+        const size_t room = kOutBytes - s.out_used;
         z.next_in = const_cast<unsigned char *>(data);
         z.avail_in = uInt(p.bytes);
-        z.next_out = p.out;
-        z.avail_out = uInt(kOutBytes);
+        z.next_out = s.out + s.out_used;
+        z.avail_out = uInt(room);
         const int rc = deflate(&z, p.last ? Z_FINISH : Z_SYNC_FLUSH);
         // Everything taken and flushed with room to spare, or the stream
         // ended.
         if (p.last ? rc == Z_STREAM_END : rc == Z_OK && z.avail_in == 0 && z.avail_out != 0) {
-            p.out_bytes = kOutBytes - z.avail_out;
+            p.out_at = s.out_used;
+            p.out_bytes = room - z.avail_out;
+            s.out_used += p.out_bytes;
             return true;
         }
     }
@@ -209,12 +230,12 @@ bool Compressor::deflate_piece(Piece &p, size_t worker) {
     return true;
 }
 
-// The piece's part of the stream, after the stream's prefix and header
+// The part's share of its stream, after the stream's prefix and header
 // when it is the first: what deflate made, or its input in stored blocks,
 // each a byte of its final bit and type 00, its length and the length's
 // complement, then the bytes themselves, taken from the input. The last
 // piece adds the check value of the whole stream.
-void Compressor::emit(const Piece &p, ByteOut &out) {
+void Compressor::emit(const Piece &s, const Part &p, ByteOut &out) {
     if (p.first) {
         // The zlib header of level 6 with a 32 KiB window.
         static const unsigned char kHeader[2] = {0x78, 0x9C};
@@ -224,9 +245,9 @@ void Compressor::emit(const Piece &p, ByteOut &out) {
     }
     adler_ = uint32_t(adler32_combine(adler_, p.adler, z_off_t(p.bytes)));
     if (!p.stored) {
-        out.put(p.out, p.out_bytes);
+        out.put(s.out + p.out_at, p.out_bytes);
     } else {
-        const unsigned char *data = p.in + kDeflateWindowBytes;
+        const unsigned char *data = s.in + kDeflateWindowBytes + p.at;
         size_t left = p.bytes;
         do {
             const size_t n = left < kStoredBlockBytes ? left : kStoredBlockBytes;
@@ -247,18 +268,24 @@ void Compressor::emit(const Piece &p, ByteOut &out) {
     out.end_stream();
 }
 
-// The oldest piece given, back from its worker: out, unless deflate failed
+// The oldest slot given, back from its worker: out, unless deflate failed
 // it or one before it.
 bool Compressor::take_back(ByteOut &out) {
-    const Piece &p = *pieces_[ring_.take()];
-    failed_ = failed_ || !p.ok;
-    if (!failed_) emit(p, out);
+    const Piece &s = *pieces_[ring_.take()];
+    failed_ = failed_ || !s.ok;
+    for (size_t i = 0; i < s.count && !failed_; i++) emit(s, s.parts[i], out);
     return !failed_;
 }
 
-// Takes back every piece still given without letting it out: after a
-// failure nothing more of what was given goes out.
+void Compressor::give_open() {
+    ring_.give(open_);
+    open_ = nullptr;
+}
+
+// Takes back every slot still given without letting it out, and drops the
+// one being filled: after a failure nothing more of what was given goes out.
 void Compressor::discard() {
+    open_ = nullptr;
     while (!ring_.empty()) ring_.take();
     failed_ = false;
 }
@@ -266,30 +293,44 @@ void Compressor::discard() {
 bool Compressor::add(const unsigned char *prefix, size_t prefix_bytes, uint64_t size,
                      ByteSource &in, ByteOut &out) {
     uint64_t left = size;
-    const Piece *previous = nullptr;
+    const Piece *previous = nullptr;  // the slot of the stream's piece before
     // At least one piece, even for no bytes: the stream still has its end.
     do {
-        if (ring_.full() && !take_back(out)) break;
-        Piece &p = *pieces_[ring_.next()];
-        p.bytes = left < kDeflatePieceBytes ? size_t(left) : kDeflatePieceBytes;
+        const size_t bytes = left < kDeflatePieceBytes ? size_t(left) : kDeflatePieceBytes;
+        // A file's only piece joins the slot being filled while it has room.
+        const bool whole = previous == nullptr && bytes == left;
+        if (open_ && !(whole && open_->count < kParts && open_->used + bytes <= kDeflatePieceBytes))
+            give_open();
+        if (!open_) {
+            if (ring_.full() && !take_back(out)) break;
+            open_ = pieces_[ring_.next()];
+            open_->used = 0;
+            open_->count = 0;
+        }
+        Piece &s = *open_;
+        Part &p = s.parts[s.count++];
+        p.at = s.used;
+        p.bytes = bytes;
         p.first = previous == nullptr;
         if (p.first) {
             if (prefix_bytes != 0) std::memcpy(p.prefix, prefix, prefix_bytes);
             p.prefix_bytes = prefix_bytes;
         } else {
-            // The piece before is still given, or taken and not yet reused:
+            // The slot before is still given, or taken and not yet reused:
             // the ring holds at least two, and the workers only read its
-            // input.
-            std::memcpy(p.in, previous->in + kDeflatePieceBytes, kDeflateWindowBytes);
+            // input, a whole piece at its start.
+            std::memcpy(s.in, previous->in + kDeflatePieceBytes, kDeflateWindowBytes);
         }
-        if (!in.read(p.in + kDeflateWindowBytes, p.bytes)) {
+        if (!in.read(s.in + kDeflateWindowBytes + p.at, bytes)) {
             failed_ = true;
             break;
         }
-        left -= p.bytes;
+        s.used += bytes;
+        left -= bytes;
         p.last = left == 0;
-        previous = &p;
-        ring_.give(&p);
+        previous = &s;
+        // A larger file's pieces go at once, each in a slot of its own.
+        if (!whole) give_open();
     } while (left != 0);
     if (!failed_) return true;
     discard();
@@ -297,6 +338,7 @@ bool Compressor::add(const unsigned char *prefix, size_t prefix_bytes, uint64_t 
 }
 
 bool Compressor::flush(ByteOut &out) {
+    if (open_) give_open();
     while (!ring_.empty())
         if (!take_back(out)) {
             discard();

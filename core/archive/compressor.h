@@ -15,9 +15,12 @@
 //
 // Files follow one another through the same ring: while the workers deflate
 // the last pieces of one file the next file's are read, so that a tree of
-// small files keeps every worker busy too. Each file's stream goes out
-// behind the bytes given with it (its entry's header), in the order the
-// files were given.
+// small files keeps every worker busy too. A file that fits in one piece
+// shares its slot of the ring with the small files around it, up to a
+// piece's bytes, so that such a tree costs one hand-off per piece rather
+// than one per file; a larger file's pieces have a slot each. Each file's
+// stream goes out behind the bytes given with it (its entry's header), in
+// the order the files were given.
 #ifndef QUILL_COMPRESSOR_H
 #define QUILL_COMPRESSOR_H
 
@@ -79,16 +82,19 @@ class Compressor {
     bool flush(ByteOut &out);
 
   private:
+    struct Part;
     struct Piece;
     struct Deflater;
     static void deflate_task(void *piece, size_t worker);
-    bool deflate_piece(Piece &p, size_t worker);
-    void emit(const Piece &p, ByteOut &out);
+    bool deflate_part(Piece &s, Part &p, size_t worker);
+    void emit(const Piece &s, const Part &p, ByteOut &out);
     bool take_back(ByteOut &out);
+    void give_open();
     void discard();
     Workers workers_;
     OrderedRing ring_;
     Piece **pieces_ = nullptr;       // one per slot of the ring
+    Piece *open_ = nullptr;          // the ring's next slot, taking small files, not yet given
     Deflater *deflaters_ = nullptr;  // one per worker; one for the caller without workers
     uint32_t adler_ = 1;             // of the stream going out, so far
     bool failed_ = false;            // deflate had no memory for a piece
