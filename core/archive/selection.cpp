@@ -66,17 +66,19 @@ std::string relative(const std::string &full) {
 }
 
 // A file is listed even when it cannot be read: a decryption of it as an
-// archive reports its own failure.
-void add_file(const std::string &path) {
+// archive reports its own failure. found_in: the listing of its folder that
+// found it, when there is one.
+void add_file(const std::string &path, const plat::DirSearch *found_in = nullptr) {
     selection.files.push_back(relative(path));
     filesuu++;
-    if (!plat::readable(path.c_str())) note(Problem::kUnreadableFile, path, plat::last_failure());
+    if (!plat::readable(path.c_str(), found_in))
+        note(Problem::kUnreadableFile, path, plat::last_failure());
 }
 
 void enumerate();
 
-// The entry in findfile, found in a_dir.
-void add_entry() {
+// The entry in findfile, found in a_dir (by found_in, when given).
+void add_entry(const plat::DirSearch *found_in = nullptr) {
     a_filepath = a_dir + findfile.name;
     if (!findfile.exact) {
         note(Problem::kNameNotHeld, a_filepath);
@@ -87,7 +89,7 @@ void add_entry() {
         return;
     }
     if (findfile.kind == plat::kEntryFile) {
-        add_file(a_filepath);
+        add_file(a_filepath, found_in);
     } else if (findfile.kind == plat::kEntryFolder) {
         selection.folders.push_back(relative(a_filepath));
         a_dir = a_filepath + plat::kSep;
@@ -123,7 +125,7 @@ void enumerate() {
         if (name[0] == '\0' ||
             (name[0] == '.' && (name[1] == '\0' || std::strcmp(name, "..") == 0)))
             continue;
-        add_entry();
+        add_entry(search);
     }
     if (plat::dir_failed(search))
         note(Problem::kUnreadableFolder, walked_folder(), plat::last_failure());
@@ -241,7 +243,7 @@ void filesyori(void) {
 }
 
 void filesyori2(void) {
-    guarded(add_entry);
+    guarded([] { add_entry(); });
 }
 
 int32_t file_get(int32_t index, const char *path) {

@@ -203,9 +203,12 @@ bool rename_replace(const char *from, const char *to, Folder *from_in = nullptr,
 bool remove_folder(const char *path);
 // The size of the file at path, -1 when it cannot be opened or measured.
 int64_t file_size(const char *path);
+struct DirSearch;
 // True when the regular file at path can be opened for reading now (the
-// folder walk asks before an archive is made).
-bool readable(const char *path);
+// folder walk asks before an archive is made). found_in, when given, is the
+// enumeration of path's folder that found it: on Linux the name is then
+// looked up inside that folder alone.
+bool readable(const char *path, const DirSearch *found_in = nullptr);
 // True when both paths name one and the same existing file, however they are
 // spelled (case, "." components, links, short names).
 bool same_file(const char *a, const char *b);

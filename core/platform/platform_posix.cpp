@@ -424,12 +424,6 @@ int64_t file_size(const char *path) {
     return int64_t(st.st_size);
 }
 
-bool readable(const char *path) {
-    if (faccessat(AT_FDCWD, path, R_OK, AT_EACCESS) == 0) return true;
-    record(errno);
-    return false;
-}
-
 bool same_file(const char *a, const char *b) {
     struct stat sa, sb;
     return stat(a, &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev &&
@@ -443,6 +437,13 @@ struct DirSearch {
     std::string folder;
     bool failed;
 };
+
+bool readable(const char *path, const DirSearch *found_in) {
+    const int at = found_in ? dirfd(found_in->dir) : AT_FDCWD;
+    if (faccessat(at, found_in ? base_name(path) : path, R_OK, AT_EACCESS) == 0) return true;
+    record(errno);
+    return false;
+}
 
 DirSearch *dir_open(const char *folder) {
     DIR *d = opendir(folder);

@@ -356,7 +356,7 @@ int64_t file_size(const char *path) {
     return int64_t(uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow);
 }
 
-bool readable(const char *path) {
+bool readable(const char *path, const DirSearch *) {
     // Opened as the encryption opens it, without sharing: a file that another
     // program holds is found now, not halfway through the archive.
     HANDLE h =
