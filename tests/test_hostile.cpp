@@ -186,6 +186,12 @@ TEST_F(Hostile, LinksInTheDestinationAreNeverFollowed) {
     const Bytes before = read_file(archive);
     EXPECT_EQ(decrypt({archive}), 1);
     EXPECT_EQ(read_file(archive), before);
+    // Read once, it is found as the entry takes its place.
+    EXPECT_EQ(fukugou_kensyou(bob.secret.c_str(), password, alice.pub.c_str(), archive.c_str(),
+                              nullptr, 0),
+              1);
+    EXPECT_EQ(read_file(archive), before);
+    EXPECT_TRUE(fs::is_symlink(join(at("in"), "victim.txt")));
 
     // A link that leads nowhere: replaced like a file, not asked about for
     // ever (an alarm ends the test if it is).

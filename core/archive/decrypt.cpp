@@ -59,7 +59,9 @@ class Restore : public EntrySink {
         // in_ stays valid until the next entry asks the destination.
         const Outcome o = to_.file_path(e.rel, &path_, &in_);
         if (o != place::kPlaced) return result_of(o);
-        how_ = place::settle(&path_, in_);
+        const bool taken = place::taken(path_, in_);
+        if (taken && to_.refuses_archive(path_)) return 1;
+        how_ = taken ? place::settle(&path_) : place::kFree;
         if (how_ == place::kStop) return 0;
         if (how_ == place::kFail) return 1;
         temp_ = std::make_unique<place::Temp>(behind_);

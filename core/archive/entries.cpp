@@ -188,9 +188,11 @@ int32_t read_entry(BlockReader &in, const std::string &path, const std::string &
         warn(target.c_str(), msg::kPathTooLong);
         return 1;
     }
-    // The archive's own file, however the name spells it: unpacking would
-    // replace the archive with its own content.
-    if (!e.folder && (target == path || plat::same_file(target.c_str(), path.c_str()))) {
+    // The archive's own name: unpacking would replace the archive with its
+    // own content. The archive under another spelling (case, a short name, a
+    // link in its place) is found where the name turns out to be taken
+    // (Destination::refuses_archive), which spares a new name the lookup.
+    if (!e.folder && target == path) {
         warn(msg::kCannotDecrypt, msg::kSameName);
         return 1;
     }

@@ -81,8 +81,21 @@ Settled settled_from(int32_t code, const std::string &path) {
     }
 }
 
-Settled settle(std::string *path, plat::Folder *in) {
-    if (in && !plat::exists(path->c_str() + name_start(*path), in)) return kFree;
+namespace {
+
+// The name of path as calls inside its folder in take it: its last
+// component, or without a folder the whole path.
+const char *name_in(const std::string &path, plat::Folder *in) {
+    return path.c_str() + (in ? name_start(path) : 0);
+}
+
+}  // namespace
+
+bool taken(const std::string &path, plat::Folder *in) {
+    return plat::exists(name_in(path, in), in);
+}
+
+Settled settle(std::string *path) {
     char buf[plat::kPathMax];
     if (path->size() >= sizeof buf) {
         warn(path->c_str(), msg::kPathTooLong);
@@ -159,18 +172,17 @@ bool Temp::finish(const std::string &shown_as, const plat::FileTimes *times, uin
     return (plat::close(f) && published) || failed_write(shown_as, plat::last_failure());
 }
 
-bool Temp::place_free(const std::string &path, plat::Folder *in, bool *taken) {
-    *taken = false;
-    const char *name = path.c_str() + (in ? name_start(path) : 0);
-    if (plat::rename_new(own_name(), name, in_, in)) {
+bool Temp::place_free(const std::string &path, plat::Folder *in, bool *held) {
+    *held = false;
+    if (plat::rename_new(own_name(), name_in(path, in), in_, in)) {
         delist(listed_);
         listed_ = nullptr;
         return true;
     }
     const plat::Failure why = plat::last_failure();
     // Whatever the rename said, a name that something holds is settled.
-    *taken = why == plat::kFailExists || plat::exists(name, in);
-    if (!*taken) warn(path.c_str(), msg::kPlaceFailed, why);
+    *held = why == plat::kFailExists || taken(path, in);
+    if (!*held) warn(path.c_str(), msg::kPlaceFailed, why);
     return false;
 }
 
@@ -191,7 +203,7 @@ bool Temp::complete(const std::string &shown_as) {
 
 Outcome Temp::place(std::string *path, Settled how, plat::Folder *in) {
     for (;;) {
-        const char *name = path->c_str() + (in ? name_start(*path) : 0);
+        const char *name = name_in(*path, in);
         const bool moved = how == kReplace ? plat::rename_replace(own_name(), name, in_, in)
                                            : plat::rename_new(own_name(), name, in_, in);
         if (moved) {
@@ -348,6 +360,12 @@ Outcome Destination::enter(const std::string &rel, const std::string &parent, pl
     }
 }
 
+bool Destination::refuses_archive(const std::string &path) const {
+    if (!plat::same_file(path.c_str(), archive_.c_str())) return false;
+    warn(msg::kCannotDecrypt, msg::kSameName);
+    return true;
+}
+
 Outcome Destination::file_path(const std::string &rel, std::string *path, plat::Folder **held) {
     const size_t start = name_start(rel);
     std::string parent;
@@ -388,14 +406,14 @@ int32_t Staging::commit(Destination &to) {
             item.placed = true;
             continue;
         }
-        bool taken;
-        if (item.temp->place_free(path, in, &taken)) {
+        bool held;
+        if (item.temp->place_free(path, in, &held)) {
             item.placed = true;
             placed.push_back(path);
             restore_attributes(path.c_str(), item.attributes);
             continue;
         }
-        if (!taken) {
+        if (!held || to.refuses_archive(path)) {
             failed = true;
             break;
         }

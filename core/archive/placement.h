@@ -43,9 +43,11 @@ enum Settled {
 // folder in the way is never overwritten, and no free name that fits fails.
 Settled settled_from(int32_t code, const std::string &path);
 // Settles the output name path with the user when something of that name
-// exists (the prompt of filenamesyori). in, when given, is the folder that
-// holds path, held open: a free name is then found without a walk of it.
-Settled settle(std::string *path, plat::Folder *in = nullptr);
+// exists (the prompt of filenamesyori).
+Settled settle(std::string *path);
+// True when something, a link included, has the name path; in, when given,
+// is its folder held open, where the name is looked up alone.
+bool taken(const std::string &path, plat::Folder *in);
 
 // A temporary file on its way to a final name; destroyed before it got
 // there, it is closed and removed.
@@ -87,9 +89,9 @@ class Temp {
     Outcome place(std::string *path, Settled how, plat::Folder *in = nullptr);
     // Gives the finished file the name path, in the folder in, when nothing
     // has that name: most names are free, and only a taken one needs
-    // settling. false with *taken when something has it; false otherwise
+    // settling. false with *held when something has it; false otherwise
     // when the rename failed (a box has said why).
-    bool place_free(const std::string &path, plat::Folder *in, bool *taken);
+    bool place_free(const std::string &path, plat::Folder *in, bool *held);
 
   private:
     bool failed_write(const std::string &shown_as, plat::Failure why);
@@ -140,6 +142,10 @@ class Destination {
     Outcome file_path(const std::string &rel, std::string *path, plat::Folder **held = nullptr);
     // Every folder made, in order.
     const std::vector<std::string> &made() const { return made_; }
+    // True, after a box that says so, when the name path that something
+    // holds is the archive itself, however it is spelled: unpacking would
+    // replace the archive with its own content.
+    bool refuses_archive(const std::string &path) const;
 
   private:
     struct Known {
