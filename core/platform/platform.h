@@ -10,8 +10,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
-#include <vector>
 
 namespace quill::plat {
 
@@ -67,6 +65,7 @@ Failure last_failure();
 // ---- files by handle ------------------------------------------------------
 
 struct File;
+struct Folder;  // a folder held open (below)
 
 // Every open of an existing file checks its kind before anything is read or
 // written: only a regular file opens. A FIFO, socket or device is refused
@@ -82,30 +81,6 @@ File *open_read_shared(const char *path);
 File *open_append(const char *path);
 // A file for writing, created or truncated (key files); null on failure.
 File *create_truncate(const char *path);
-// ---- folders held open ------------------------------------------------------
-
-// A folder of an output tree held open while files are placed in it: a name
-// inside it is found without walking the whole path from the top again, and
-// a folder that something replaced by a link after it was entered is not
-// followed (on Windows, which finds every name by its path, it holds the
-// folder's checked path). Functions below that take a Folder *in take a
-// name inside it; without one, a path.
-struct Folder;
-// The folder at path held open (links on the way followed: the caller chose
-// it); null on failure.
-Folder *folder_open(const char *path);
-// What became of a folder entered below another.
-enum DirsResult {
-    kDirsMade,       // the folder exists and is held open in *out
-    kDirsLink,       // the name is a link (on Windows any reparse point)
-    kDirsNotFolder,  // the name is something other than a folder
-    kDirsFailed,     // it could not be made or opened (last_failure says why)
-};
-// The folder name inside parent (one component), made when missing
-// (*created says so) and held open in *out, never through a link.
-DirsResult folder_enter(Folder *parent, const char *name, bool *created, Folder **out);
-void folder_close(Folder *f);
-
 // A new file for writing that only its owner may read (mode 0600; on
 // Windows shared with nobody, though the interruption's cleanup may delete
 // it while it is open); null on failure, also when the name is taken.
@@ -155,6 +130,30 @@ struct FileInfo {
 bool describe(File *f, const char *path, FileInfo *info);
 // Sets what the platform can set (Linux keeps its own creation time).
 bool set_times(File *f, const FileTimes &t);
+
+// ---- folders held open ------------------------------------------------------
+
+// A folder of an output tree held open while files are placed in it: a name
+// inside it is found without walking the whole path from the top again, and
+// a folder that something replaced by a link after it was entered is not
+// followed (on Windows, which finds every name by its path, it holds the
+// folder's checked path). The functions of this seam that take a Folder *in
+// take a name inside it; without one, a path.
+
+// The folder at path held open (links on the way followed: the caller chose
+// it); null on failure.
+Folder *folder_open(const char *path);
+// What became of a folder entered below another.
+enum DirsResult {
+    kDirsMade,       // the folder exists and is held open in *out
+    kDirsLink,       // the name is a link (on Windows any reparse point)
+    kDirsNotFolder,  // the name is something other than a folder
+    kDirsFailed,     // it could not be made or opened (last_failure says why)
+};
+// The folder name inside parent (one component), made when missing
+// (*created says so) and held open in *out, never through a link.
+DirsResult folder_enter(Folder *parent, const char *name, bool *created, Folder **out);
+void folder_close(Folder *f);
 
 // ---- paths --------------------------------------------------------------
 
