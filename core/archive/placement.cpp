@@ -163,13 +163,9 @@ bool Temp::write(const void *data, size_t n, const std::string &shown_as) {
 bool Temp::finish(const std::string &shown_as, const plat::FileTimes *times, uint32_t attributes) {
     plat::Failure why;
     if (behind_ && !behind_->flush(&why)) return failed_write(shown_as, why);
-    // The times once nothing more is written.
-    if (times) plat::set_times(file_, *times);
-    const bool published = plat::make_public(file_, attributes);
     plat::File *f = file_;
     file_ = nullptr;
-    // A write the disk refused may show only when the file is closed.
-    return (plat::close(f) && published) || failed_write(shown_as, plat::last_failure());
+    return end_file(f, times, attributes) || failed_write(shown_as, plat::last_failure());
 }
 
 bool Temp::place_free(const std::string &path, plat::Folder *in, bool *held) {

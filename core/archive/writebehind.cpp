@@ -25,18 +25,11 @@ WriteBehind::~WriteBehind() {
     }
 }
 
-namespace {
-
-// A file's end: its times once nothing more is written, its permissions,
-// and the close, where a write the disk refused may show only now. False
-// when any of it failed; the file is closed all the same.
-bool end_file(plat::File *file, const plat::FileTimes *times, uint32_t attrs, bool ok) {
-    if (ok && times) plat::set_times(file, *times);
-    ok = ok && plat::make_public(file, attrs);
+bool end_file(plat::File *file, const plat::FileTimes *times, uint32_t attrs, bool written) {
+    if (written && times) plat::set_times(file, *times);
+    const bool ok = written && plat::make_public(file, attrs);
     return plat::close(file) && ok;
 }
-
-}  // namespace
 
 void WriteBehind::write_task(void *buffer, size_t) {
     Buffer &b = *static_cast<Buffer *>(buffer);
@@ -130,7 +123,7 @@ bool WriteBehind::write(plat::File *file, const void *data, size_t n, plat::Fail
 bool WriteBehind::close(plat::File *file, const plat::FileTimes *times, uint32_t attrs,
                         Closed *done, plat::Failure *why) {
     if (!usable_) {
-        const bool ok = end_file(file, times, attrs, true);
+        const bool ok = end_file(file, times, attrs);
         *done = Closed{true, ok, ok ? plat::kFailUnknown : plat::last_failure()};
         if (!ok) *why = done->failure;
         return ok;

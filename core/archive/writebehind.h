@@ -21,12 +21,20 @@
 #define QUILL_WRITEBEHIND_H
 
 #include <cstddef>
+#include <cstdint>
 
 #include "archive/ring.h"
 #include "archive/workers.h"
 #include "platform/platform.h"
 
 namespace quill {
+
+// A restored file's end, whoever writes it: its times once nothing more is
+// written, its permissions (plat::make_public) and the close, where a write
+// the disk refused may show only now. written false: an earlier write
+// failed, and the file is only closed. False when any of it failed; the
+// file is closed all the same.
+bool end_file(plat::File *file, const plat::FileTimes *times, uint32_t attrs, bool written = true);
 
 class WriteBehind {
   public:
