@@ -101,15 +101,19 @@ int run_keygen(const Options &o) {
         err() << text::kCaution << ": " << text::kUserIdTooLong;
         return kExitFailure;
     }
+    // A creation of this pair that a stopped run left unfinished is settled
+    // first (the library says how), so that the question below is about the
+    // pair as it stands.
+    kagi_shuufuku(secret.c_str(), public_key.c_str());
     if (!may_write(o, secret)) return kExitFailure;
     Password first, second;
     if (const int status = read_password(o, &first, &second)) return status;
     if (const int status = passwords_ok(first, second)) return status;
 
-    const bool existed = sys::kind(secret) != sys::kMissing;
-    if (!sys::make_private_file(secret) ||
-        kagisakusei(secret.c_str(), public_key.c_str(), first.block) != 0) {
-        if (!existed) sys::remove_file(secret);
+    // The library writes both files privately beside their names and puts
+    // them in place together; a failure leaves the pair as it was, and its
+    // box has said why.
+    if (kagisakusei(secret.c_str(), public_key.c_str(), first.block) != 0) {
         err() << Native{secret} << ": " << text::kErrorHappened;
         return kExitFailure;
     }

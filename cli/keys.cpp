@@ -2,6 +2,7 @@
 #include "keys.h"
 
 #include "output.h"
+#include "quillcore.h"
 #include "system.h"
 #include "texts.h"
 
@@ -33,8 +34,14 @@ bool find_key(const std::string &value, rules::Kind kind, std::string *path) {
     } else {
         KeyFolders folders;
         if (!key_folders(&folders)) return false;
-        candidate = (kind == rules::kSecretKey ? folders.secret : folders.public_keys) + value +
-                    rules::extension(kind);
+        const std::string secret = folders.secret + value + rules::extension(rules::kSecretKey);
+        const std::string public_key =
+            folders.public_keys + value + rules::extension(rules::kPublicKey);
+        // A creation of this pair that a stopped run left unfinished is
+        // settled before the pair is used (the library says how).
+        if (secret.size() < sys::kPathBytes && public_key.size() < sys::kPathBytes)
+            kagi_shuufuku(secret.c_str(), public_key.c_str());
+        candidate = kind == rules::kSecretKey ? secret : public_key;
     }
     if (!value.empty() && candidate.size() < sys::kPathBytes &&
         sys::kind(candidate) == sys::kFile) {

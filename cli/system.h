@@ -98,11 +98,6 @@ bool key_base_folder(std::string *folder);
 // Creates the folder and any missing folders above it; a private folder is
 // readable by its owner alone. True when it exists afterwards.
 bool make_folders(const std::string &path, bool private_folder);
-// Gives an existing file, or a new empty one, to its owner alone, so that the
-// library writes a secret key into it with no moment of wider access.
-bool make_private_file(const std::string &path);
-// Removes a file; false when it could not be removed.
-bool remove_file(const std::string &path);
 
 enum Kind { kMissing, kFile, kFolder, kOther };
 // What the path names, following links.

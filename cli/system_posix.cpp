@@ -200,20 +200,6 @@ bool make_folders(const std::string &path, bool private_folder) {
     return kind(path) == kFolder;
 }
 
-bool make_private_file(const std::string &path) {
-    const int fd =
-        open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
-    if (fd < 0) return false;
-    struct stat st;
-    const bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && fchmod(fd, 0600) == 0;
-    ::close(fd);
-    return ok;
-}
-
-bool remove_file(const std::string &path) {
-    return unlink(path.c_str()) == 0;
-}
-
 Kind kind(const std::string &path) {
     struct stat st;
     if (stat(path.c_str(), &st) != 0) return kMissing;

@@ -251,15 +251,6 @@ bool make_folders(const std::string &path, bool) {
     return kind(path) == kFolder;
 }
 
-// The per-user application data folder is its owner's already.
-bool make_private_file(const std::string &) {
-    return true;
-}
-
-bool remove_file(const std::string &path) {
-    return DeleteFileA(path.c_str()) != 0;
-}
-
 Kind kind(const std::string &path) {
     const DWORD attrs = GetFileAttributesA(path.c_str());
     if (attrs == INVALID_FILE_ATTRIBUTES) return kMissing;

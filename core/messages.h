@@ -53,6 +53,23 @@ inline constexpr const char kCreateFailed[] = "ファイルを作成できませ
 inline constexpr const char kFolderFailed[] = "フォルダを作成できません";
 inline constexpr const char kPlaceFailed[] = "ファイルをこの名前で保存できません";
 
+// A key pair creation that a stopped run left unfinished, settled.
+inline constexpr const char kKeyPairCompleted[] =
+    "中断されていた鍵ペアの作成を完了しました。新しい鍵ペアを使います。";
+inline constexpr const char kKeyPairUndone[] =
+    "中断されていた鍵ペアの作成の途中のファイルを削除しました。鍵ペアは作成前のままです。";
+
+// What a run that was stopped outright left, found by the next run; what a
+// failed run could not put back. The names follow, one a line.
+inline constexpr const char kLeftoversRemoved[] =
+    "強制終了した処理が残した一時ファイルを削除しました。";
+inline constexpr const char kLeftoversKept[] =
+    "強制終了した処理が、上書きする前のファイルを次の名前で残しています。"
+    "必要なら名前を変えて使ってください。";
+inline constexpr const char kKeptAside[] =
+    "処理に失敗したため元に戻そうとしましたが、この名前が使われています。"
+    "元のファイルは次の名前で残しました。";
+
 // Why, as the operating system said.
 inline constexpr const char kCauseNoSpace[] = "ディスクの空き容量が足りません。";
 inline constexpr const char kCauseTooLarge[] =

@@ -436,7 +436,7 @@ TEST_F(ArchiveTest, DoubleByteNamesAndFilesWithoutFolderEntriesAreRestored) {
     EXPECT_EQ(boxes.size(), 1u);  // the signature warning
 }
 
-TEST_F(ArchiveTest, CutArchivesFailAndKeepWhatWasRestored) {
+TEST_F(ArchiveTest, CutArchivesFailKeepWhatWasRestoredAndPutBackWhatTheyReplaced) {
     Crafter c(bob.pub);
     c.file("one.txt", "first");
     c.file("two.bin", random_bytes(10000, 4), 10000);
@@ -450,7 +450,9 @@ TEST_F(ArchiveTest, CutArchivesFailAndKeepWhatWasRestored) {
         {100, 1, false, false},                 // shorter than the public value
         {160, 0, false, false},                 // the public value alone
         {whole.size() - 1000, 1, true, false},  // two.bin loses its last 1000 bytes
-        {whole.size() + 5, 1, true, true},      // a partial block after the last entry
+        // A partial block after the last entry: the run failed, so the old
+        // two.bin that "上書き" replaced is back.
+        {whole.size() + 5, 1, true, false},
     };
     for (size_t i = 0; i < 4; i++) {
         SCOPED_TRACE(i);
@@ -625,10 +627,17 @@ TEST_F(ArchiveTest, KindConflictsAreAskedAndResolved) {
     boxes.clear();
     answers = {QUILL_IDYES, QUILL_IDYES};
     EXPECT_EQ(decrypt({in + "d.velm"}), 1);
-    ASSERT_EQ(boxes.size(), 3u);
+    ASSERT_EQ(boxes.size(), 4u);
     expect_box(boxes[2], in + "f", kFolderNotReplaced, QUILL_MB_ICONEXCLAMATION);
     EXPECT_EQ(read_file(in + "d" + kSep + "in.txt"), bytes_of("inside"));
     EXPECT_TRUE(fs::is_directory(in + "f"));
+    // The run failed, but its folder d holds what was restored: the file it
+    // replaced cannot go back, and the box says where it stays.
+    const std::string kept = boxes[3].text.substr(boxes[3].text.find('\n') + 1);
+    expect_box(boxes[3], in + "d", (std::string(kKeptAside) + "\n" + kept).c_str(),
+               QUILL_MB_ICONEXCLAMATION);
+    EXPECT_EQ(read_file(kept), bytes_of("a file named d"));
+    fs::remove(kept);
     expect_no_temporaries(dir);
 
     // Read once, a decryption that fails so takes away what it had placed.

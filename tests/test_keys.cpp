@@ -194,20 +194,25 @@ TEST_F(KeyFiles, ReadersSkipLineEndsAndRejectForeignText) {
     EXPECT_EQ(secret_loads(p_text), 1);
 }
 
-TEST_F(KeyFiles, CreationReportsFilesThatCannotBeWritten) {
+// A pair that cannot be written whole is not written at all: no secret key
+// without its public key, and nothing put where a file does not belong.
+TEST_F(KeyFiles, CreationWritesBothFilesOrNeither) {
     const std::string sec = path("s.velh");
     EXPECT_EQ(kagisakusei("keys_no_such_folder/s.velh", path("p.velk").c_str(), kPassword.data()),
               1);
-    // The secret key file comes first and stays complete when the public
-    // one fails.
     EXPECT_EQ(kagisakusei(sec.c_str(), "keys_no_such_folder/p.velk", kPassword.data()), 1);
-    EXPECT_EQ(read_text(sec).size(), 264u);
-    EXPECT_EQ(password_check(sec.c_str(), kPassword.data()), 0);
+    EXPECT_FALSE(fs::exists(sec));
+    EXPECT_FALSE(fs::exists(path("p.velk")));
 #if defined(__linux__)
-    // A device that takes no bytes: the text fails when it is flushed.
+    // A device at either name is never replaced by a key file.
     EXPECT_EQ(kagisakusei("/dev/full", path("p2.velk").c_str(), kPassword.data()), 1);
     EXPECT_EQ(kagisakusei(path("s2.velh").c_str(), "/dev/full", kPassword.data()), 1);
+    EXPECT_TRUE(fs::is_character_file("/dev/full"));
+    EXPECT_FALSE(fs::exists(path("p2.velk")));
+    EXPECT_FALSE(fs::exists(path("s2.velh")));
 #endif
+    for (const auto &e : fs::directory_iterator(path("")))
+        EXPECT_EQ(e.path().filename().string().find(".quillseal-"), std::string::npos);
 }
 
 // A fixed exponent and password: every build, now and later, must write

@@ -42,6 +42,9 @@ inline constexpr char kFolderInTheWay[] =
 inline constexpr char kFileInTheWay[] =
     "同名のファイルが既に存在するため、この名前のフォルダを作成できません。どう処理しますか。";
 inline constexpr char kFolderNotReplaced[] = "フォルダはファイルで上書きできません。";
+inline constexpr char kKeptAside[] =
+    "処理に失敗したため元に戻そうとしましたが、この名前が使われています。"
+    "元のファイルは次の名前で残しました。";
 inline constexpr char kNamesWidened[] =
     "次の名前の : * ? \" < > | は Windows で使えないため、全角にして復元しました。";
 

@@ -44,8 +44,10 @@ std::string folder_of(const std::string &path) {
     return path.substr(0, name_start(path));
 }
 
-// Restores each entry at once: folders made, each file written to a
-// temporary file beside its final name and put in place once complete.
+// Restores each entry as it comes: folders made, each file written to a
+// temporary file beside its final name. Finished files take their names in
+// batches, once one flush has put the batch on stable storage: a file per
+// flush would cost a tree of small files a journal commit each.
 class Restore : public EntrySink {
   public:
     Restore(place::Destination &to, WriteBehind *behind) : to_(to), behind_(behind) {}
@@ -56,42 +58,87 @@ class Restore : public EntrySink {
             if (o == place::kPlaced && e.widened) widened.push_back(made);
             return result_of(o);
         }
-        // in_ stays valid until the next entry asks the destination.
-        const Outcome o = to_.file_path(e.rel, &path_, &in_);
+        plat::Folder *in;
+        const Outcome o = to_.file_path(e.rel, &path_, &in);
         if (o != place::kPlaced) return result_of(o);
-        const bool taken = place::taken(path_, in_);
+        const bool taken = place::taken(path_, in);
         if (taken && to_.refuses_archive(path_)) return 1;
         how_ = taken ? place::settle(&path_) : place::kFree;
         if (how_ == place::kStop) return 0;
         if (how_ == place::kFail) return 1;
-        temp_ = std::make_unique<place::Temp>(behind_);
-        return temp_->create(folder_of(path_), path_, in_) ? kNextEntry : 1;
+        temp_ = std::make_unique<place::Temp>(behind_, plat::kFlushBatch);
+        return temp_->create(folder_of(path_), path_, in) ? kNextEntry : 1;
     }
     bool data(const unsigned char *bytes, size_t n) override {
         return temp_->write(bytes, n, path_);
     }
     int32_t end(const Entry &e) override {
-        if (!temp_->finish(path_, &e.times, place::restorable(e.attributes))) return 1;
-        const Outcome o = temp_->place(&path_, how_, in_);
-        temp_.reset();
-        if (o != place::kPlaced) return result_of(o);
-        place::restore_attributes(path_.c_str(), e.attributes);
-        if (e.widened) widened.push_back(path_.substr(to_.folder().size()));
-        return kNextEntry;
+        if (!temp_->finish_behind(path_, e.times, place::restorable(e.attributes))) return 1;
+        pending_.push_back(Finished{std::move(temp_), e.rel, path_, how_, e.attributes, e.widened});
+        return pending_.size() < kBatchFiles || place_pending() ? kNextEntry : 1;
+    }
+    // Puts every finished file in place: after the last entry, and whatever
+    // ended the archive. false when one could not be (a box has said why);
+    // a stop at a prompt ends the placing there.
+    bool place_pending() {
+        // A file whose writing failed meanwhile stays out; the rest go on.
+        std::vector<Finished *> whole;
+        std::vector<const place::Temp *> temps;
+        bool ok = true;
+        for (Finished &f : pending_) {
+            if (!f.temp->complete(f.path)) {
+                ok = false;
+                continue;
+            }
+            whole.push_back(&f);
+            temps.push_back(f.temp.get());
+        }
+        if (!place::flush_staged(temps, to_.folder())) whole.clear();
+        for (Finished *f : whole) {
+            plat::Folder *in;
+            std::string unused;
+            Outcome o = to_.file_path(f->rel, &unused, &in);
+            const bool replacing = f->how == place::kReplace;
+            const std::string aside = replacing ? to_.aside_for(f->path) : std::string();
+            if (o == place::kPlaced)
+                o = f->temp->place(&f->path, f->how, in, replacing ? &aside : nullptr);
+            if (o != place::kPlaced) {
+                ok = ok && o == place::kStopped;
+                break;
+            }
+            to_.touched(f->path);
+            place::restore_attributes(f->path.c_str(), f->attributes, replacing);
+            if (f->widened) widened.push_back(f->path.substr(to_.folder().size()));
+        }
+        const bool flushed = whole.size() == temps.size();
+        pending_.clear();
+        return to_.flush_touched() && flushed && ok;
     }
     std::vector<std::string> widened;  // what was restored under full-width names
 
   private:
+    // Files finished in one batch, at most; the data of a batch waits in
+    // temporary files until its flush.
+    static constexpr size_t kBatchFiles = 1024;
+    struct Finished {
+        std::unique_ptr<place::Temp> temp;
+        std::string rel;
+        std::string path;  // as settled
+        place::Settled how;
+        uint32_t attributes;
+        bool widened;
+    };
     place::Destination &to_;
     WriteBehind *behind_;
-    std::string path_;            // the file's full path, as settled
-    plat::Folder *in_ = nullptr;  // its folder, held open by the destination
+    std::string path_;  // the file's full path, as settled
     place::Settled how_ = place::kFree;
     std::unique_ptr<place::Temp> temp_;
+    std::vector<Finished> pending_;
 };
 
 // Keeps each entry aside: folders by name, files as finished temporary
-// files in the destination, for the placement once the signature verified.
+// files in the deepest folder of their way that exists, for the placement
+// once the signature verified.
 class Stage : public EntrySink {
   public:
     Stage(place::Destination &to, WriteBehind *behind) : to_(to), behind_(behind) {}
@@ -101,11 +148,11 @@ class Stage : public EntrySink {
             return kNextEntry;
         }
         shown_ = to_.folder() + e.rel;
-        std::string top;
+        std::string folder;
         plat::Folder *in;
-        if (to_.folder_of(std::string(), &top, &in) != place::kPlaced) return 1;
-        temp_ = std::make_unique<place::Temp>(behind_);
-        return temp_->create(to_.folder(), shown_, in) ? kNextEntry : 1;
+        to_.staging_folder(e.rel, &folder, &in);
+        temp_ = std::make_unique<place::Temp>(behind_, plat::kFlushBatch);
+        return temp_->create(folder, shown_, in) ? kNextEntry : 1;
     }
     bool data(const unsigned char *bytes, size_t n) override {
         return temp_->write(bytes, n, shown_);
@@ -174,7 +221,12 @@ int32_t restore_archive(const char *secret_path, const unsigned char *password,
     place::Destination to(folder, path);
     WriteBehind behind;
     Restore sink(to, &behind);
-    const int32_t result = read_archive(secret_path, password, path, folder, sink);
+    int32_t result = read_archive(secret_path, password, path, folder, sink);
+    // What was finished before the archive ended, however it ended, takes
+    // its place.
+    if (!sink.place_pending()) result = 1;
+    to.settle_asides(result == 0);
+    if (!to.flush_touched()) result = 1;
     report_widened(path, sink.widened);
     return result;
 }

@@ -295,7 +295,9 @@ int32_t write_archive(Archive &a, const char *public_path, bool compress) {
     a.how = place::settled_from(code, a.path);
     if (a.how == place::kStop) return kStopped;
     if (a.how == place::kFail) return 1;
-    if (!a.temp.create(a.path.substr(0, name_start(a.path)), a.path)) return 1;
+    const std::string folder = a.path.substr(0, name_start(a.path));
+    place::sweep_leftovers(folder);
+    if (!a.temp.create(folder, a.path)) return 1;
 
     Secrets &s = a.secrets;
     uint32_t y[QUILL_LIMBS];

@@ -3,6 +3,7 @@
 // destination.
 #include "archive/placement.h"
 
+#include <cstring>
 #include <new>
 
 #include "archive/msgbox.h"
@@ -13,46 +14,12 @@
 
 namespace quill::place {
 
-// ---- the temporary files an interruption removes ------------------------------
-
-// A doubly linked list, so that each file leaves it at once however many
-// are staged. It changes only while the cleanup is held off (plat::
-// cleanup_hold), so the cleanup, which may interrupt the caller's thread at
-// any instruction, always walks a whole list.
-struct Listed {
-    Listed *prev;
-    Listed *next;
-    char *path;
-};
-
 namespace {
 
-Listed *listed_head = nullptr;
-uint32_t temp_count = 0;  // numbers the temporary files of this process
-
-Listed *enlist(const std::string &path) {
-    Listed *l = new Listed{nullptr, nullptr, new char[path.size() + 1]};
-    path.copy(l->path, path.size());
-    l->path[path.size()] = '\0';
-    plat::cleanup_hold();
-    l->next = listed_head;
-    if (listed_head) listed_head->prev = l;
-    listed_head = l;
-    plat::cleanup_release();
-    return l;
-}
-
-void delist(Listed *l) {
-    plat::cleanup_hold();
-    if (l->prev)
-        l->prev->next = l->next;
-    else
-        listed_head = l->next;
-    if (l->next) l->next->prev = l->prev;
-    plat::cleanup_release();
-    delete[] l->path;
-    delete l;
-}
+// The endings of the names this library gives its temporary files and the
+// files it moves aside.
+constexpr char kTempSuffix[] = ".part";
+constexpr char kAsideSuffix[] = ".old";
 
 }  // namespace
 
@@ -108,6 +75,52 @@ Settled settle(std::string *path) {
     return how;
 }
 
+// ---- what runs killed outright left ---------------------------------------------------
+
+namespace {
+
+// The process number in a name ".quillseal-<process>-<n><suffix>" that
+// this library makes, and its suffix; false for any other name.
+bool own_leftover(const char *name, uint32_t *process, std::string *suffix) {
+    static const char kPrefix[] = ".quillseal-";
+    if (std::strncmp(name, kPrefix, sizeof kPrefix - 1) != 0) return false;
+    const char *p = name + sizeof kPrefix - 1;
+    uint64_t id = 0;
+    const char *digits = p;
+    while (*p >= '0' && *p <= '9' && id <= 0xFFFFFFFFu) id = id * 10 + uint64_t(*p++ - '0');
+    if (p == digits || id > 0xFFFFFFFFu || *p++ != '-') return false;
+    const char *number = p;
+    while (*p >= '0' && *p <= '9') p++;
+    if (p == number) return false;
+    *process = uint32_t(id);
+    *suffix = p;
+    return true;
+}
+
+}  // namespace
+
+void sweep_leftovers(const std::string &folder) {
+    plat::DirSearch *search = plat::dir_open(folder.c_str());
+    if (!search) return;
+    std::string removed, kept;
+    plat::DirEntry e;
+    while (plat::dir_next(search, &e)) {
+        uint32_t process;
+        std::string suffix;
+        if (e.kind != plat::kEntryFile || !own_leftover(e.name, &process, &suffix) ||
+            plat::process_alive(process))
+            continue;
+        if (suffix == kTempSuffix) {
+            if (plat::remove_file((folder + e.name).c_str())) removed += std::string("\n") + e.name;
+        } else if (suffix == kAsideSuffix) {
+            kept += std::string("\n") + e.name;
+        }
+    }
+    plat::dir_close(search);
+    if (!removed.empty()) warn(folder.c_str(), (msg::kLeftoversRemoved + removed).c_str());
+    if (!kept.empty()) warn(folder.c_str(), (msg::kLeftoversKept + kept).c_str());
+}
+
 // ---- temporary files ------------------------------------------------------------------
 
 Temp::~Temp() {
@@ -117,28 +130,25 @@ Temp::~Temp() {
     if (file_) plat::close(file_);
     if (listed_) {
         plat::remove_file(path_.c_str());
-        delist(listed_);
+        cleanup::drop(listed_);
     }
 }
 
 bool Temp::create(const std::string &folder, const std::string &shown_as, plat::Folder *in) {
-    in_ = in;
-    name_at_ = folder.size();
     // A name taken already (a file left by a killed run of a process that had
     // the same number) is passed over.
     for (int tries = 0; tries < 100; tries++) {
-        path_ = folder + ".quillseal-" + std::to_string(plat::process_id()) + "-" +
-                std::to_string(temp_count++) + ".part";
+        path_ = cleanup::own_name(folder, kTempSuffix);
         if (path_.size() >= plat::kPathMax) {
             warn(shown_as.c_str(), msg::kPathTooLong);
             return false;
         }
         // On the list before it exists, so that no interruption misses it.
-        listed_ = enlist(path_);
-        file_ = plat::create_private(own_name(), in_);
+        listed_ = cleanup::add_temp(path_);
+        file_ = plat::create_private(path_.c_str() + (in ? folder.size() : 0), in);
         if (file_) return true;
         const plat::Failure why = plat::last_failure();
-        delist(listed_);
+        cleanup::drop(listed_);
         listed_ = nullptr;
         if (why != plat::kFailExists) {
             warn(shown_as.c_str(), msg::kCreateFailed, why);
@@ -165,21 +175,7 @@ bool Temp::finish(const std::string &shown_as, const plat::FileTimes *times, uin
     if (behind_ && !behind_->flush(&why)) return failed_write(shown_as, why);
     plat::File *f = file_;
     file_ = nullptr;
-    return end_file(f, times, attributes) || failed_write(shown_as, plat::last_failure());
-}
-
-bool Temp::place_free(const std::string &path, plat::Folder *in, bool *held) {
-    *held = false;
-    if (plat::rename_new(own_name(), name_in(path, in), in_, in)) {
-        delist(listed_);
-        listed_ = nullptr;
-        return true;
-    }
-    const plat::Failure why = plat::last_failure();
-    // Whatever the rename said, a name that something holds is settled.
-    *held = why == plat::kFailExists || taken(path, in);
-    if (!*held) warn(path.c_str(), msg::kPlaceFailed, why);
-    return false;
+    return end_file(f, times, attributes, flush_) || failed_write(shown_as, plat::last_failure());
 }
 
 bool Temp::finish_behind(const std::string &shown_as, const plat::FileTimes &times,
@@ -188,7 +184,8 @@ bool Temp::finish_behind(const std::string &shown_as, const plat::FileTimes &tim
     plat::File *f = file_;
     file_ = nullptr;
     behind_closes_ = true;
-    return behind_->close(f, &times, attributes, &closed_, &why) || failed_write(shown_as, why);
+    return behind_->close(f, &times, attributes, flush_, &closed_, &why) ||
+           failed_write(shown_as, why);
 }
 
 bool Temp::complete(const std::string &shown_as) {
@@ -197,16 +194,33 @@ bool Temp::complete(const std::string &shown_as) {
     return !behind_closes_ || closed_.ok || failed_write(shown_as, closed_.failure);
 }
 
-Outcome Temp::place(std::string *path, Settled how, plat::Folder *in) {
+bool Temp::placed(const std::string &path) {
+    cleanup::drop(listed_);
+    listed_ = nullptr;
+    if (flush_ != plat::kFlushNow) return true;
+    const std::string folder = path.substr(0, name_start(path));
+    if (plat::flush_folder(folder.c_str())) return true;
+    warn(path.c_str(), msg::kWriteFailed, plat::last_failure());
+    return false;
+}
+
+bool Temp::place_free(const std::string &path, plat::Folder *in, bool *held) {
+    *held = false;
+    if (plat::rename_new(path_.c_str(), name_in(path, in), in)) return placed(path);
+    const plat::Failure why = plat::last_failure();
+    // Whatever the rename said, a name that something holds is settled.
+    *held = why == plat::kFailExists || taken(path, in);
+    if (!*held) warn(path.c_str(), msg::kPlaceFailed, why);
+    return false;
+}
+
+Outcome Temp::place(std::string *path, Settled how, plat::Folder *in, const std::string *aside) {
     for (;;) {
         const char *name = name_in(*path, in);
-        const bool moved = how == kReplace ? plat::rename_replace(own_name(), name, in_, in)
-                                           : plat::rename_new(own_name(), name, in_, in);
-        if (moved) {
-            delist(listed_);
-            listed_ = nullptr;
-            return kPlaced;
-        }
+        const bool moved = how == kReplace ? plat::rename_replace(path_.c_str(), name, in,
+                                                                  aside ? aside->c_str() : nullptr)
+                                           : plat::rename_new(path_.c_str(), name, in);
+        if (moved) return placed(*path) ? kPlaced : kFailed;
         const plat::Failure why = plat::last_failure();
         if (how == kReplace || why != plat::kFailExists) {
             warn(path->c_str(), msg::kPlaceFailed, why);
@@ -244,8 +258,19 @@ uint32_t restorable(uint32_t attributes) {
     return attributes != 0 ? attributes : plat::kAttrNormal;
 }
 
-void restore_attributes(const char *path, uint32_t attributes) {
-    if (plat::kAttributesByPath) plat::set_attributes(path, restorable(attributes));
+void restore_attributes(const char *path, uint32_t attributes, bool replaced) {
+    if (!plat::kAttributesByPath) return;
+    // A replaced file kept the old one's attributes; only read-only is the
+    // entry's.
+    const uint32_t now = replaced ? plat::attributes(path) : plat::kNoAttributes;
+    if (now == plat::kNoAttributes) {
+        plat::set_attributes(path, restorable(attributes));
+        return;
+    }
+    const uint32_t kept =
+        (now & ~plat::kAttrReadOnly & kRestorableAttributes & ~plat::kAttrNormal) |
+        (attributes & plat::kAttrReadOnly);
+    plat::set_attributes(path, kept != 0 ? kept : plat::kAttrNormal);
 }
 
 // ---- folders below a destination ------------------------------------------------------
@@ -254,6 +279,8 @@ Destination::Destination(std::string folder, std::string archive)
     : folder_(std::move(folder)), archive_(std::move(archive)) {}
 
 Destination::~Destination() {
+    // A run that ended without saying how puts back what it moved aside.
+    settle_asides(false);
     for (const std::string &rel : held_) plat::folder_close(known_[rel].held);
     plat::folder_close(root_);
 }
@@ -264,6 +291,17 @@ namespace {
 // come folder by folder, so the last few are nearly always the ones asked
 // for, and a folder no longer held is entered again from its parent.
 constexpr size_t kHeldFolders = 32;
+
+// The folder of a full path, its separator included.
+std::string folder_part(const std::string &path) {
+    return path.substr(0, name_start(path));
+}
+
+// The relative path rel's parent, empty at the top.
+std::string parent_of(const std::string &rel) {
+    const size_t start = name_start(rel);
+    return start ? rel.substr(0, start - 1) : std::string();
+}
 
 }  // namespace
 
@@ -278,13 +316,20 @@ void Destination::hold(const std::string &rel, std::string on_disk, plat::Folder
     }
 }
 
+void Destination::sweep(const std::string &folder) {
+    if (swept_.insert(folder).second) sweep_leftovers(folder);
+}
+
 Outcome Destination::folder_of(const std::string &rel, std::string *actual, plat::Folder **held) {
     plat::Folder *unused;
     if (!held) held = &unused;
     if (rel.empty()) {
         // Null when it cannot be held: its names are then full paths, and
         // what fails says so under the name of what it was to make.
-        if (!root_) root_ = plat::folder_open(folder_.c_str());
+        if (!root_) {
+            root_ = plat::folder_open(folder_.c_str());
+            sweep(folder_);
+        }
         actual->clear();
         *held = root_;
         return kPlaced;
@@ -295,15 +340,14 @@ Outcome Destination::folder_of(const std::string &rel, std::string *actual, plat
         *held = known->second.held;
         return kPlaced;
     }
-    const size_t start = name_start(rel);
     std::string parent;
     plat::Folder *up;
-    const Outcome above = folder_of(start ? rel.substr(0, start - 1) : std::string(), &parent, &up);
+    const Outcome above = folder_of(parent_of(rel), &parent, &up);
     if (above != kPlaced) return above;
     // A folder known already is entered again under the name it took.
     std::string name = known != known_.end()
                            ? known->second.on_disk.substr(name_start(known->second.on_disk))
-                           : rel.substr(start);
+                           : rel.substr(name_start(rel));
     const Outcome o = enter(rel, parent, up, std::move(name));
     if (o != kPlaced) return o;
     const Known &now = known_[rel];
@@ -312,16 +356,50 @@ Outcome Destination::folder_of(const std::string &rel, std::string *actual, plat
     return kPlaced;
 }
 
+void Destination::staging_folder(const std::string &rel, std::string *folder, plat::Folder **held) {
+    std::string on_disk;
+    folder_of(std::string(), &on_disk, held);
+    const std::string wanted = parent_of(rel);
+    // Down the way one component at a time, as long as each folder exists.
+    for (size_t at = 0; at < wanted.size();) {
+        size_t end = at;
+        while (end < wanted.size() && wanted[end] != plat::kSep)
+            end += plat::is_lead_byte(static_cast<unsigned char>(wanted[end])) ? 2 : 1;
+        const std::string next = wanted.substr(0, end);
+        const auto known = known_.find(next);
+        if (known != known_.end() && known->second.held) {
+            on_disk = known->second.on_disk;
+            *held = known->second.held;
+        } else {
+            std::string name = known != known_.end()
+                                   ? known->second.on_disk.substr(name_start(known->second.on_disk))
+                                   : next.substr(name_start(next));
+            if (enter(next, on_disk, *held, std::move(name), false) != kPlaced) break;
+            on_disk = known_[next].on_disk;
+            *held = known_[next].held;
+        }
+        at = end + 1;
+    }
+    *folder = folder_ + (on_disk.empty() ? on_disk : on_disk + plat::kSep);
+}
+
 Outcome Destination::enter(const std::string &rel, const std::string &parent, plat::Folder *up,
-                           std::string name) {
+                           std::string name, bool make) {
     for (;;) {
         const std::string on_disk = (parent.empty() ? parent : parent + plat::kSep) + name;
         const std::string where = up ? name : folder_ + on_disk;
         bool created;
         plat::Folder *f;
-        switch (plat::folder_enter(up, where.c_str(), &created, &f)) {
+        const plat::DirsResult entered = plat::folder_enter(up, where.c_str(), &created, &f, make);
+        if (!make && entered != plat::kDirsMade) return kFailed;
+        switch (entered) {
             case plat::kDirsMade:
-                if (created) made_.push_back(folder_ + on_disk);
+                if (created) {
+                    made_.push_back(folder_ + on_disk);
+                    touched(folder_ + on_disk);
+                } else {
+                    sweep(folder_ + on_disk + plat::kSep);
+                }
                 hold(rel, on_disk, f);
                 return kPlaced;
             case plat::kDirsLink:
@@ -339,11 +417,13 @@ Outcome Destination::enter(const std::string &rel, const std::string &parent, pl
         const int answer =
             show_message(msg::kFileInTheWay, in_the_way.c_str(), QUILL_MB_YESNOCANCEL);
         if (answer == QUILL_IDYES) {
-            plat::set_attributes(in_the_way.c_str(), plat::kAttrNormal);
-            if (!plat::remove_file(in_the_way.c_str())) {
+            // Kept aside, not removed, until the run has succeeded.
+            const std::string aside = aside_for(in_the_way);
+            if (!plat::rename_new(in_the_way.c_str(), aside.c_str())) {
                 warn(in_the_way.c_str(), msg::kFolderFailed, plat::last_failure());
                 return kFailed;
             }
+            touched(in_the_way);
         } else if (answer == QUILL_IDNO) {
             if (!free_name(&in_the_way)) {
                 warn(in_the_way.c_str(), msg::kPathTooLong);
@@ -363,12 +443,59 @@ bool Destination::refuses_archive(const std::string &path) const {
 }
 
 Outcome Destination::file_path(const std::string &rel, std::string *path, plat::Folder **held) {
-    const size_t start = name_start(rel);
     std::string parent;
-    const Outcome made = folder_of(start ? rel.substr(0, start - 1) : std::string(), &parent, held);
+    const Outcome made = folder_of(parent_of(rel), &parent, held);
     if (made == kPlaced)
-        *path = folder_ + (parent.empty() ? parent : parent + plat::kSep) + rel.substr(start);
+        *path =
+            folder_ + (parent.empty() ? parent : parent + plat::kSep) + rel.substr(name_start(rel));
     return made;
+}
+
+std::string Destination::aside_for(const std::string &path) {
+    const std::string aside = cleanup::own_name(folder_part(path), kAsideSuffix);
+    asides_.push_back(Aside{path, aside, cleanup::add_aside(path, aside)});
+    return aside;
+}
+
+void Destination::settle_asides(bool succeeded) {
+    // Newest first: a file replaced after its folder was made goes back
+    // before the file that folder replaced.
+    for (auto it = asides_.rbegin(); it != asides_.rend(); ++it) {
+        const char *aside = it->aside.c_str();
+        // A replaced file that was gone by then left nothing aside.
+        if (plat::exists(aside)) {
+            if (succeeded) {
+                plat::set_attributes(aside, plat::kAttrNormal);
+                plat::remove_file(aside);
+            } else {
+                // A folder made where the file was goes first, when empty.
+                const uint32_t now = plat::attributes(it->path.c_str());
+                if (now != plat::kNoAttributes && (now & plat::kAttrDirectory))
+                    plat::remove_folder(it->path.c_str());
+                if (!plat::put_back(aside, it->path.c_str()))
+                    warn(it->path.c_str(), (std::string(msg::kKeptAside) + "\n" + aside).c_str());
+            }
+            touched(it->path);
+        }
+        cleanup::drop(it->listed);
+    }
+    asides_.clear();
+}
+
+void Destination::touched(const std::string &path) {
+    touched_.insert(folder_part(path));
+}
+
+bool Destination::flush_touched() {
+    bool ok = true;
+    for (const std::string &folder : touched_) {
+        if (plat::flush_folder(folder.c_str())) continue;
+        warn(folder.c_str(), msg::kWriteFailed, plat::last_failure());
+        ok = false;
+        break;
+    }
+    touched_.clear();
+    return ok;
 }
 
 // ---- staged entries -------------------------------------------------------------------
@@ -378,6 +505,14 @@ void Staging::add(bool folder, const std::string &rel, std::unique_ptr<Temp> tem
     items_.push_back(Item{folder, false, rel, std::move(temp), attributes, widened});
 }
 
+bool flush_staged(const std::vector<const Temp *> &temps, const std::string &shown_as) {
+    std::set<std::string> folders;
+    for (const Temp *t : temps) folders.insert(folder_part(t->path()));
+    if (plat::flush_batch(std::vector<std::string>(folders.begin(), folders.end()))) return true;
+    warn(shown_as.c_str(), msg::kWriteFailed, plat::last_failure());
+    return false;
+}
+
 int32_t Staging::commit(Destination &to) {
     struct Replacement {
         Item *item;
@@ -385,9 +520,14 @@ int32_t Staging::commit(Destination &to) {
     };
     std::vector<Replacement> replacements;
     std::vector<std::string> placed;  // new files, taken away again on failure
-    // Every staged file whole on disk before any takes its name.
-    for (Item &item : items_)
-        if (!item.folder && !item.temp->complete(to.folder() + item.rel)) return 1;
+    // Every staged file whole on stable storage before any takes its name.
+    std::vector<const Temp *> staged;
+    for (Item &item : items_) {
+        if (item.folder) continue;
+        if (!item.temp->complete(to.folder() + item.rel)) return 1;
+        staged.push_back(item.temp.get());
+    }
+    if (!flush_staged(staged, to.folder())) return 1;
     bool failed = false;
     for (Item &item : items_) {
         std::string path;
@@ -406,6 +546,7 @@ int32_t Staging::commit(Destination &to) {
         if (item.temp->place_free(path, in, &held)) {
             item.placed = true;
             placed.push_back(path);
+            to.touched(path);
             restore_attributes(path.c_str(), item.attributes);
             continue;
         }
@@ -429,7 +570,19 @@ int32_t Staging::commit(Destination &to) {
         }
         item.placed = true;
         placed.push_back(path);
+        to.touched(path);
         restore_attributes(path.c_str(), item.attributes);
+    }
+    for (size_t i = 0; i < replacements.size() && !failed; i++) {
+        Replacement &r = replacements[i];
+        const std::string aside = to.aside_for(r.path);
+        if (r.item->temp->place(&r.path, kReplace, nullptr, &aside) != kPlaced) {
+            failed = true;
+            break;
+        }
+        r.item->placed = true;
+        to.touched(r.path);
+        restore_attributes(r.path.c_str(), r.item->attributes, true);
     }
     if (failed) {
         // Newest first: a folder is empty again once what went into it left.
@@ -437,22 +590,9 @@ int32_t Staging::commit(Destination &to) {
         for (auto it = to.made().rbegin(); it != to.made().rend(); ++it)
             plat::remove_folder(it->c_str());
         for (Item &item : items_) item.placed = false;
-        return 1;
     }
-    for (Replacement &r : replacements) {
-        if (r.item->temp->place(&r.path, kReplace) != kPlaced) return 1;
-        r.item->placed = true;
-        restore_attributes(r.path.c_str(), r.item->attributes);
-    }
-    return 0;
+    to.settle_asides(!failed);
+    return to.flush_touched() && !failed ? 0 : 1;
 }
 
 }  // namespace quill::place
-
-void ichiji_sakujo(void) {
-    using namespace quill::place;
-    // May run inside a signal handler: it only walks the list and unlinks.
-    quill::plat::cleanup_hold();
-    for (Listed *l = listed_head; l; l = l->next) quill::plat::remove_file(l->path);
-    quill::plat::cleanup_release();
-}

@@ -6,13 +6,25 @@
 // chose to overwrite stays as it was until its replacement is complete.
 // Names that exist already are settled with the user (the conflict prompt);
 // folders are made below the destination one component at a time and never
-// through a link. The temporary files not yet in place are on one list,
-// which an interrupted program empties with ichiji_sakujo.
+// through a link. The temporary files not yet in place, and the user's files
+// moved aside to make way, are on the list an interrupted program empties
+// with ichiji_sakujo (cleanup.h).
+//
+// Nothing takes a name before its data is on stable storage, and the
+// folders whose names changed are flushed afterwards (plat::flush_file and
+// the rest): a file that takes its name alone is flushed as it is finished,
+// the files of a decryption together, with one flush of the file system
+// before their renames.
 //
 // A temporary file is named ".quillseal-<process>-<n>.part", created
 // exclusively and readable by its owner alone (on Windows shared with
-// nobody); whatever ends a call, it is gone when the call returns, and only
-// a process killed outright leaves one behind.
+// nobody), in the folder of its final name where that folder exists, else
+// in the deepest folder on its way that does (on the same file system, so
+// that its rename never crosses one). Whatever ends a call, it is gone when
+// the call returns; what a process killed outright left is removed by the
+// next run that writes into that folder (sweep_leftovers). A file moved
+// aside is ".quillseal-<process>-<n>.old" beside it, until the run has
+// succeeded, or is back under its name.
 #ifndef QUILL_PLACEMENT_H
 #define QUILL_PLACEMENT_H
 
@@ -20,10 +32,12 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "archive/writebehind.h"
+#include "cleanup.h"
 #include "platform/platform.h"
 
 namespace quill::place {
@@ -49,27 +63,37 @@ Settled settle(std::string *path);
 // is its folder held open, where the name is looked up alone.
 bool taken(const std::string &path, plat::Folder *in);
 
+// Removes from folder (a full path ending in a separator) the temporary
+// files that runs killed outright left there, whose process no longer runs,
+// and says so in one box; files such a run kept aside are named, not
+// removed: they may be all that is left of a user's file.
+void sweep_leftovers(const std::string &folder);
+
 // A temporary file on its way to a final name; destroyed before it got
 // there, it is closed and removed.
 class Temp {
   public:
-    // Its data written behind the caller's thread when behind is given.
-    explicit Temp(WriteBehind *behind = nullptr) : behind_(behind) {}
+    // Its data written behind the caller's thread when behind is given, and
+    // flushed to stable storage as flush says.
+    explicit Temp(WriteBehind *behind = nullptr, plat::Flush flush = plat::kFlushNow)
+        : behind_(behind), flush_(flush) {}
     ~Temp();
     Temp(const Temp &) = delete;
     Temp &operator=(const Temp &) = delete;
 
     // Makes the file in folder (a native path ending in a separator; in, when
-    // given, is that folder held open, and must stay open while the file is
-    // there). Every failure below shows a box captioned shown_as, the name
-    // the file is meant to have, and says why.
+    // given, is that folder held open, used for this call alone). Every
+    // failure below shows a box captioned shown_as, the name the file is
+    // meant to have, and says why.
     bool create(const std::string &folder, const std::string &shown_as, plat::Folder *in = nullptr);
     plat::File *file() const { return file_; }
+    // Its own full path.
+    const std::string &path() const { return path_; }
     bool write(const void *data, size_t n, const std::string &shown_as);
     // The file complete: every byte written, its times set when given,
     // given the permissions of a new file of the user (with the attribute
-    // word's read-only where that is a permission: plat::make_public) and
-    // closed.
+    // word's read-only where that is a permission: plat::make_public),
+    // flushed as the constructor said, and closed.
     bool finish(const std::string &shown_as, const plat::FileTimes *times = nullptr,
                 uint32_t attributes = 0);
     // The same, left to the writer given at construction: the caller goes on
@@ -81,12 +105,15 @@ class Temp {
     // when it could not be written.
     bool complete(const std::string &shown_as);
     // Gives the finished file the name *path, as settled: in place of the
-    // file there (kReplace), or where nothing is (kFree, kRenamed). in, when
-    // given, is the folder of *path held open. When another program took
-    // that name meanwhile, the next free name is taken after "別名保存", and
-    // the user is asked again otherwise. kPlaced with *path the name it
+    // file there (kReplace; aside, when given, a free full path beside it
+    // that keeps the old file), or where nothing is (kFree, kRenamed). in,
+    // when given, is the folder of *path held open. When another program
+    // took that name meanwhile, the next free name is taken after "別名保存",
+    // and the user is asked again otherwise. A file flushed on its own has
+    // its folder flushed after the rename. kPlaced with *path the name it
     // took; kStopped; kFailed.
-    Outcome place(std::string *path, Settled how, plat::Folder *in = nullptr);
+    Outcome place(std::string *path, Settled how, plat::Folder *in = nullptr,
+                  const std::string *aside = nullptr);
     // Gives the finished file the name path, in the folder in, when nothing
     // has that name: most names are free, and only a taken one needs
     // settling. false with *held when something has it; false otherwise
@@ -95,24 +122,30 @@ class Temp {
 
   private:
     bool failed_write(const std::string &shown_as, plat::Failure why);
-    // Its own name as the renames take it: inside in_, or its full path.
-    const char *own_name() const { return path_.c_str() + (in_ ? name_at_ : 0); }
+    // Off the cleanup's list, under its final name; its folder flushed when
+    // it was flushed on its own.
+    bool placed(const std::string &path);
     WriteBehind *behind_;
+    plat::Flush flush_;
     WriteBehind::Closed closed_;  // how finish_behind went
     bool behind_closes_ = false;  // the writer has the file, to close it
     plat::File *file_ = nullptr;
     std::string path_;
-    plat::Folder *in_ = nullptr;       // the folder it lies in, held open
-    size_t name_at_ = 0;               // where its own name starts in path_
-    struct Listed *listed_ = nullptr;  // its place on the cleanup's list
+    cleanup::Item *listed_ = nullptr;  // its place on the cleanup's list
 };
 
 // The attribute word of an entry as far as it describes the file (read-only,
 // hidden and the like) rather than where it was stored.
 uint32_t restorable(uint32_t attributes);
 // That word on the restored file at path, where the platform sets it by path
-// (plat::kAttributesByPath); elsewhere Temp::finish gave it.
-void restore_attributes(const char *path, uint32_t attributes);
+// (plat::kAttributesByPath); elsewhere Temp::finish gave it. A file that
+// replaced another (replaced) keeps that one's attributes, but read-only.
+void restore_attributes(const char *path, uint32_t attributes, bool replaced = false);
+
+// The data of finished temporary files on stable storage before they take
+// their names: one flush of each file system they lie on. false, with a box
+// captioned shown_as, when the device refused.
+bool flush_staged(const std::vector<const Temp *> &temps, const std::string &shown_as);
 
 // The folder an archive's entries go to and the folders below it, each found
 // or made once, one component at a time inside its parent, never through a
@@ -140,32 +173,64 @@ class Destination {
     // The folder of the file entry rel, found or made: *path receives the
     // full path the file is to have and *held its folder, as folder_of.
     Outcome file_path(const std::string &rel, std::string *path, plat::Folder **held = nullptr);
+    // The deepest folder on the way to the file entry rel's folder that
+    // exists now, nothing made and no question asked: where its temporary
+    // file waits, on the file system its final folder will be on. *folder
+    // receives its full path (ending in a separator) and *held the folder
+    // held open, as folder_of.
+    void staging_folder(const std::string &rel, std::string *folder, plat::Folder **held);
     // Every folder made, in order.
     const std::vector<std::string> &made() const { return made_; }
     // True, after a box that says so, when the name path that something
     // holds is the archive itself, however it is spelled: unpacking would
     // replace the archive with its own content.
     bool refuses_archive(const std::string &path) const;
+    // A free name beside the file at path that will keep it, moved aside
+    // (or given a second name) to make way, until settle_asides; on the
+    // cleanup's list from now on.
+    std::string aside_for(const std::string &path);
+    // The run's end for what was kept aside: removed when it succeeded, put
+    // back under its name otherwise (once what took the name has left it;
+    // a box names a file that cannot go back, and where it stays).
+    void settle_asides(bool succeeded);
+    // The folder of the full path path has a name made, renamed or removed.
+    void touched(const std::string &path);
+    // The folders touched since the last call on stable storage; false with
+    // a box when the device refused.
+    bool flush_touched();
 
   private:
     struct Known {
         std::string on_disk;  // relative path on disk
         plat::Folder *held;   // null when no longer held open
     };
-    // rel's folder held open by entering it in parent, held as up.
+    struct Aside {
+        std::string path;
+        std::string aside;
+        cleanup::Item *listed;
+    };
+    // rel's folder held open by entering it in parent, held as up; made
+    // when missing unless only an existing one will do (make false: then
+    // kFailed, without a box, when there is none).
     Outcome enter(const std::string &rel, const std::string &parent, plat::Folder *up,
-                  std::string name);
+                  std::string name, bool make = true);
     void hold(const std::string &rel, std::string on_disk, plat::Folder *f);
+    // Sweeps the folder (full path) the first time the run writes near it.
+    void sweep(const std::string &folder);
     std::string folder_;
     std::string archive_;
     plat::Folder *root_ = nullptr;
     std::map<std::string, Known> known_;  // archive folder -> folder on disk
     std::vector<std::string> held_;       // the folders of known_ held open, oldest first
     std::vector<std::string> made_;
+    std::vector<Aside> asides_;
+    std::set<std::string> swept_;
+    std::set<std::string> touched_;
 };
 
 // The entries of an archive kept aside until its signature has verified:
-// folders by name, files as finished temporary files in the destination.
+// folders by name, files as finished temporary files, each in its staging
+// folder (Destination::staging_folder).
 class Staging {
   public:
     struct Item {
@@ -179,11 +244,13 @@ class Staging {
     void add(bool folder, const std::string &rel, std::unique_ptr<Temp> temp, uint32_t attributes,
              bool widened);
     // Puts every entry in place, in archive order, with the prompts a
-    // decryption shows. Files that replace existing ones take their place
-    // last, once everything else is in place: when anything fails before
-    // that, every file and folder put in place is taken away again, and the
-    // decryption leaves nothing. 0 done, or stopped at a prompt (what was put
-    // in place before stays); 1 failure.
+    // decryption shows, once every staged file is on stable storage. Files
+    // that replace existing ones take their place last, once everything
+    // else is in place, each keeping the old file aside. When anything
+    // fails, every file and folder put in place is taken away again and
+    // everything kept aside is put back: the decryption leaves the
+    // destination as it found it. 0 done, or stopped at a prompt (what was
+    // put in place before stays); 1 failure.
     int32_t commit(Destination &to);
     const std::vector<Item> &items() const { return items_; }
 

@@ -25,9 +25,10 @@ WriteBehind::~WriteBehind() {
     }
 }
 
-bool end_file(plat::File *file, const plat::FileTimes *times, uint32_t attrs, bool written) {
+bool end_file(plat::File *file, const plat::FileTimes *times, uint32_t attrs, plat::Flush flush,
+              bool written) {
     if (written && times) plat::set_times(file, *times);
-    const bool ok = written && plat::make_public(file, attrs);
+    const bool ok = written && plat::make_public(file, attrs) && plat::flush_file(file, flush);
     return plat::close(file) && ok;
 }
 
@@ -38,7 +39,7 @@ void WriteBehind::write_task(void *buffer, size_t) {
         Piece &p = b.pieces[i];
         p.ok = plat::write(p.file, from, p.bytes);
         from += p.bytes;
-        if (p.closes) p.ok = end_file(p.file, p.timed ? &p.times : nullptr, p.attrs, p.ok);
+        if (p.closes) p.ok = end_file(p.file, p.timed ? &p.times : nullptr, p.attrs, p.flush, p.ok);
         // The cause is this thread's, which made the call.
         if (!p.ok) p.failure = plat::last_failure();
     }
@@ -121,9 +122,9 @@ bool WriteBehind::write(plat::File *file, const void *data, size_t n, plat::Fail
 }
 
 bool WriteBehind::close(plat::File *file, const plat::FileTimes *times, uint32_t attrs,
-                        Closed *done, plat::Failure *why) {
+                        plat::Flush flush, Closed *done, plat::Failure *why) {
     if (!usable_) {
-        const bool ok = end_file(file, times, attrs);
+        const bool ok = end_file(file, times, attrs, flush);
         *done = Closed{true, ok, ok ? plat::kFailUnknown : plat::last_failure()};
         if (!ok) *why = done->failure;
         return ok;
@@ -133,6 +134,7 @@ bool WriteBehind::close(plat::File *file, const plat::FileTimes *times, uint32_t
     p.timed = times != nullptr;
     if (times) p.times = *times;
     p.attrs = attrs;
+    p.flush = flush;
     return !failed(why);
 }
 

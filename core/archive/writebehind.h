@@ -30,11 +30,12 @@
 namespace quill {
 
 // A restored file's end, whoever writes it: its times once nothing more is
-// written, its permissions (plat::make_public) and the close, where a write
-// the disk refused may show only now. written false: an earlier write
-// failed, and the file is only closed. False when any of it failed; the
-// file is closed all the same.
-bool end_file(plat::File *file, const plat::FileTimes *times, uint32_t attrs, bool written = true);
+// written, its permissions (plat::make_public), its data flushed as flush
+// says (plat::flush_file) and the close, where a write the disk refused may
+// show only now. written false: an earlier write failed, and the file is
+// only closed. False when any of it failed; the file is closed all the same.
+bool end_file(plat::File *file, const plat::FileTimes *times, uint32_t attrs, plat::Flush flush,
+              bool written = true);
 
 class WriteBehind {
   public:
@@ -56,12 +57,13 @@ class WriteBehind {
     // last flush, *why the first one's cause.
     bool flush(plat::Failure *why);
     // After file's last byte: its times set when given, made public with
-    // attrs (plat::make_public) and closed, by the writer. *done, which must
+    // attrs (plat::make_public), flushed as flush says and closed, by the
+    // writer. *done, which must
     // outlive the next flush(), then says how that went, the file's earlier
     // writes included. False when a write is known to have failed already,
     // *why its cause (this file's, or one given before it).
-    bool close(plat::File *file, const plat::FileTimes *times, uint32_t attrs, Closed *done,
-               plat::Failure *why);
+    bool close(plat::File *file, const plat::FileTimes *times, uint32_t attrs, plat::Flush flush,
+               Closed *done, plat::Failure *why);
 
   private:
     static constexpr size_t kBuffers = 4;
@@ -75,6 +77,7 @@ class WriteBehind {
         bool timed;
         plat::FileTimes times;
         uint32_t attrs;
+        plat::Flush flush;
         bool ok;  // set by the writer
         plat::Failure failure;
     };

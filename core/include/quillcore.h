@@ -140,10 +140,24 @@ QUILL_API int32_t decode_str(const char *in, unsigned char *out);
  * key 264 bytes (a 192-byte record: the secret exponent enciphered under the
  * password, then the password's SHA-256 digest). */
 
-/* Creates a key pair and writes both files (secret first). 0 both written;
- * 1 failure. */
+/* Creates a key pair and puts both files in place together: each is first
+ * written as a private pending file beside its name
+ * (".<name>.quillseal-<process>.new") and flushed to stable storage, and
+ * only then are both renamed into place, so that an interruption, a full
+ * disk or a power cut leaves the old pair or the new one, and never a secret
+ * key that does not open. A link at either name is replaced, never written
+ * through; a file replaced keeps its permissions. 0 both in place; 1
+ * failure, after a box that names the file and the cause (the pair in place
+ * is then the old one). What an earlier creation at the same paths left
+ * unfinished is settled first, as by kagi_shuufuku. */
 QUILL_API int32_t kagisakusei(const char *secret_path, const char *public_path,
                               const unsigned char *password);
+/* Settles a key pair creation at these paths that a run stopped outright
+ * left unfinished, and says in a box what it did. 0 nothing was left; 1 what
+ * was left could not be settled (a box says why); 2 the creation is
+ * completed: the new pair is in place; 3 its files are removed: the pair in
+ * place is the one from before it. */
+QUILL_API int32_t kagi_shuufuku(const char *secret_path, const char *public_path);
 /* 0 the password block opens the secret key file; 1 it does not, or the file
  * cannot be read or decoded. */
 QUILL_API int32_t password_check(const char *secret_path, const unsigned char *password);

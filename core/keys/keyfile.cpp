@@ -50,27 +50,6 @@ int load_key_text(const char *path, size_t max_bytes, unsigned char *area, size_
 
 namespace quill {
 
-int store_key_text(const char *path, const unsigned char *data, size_t bytes) {
-    // The text area holds the text of a record (264 characters) and its end.
-    if (bytes > kRecordBytes) return 1;
-    // encode64 writes no terminating zero; the zeroed area provides it.
-    char text[kTextArea];
-    std::memset(text, 0, sizeof text);
-    encode64(data, int32_t(bytes), text);
-    const size_t length = std::strlen(text);
-
-    int result = 1;
-    plat::File *file = plat::create_truncate(path);
-    if (file) {
-        const bool written = plat::write(file, text, length);
-        // A failed close may be a write that never reached the disk.
-        const bool closed = plat::close(file);
-        result = written && closed ? 0 : 1;
-    }
-    wipe(text, sizeof text);
-    return result;
-}
-
 bool public_key_valid(const uint32_t *y) {
     // Every key is a reduced element: its bit 1279 is clear. A value with it
     // set would reduce to another element, perhaps 0 or 1.

@@ -53,11 +53,6 @@ inline void load_num(uint32_t *n, const unsigned char *in) {
 // failed and e is untouched.
 int random_exponent(uint32_t *e);
 
-// Writes the Base64 text of bytes of data to path (created or truncated).
-// 0 written; 1 the file cannot be created, a write came short or the close
-// failed. A failed file is left as it is, not removed.
-int store_key_text(const char *path, const unsigned char *data, size_t bytes);
-
 // True when y can be someone's public key: a reduced element (bit 1279
 // clear) other than 0 and 1.
 bool public_key_valid(const uint32_t *y);

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "keys/keyfile.h"
+#include "keys/pairstore.h"
 #include "quillcore.h"
 
 namespace {
@@ -55,15 +56,28 @@ int32_t kagisakusei(const char *secret_path, const char *public_path,
     quill::wipe(d, sizeof d);
     himitukagiangou(record, password);
 
-    // The secret key file first: a failure on the public one leaves a
-    // complete secret key file, from which nothing is lost.
-    const int secret_written = quill::store_key_text(secret_path, record, quill::kRecordBytes);
-    quill::wipe(record, sizeof record);
-    if (secret_written != 0) return 1;
-
     unsigned char image[quill::kNumBytes];
     quill::store_num(image, y);
-    return quill::store_key_text(public_path, image, sizeof image);
+    // What an earlier creation at these paths left unfinished is settled
+    // first; then both files take their places together.
+    quill::repair_key_pair(secret_path, public_path);
+    const int stored = quill::store_key_pair(secret_path, record, public_path, image);
+    quill::wipe(record, sizeof record);
+    return stored;
+}
+
+int32_t kagi_shuufuku(const char *secret_path, const char *public_path) {
+    switch (quill::repair_key_pair(secret_path, public_path)) {
+        case quill::kRepairNone:
+            return 0;
+        case quill::kRepairCompleted:
+            return 2;
+        case quill::kRepairUndone:
+            return 3;
+        case quill::kRepairFailed:
+            break;
+    }
+    return 1;
 }
 
 void himitukagiangou(unsigned char *record, const unsigned char *password) {

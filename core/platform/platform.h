@@ -10,6 +10,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace quill::plat {
 
@@ -79,8 +81,6 @@ File *open_read(const char *path);
 File *open_read_shared(const char *path);
 // An existing file for writing at its end; null on failure.
 File *open_append(const char *path);
-// A file for writing, created or truncated (key files); null on failure.
-File *create_truncate(const char *path);
 // A new file for writing that only its owner may read (mode 0600; on
 // Windows shared with nobody, though the interruption's cleanup may delete
 // it while it is open); null on failure, also when the name is taken.
@@ -150,9 +150,11 @@ enum DirsResult {
     kDirsNotFolder,  // the name is something other than a folder
     kDirsFailed,     // it could not be made or opened (last_failure says why)
 };
-// The folder name inside parent (one component), made when missing
-// (*created says so) and held open in *out, never through a link.
-DirsResult folder_enter(Folder *parent, const char *name, bool *created, Folder **out);
+// The folder name inside parent (one component), made when missing and make
+// is true (*created says so), and held open in *out, never through a link.
+// A missing folder not made is kDirsFailed with kFailMissing.
+DirsResult folder_enter(Folder *parent, const char *name, bool *created, Folder **out,
+                        bool make = true);
 void folder_close(Folder *f);
 
 // ---- paths --------------------------------------------------------------
@@ -188,16 +190,29 @@ bool exists(const char *path, Folder *in = nullptr);
 // ever changed through one.
 bool set_attributes(const char *path, uint32_t attrs);
 bool remove_file(const char *path);
-// Gives the file at from the name to, which must not exist: nothing is ever
-// replaced (kFailExists when it does). Both lie on one volume. false on
+// Gives the file at from (a full path) the name to, which must not exist:
+// nothing is ever replaced (kFailExists when it does). to is a name inside
+// to_in when given, else a full path; both lie on one volume. false on
 // failure.
-bool rename_new(const char *from, const char *to, Folder *from_in = nullptr,
-                Folder *to_in = nullptr);
-// Gives the file at from the name to, replacing the file of that name in one
-// step, so that to names either the old file or the new one, never neither.
-// A folder of that name is never replaced. false on failure.
-bool rename_replace(const char *from, const char *to, Folder *from_in = nullptr,
-                    Folder *to_in = nullptr);
+bool rename_new(const char *from, const char *to, Folder *to_in = nullptr);
+// Gives the file at from the name to (as rename_new), replacing the file of
+// that name in one step, so that to names either the old file or the new
+// one, never neither. The new file takes the old one's permissions: on
+// Linux its permission bits (never set-user or set-group, and no write
+// permission where from had none) and, for a process of root, its owner and
+// group; on Windows its attributes and security descriptor. A link of that
+// name is replaced itself, never followed; a folder, a device or a FIFO is
+// never replaced (kFailNotFile).
+// aside, when given (a free full path in to's folder), keeps the old file
+// under that name for the caller to remove or put back. false on failure.
+bool rename_replace(const char *from, const char *to, Folder *to_in = nullptr,
+                    const char *aside = nullptr);
+// True when rename_replace would give way at path: nothing has that name,
+// or a file or a link has it.
+bool replaceable(const char *path);
+// Puts the file kept at aside back under the name to (full paths), in place
+// of whatever file has that name now. Safe in the interruption's cleanup.
+bool put_back(const char *aside, const char *to);
 // Removes an empty folder; false when it is not empty or cannot be removed.
 bool remove_folder(const char *path);
 // The size of the file at path, -1 when it cannot be opened or measured.
@@ -211,6 +226,33 @@ bool readable(const char *path, const DirSearch *found_in = nullptr);
 // True when both paths name one and the same existing file, however they are
 // spelled (case, "." components, links, short names).
 bool same_file(const char *a, const char *b);
+
+// ---- stable storage ----------------------------------------------------------
+
+// A file takes a name the user sees only once its data is on stable
+// storage, and the folder that holds the name is flushed after the rename,
+// so that a power cut leaves the old file or the new one, whole.
+
+// Whether the flushes are made: yes, unless QUILLSEAL_NO_SYNC is 1 in the
+// environment (for timing runs on throw-away data).
+bool syncing();
+// When a file's data goes to stable storage.
+enum Flush {
+    kFlushNow,    // before it is closed: it takes its name on its own
+    kFlushBatch,  // with the rest of its batch (flush_batch), where the
+                  // platform flushes a whole file system at once; else now
+};
+// The file's data, and what reading it back needs, on stable storage
+// (fdatasync; FlushFileBuffers). false when the device refused it.
+bool flush_file(File *f, Flush when);
+// Everything written to the file systems that hold the folders (full paths)
+// on stable storage: on Linux one syncfs for each file system; on Windows
+// nothing, as flush_file flushed every file.
+bool flush_batch(const std::vector<std::string> &folders);
+// The names made, renamed and removed in the folder at path on stable
+// storage: on Linux an fsync of the folder; on Windows nothing, as every
+// rename is written through.
+bool flush_folder(const char *path);
 
 // ---- folder enumeration ---------------------------------------------------
 
@@ -255,6 +297,9 @@ bool is_lead_byte(unsigned char c);
 
 // The number identifying this process, for names of temporary files.
 uint32_t process_id();
+// False only when no process of that number runs now (one that runs under
+// another user counts as running).
+bool process_alive(uint32_t id);
 
 // ---- threads ------------------------------------------------------------------
 

@@ -14,6 +14,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <new>
@@ -156,16 +157,6 @@ File *open_append(const char *path) {
     return open_regular(path, O_WRONLY | O_APPEND);
 }
 
-File *create_truncate(const char *path) {
-    // O_TRUNC only after the kind is known: truncating is itself a write.
-    File *f = open_regular(path, O_WRONLY | O_CREAT);
-    if (f && ftruncate(f->fd, 0) != 0) {
-        close(f);
-        return nullptr;
-    }
-    return f;
-}
-
 // ---- folders held open -----------------------------------------------------
 
 struct Folder {
@@ -194,9 +185,9 @@ Folder *folder_open(const char *path) {
     return f;
 }
 
-DirsResult folder_enter(Folder *parent, const char *name, bool *created, Folder **out) {
-    *created = mkdirat(at(parent), name, 0777) == 0;
-    if (!*created && errno != EEXIST) {
+DirsResult folder_enter(Folder *parent, const char *name, bool *created, Folder **out, bool make) {
+    *created = make && mkdirat(at(parent), name, 0777) == 0;
+    if (make && !*created && errno != EEXIST) {
         record(errno);
         return kDirsFailed;
     }
@@ -391,13 +382,13 @@ bool remove_file(const char *path) {
     return false;
 }
 
-bool rename_new(const char *from, const char *to, Folder *from_in, Folder *to_in) {
+bool rename_new(const char *from, const char *to, Folder *to_in) {
     // A rename that refuses an existing target; where the file system has no
     // such rename, a hard link does the same and the old name goes after.
-    if (renameat2(at(from_in), from, at(to_in), to, RENAME_NOREPLACE) == 0) return true;
+    if (renameat2(AT_FDCWD, from, at(to_in), to, RENAME_NOREPLACE) == 0) return true;
     if (errno == EINVAL || errno == ENOSYS) {
-        if (linkat(at(from_in), from, at(to_in), to, 0) == 0) {
-            unlinkat(at(from_in), from, 0);
+        if (linkat(AT_FDCWD, from, at(to_in), to, 0) == 0) {
+            unlink(from);
             return true;
         }
     }
@@ -405,9 +396,74 @@ bool rename_new(const char *from, const char *to, Folder *from_in, Folder *to_in
     return false;
 }
 
-bool rename_replace(const char *from, const char *to, Folder *from_in, Folder *to_in) {
+namespace {
+
+// The permissions of the file old (as lstat saw it) given to the file at
+// from: its permission bits, less write permission where from has none (a
+// read-only entry), and for root its owner and group first (chown clears
+// what chmod then sets). Set-user and set-group bits are never passed on:
+// the old file's privileges must not go to other content.
+bool take_permissions(const char *from, const struct stat &old) {
+    struct stat now;
+    if (stat(from, &now) != 0) return false;
+    mode_t mode = old.st_mode & 0777;
+    if (!(now.st_mode & S_IWUSR)) mode &= mode_t(~0222);
+    if (geteuid() == 0 && (now.st_uid != old.st_uid || now.st_gid != old.st_gid) &&
+        chown(from, old.st_uid, old.st_gid) != 0)
+        return false;
+    return (now.st_mode & 07777) == mode || chmod(from, mode) == 0;
+}
+
+}  // namespace
+
+bool rename_replace(const char *from, const char *to, Folder *to_in, const char *aside) {
+    struct stat old;
+    const bool existed = fstatat(at(to_in), to, &old, AT_SYMLINK_NOFOLLOW) == 0;
+    // Only a file or a link gives way: never a folder, nor a device or a
+    // FIFO, which a file in their place would break.
+    if (existed && !S_ISREG(old.st_mode) && !S_ISLNK(old.st_mode)) {
+        failure = kFailNotFile;
+        return false;
+    }
+    if (existed && S_ISREG(old.st_mode) && !take_permissions(from, old)) {
+        record(errno);
+        return false;
+    }
+    // The old file keeps a second name, so that to names a whole file at
+    // every moment; a file system without hard links moves it aside instead.
+    bool moved_aside = false;
+    if (existed && aside && linkat(at(to_in), to, AT_FDCWD, aside, 0) != 0) {
+        if (errno != EPERM && errno != EOPNOTSUPP && errno != EMLINK) {
+            record(errno);
+            return false;
+        }
+        if (renameat2(at(to_in), to, AT_FDCWD, aside, RENAME_NOREPLACE) != 0) {
+            record(errno);
+            return false;
+        }
+        moved_aside = true;
+    }
     // rename replaces a file in one step and refuses a folder (EISDIR).
-    if (renameat(at(from_in), from, at(to_in), to) == 0) return true;
+    if (renameat(AT_FDCWD, from, at(to_in), to) == 0) return true;
+    record(errno);
+    if (moved_aside)
+        renameat(AT_FDCWD, aside, at(to_in), to);
+    else if (existed && aside)
+        unlink(aside);
+    return false;
+}
+
+bool replaceable(const char *path) {
+    struct stat st;
+    if (lstat(path, &st) != 0) return errno == ENOENT;
+    if (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)) return true;
+    failure = kFailNotFile;
+    return false;
+}
+
+bool put_back(const char *aside, const char *to) {
+    // rename is safe in a signal handler.
+    if (rename(aside, to) == 0) return true;
     record(errno);
     return false;
 }
@@ -428,6 +484,57 @@ bool same_file(const char *a, const char *b) {
     struct stat sa, sb;
     return stat(a, &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev &&
            sa.st_ino == sb.st_ino;
+}
+
+// ---- stable storage -------------------------------------------------------------
+
+bool syncing() {
+    static const bool on = [] {
+        const char *no = getenv("QUILLSEAL_NO_SYNC");
+        return !(no && strcmp(no, "1") == 0);
+    }();
+    return on;
+}
+
+bool flush_file(File *f, Flush when) {
+    // A batch is flushed by one syncfs before its renames.
+    if (when == kFlushBatch || !syncing() || fdatasync(f->fd) == 0) return true;
+    record(errno);
+    return false;
+}
+
+bool flush_batch(const std::vector<std::string> &folders) {
+    if (!syncing()) return true;
+    std::vector<dev_t> done;
+    for (const std::string &folder : folders) {
+        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        struct stat st;
+        if (fd < 0 || fstat(fd, &st) != 0) {
+            record(errno);
+            if (fd >= 0) ::close(fd);
+            return false;
+        }
+        bool seen = false;
+        for (dev_t d : done) seen = seen || d == st.st_dev;
+        const bool ok = seen || syncfs(fd) == 0;
+        if (!ok) record(errno);
+        ::close(fd);
+        if (!ok) return false;
+        if (!seen) done.push_back(st.st_dev);
+    }
+    return true;
+}
+
+bool flush_folder(const char *path) {
+    if (!syncing()) return true;
+    const int fd = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0 || fsync(fd) != 0) {
+        record(errno);
+        if (fd >= 0) ::close(fd);
+        return false;
+    }
+    ::close(fd);
+    return true;
 }
 
 // ---- folder enumeration -------------------------------------------------------
@@ -596,6 +703,12 @@ bool is_lead_byte(unsigned char) {
 
 uint32_t process_id() {
     return uint32_t(getpid());
+}
+
+bool process_alive(uint32_t id) {
+    // Signal 0 only asks whether the process exists; EPERM: it does, as
+    // another user's.
+    return id != 0 && id <= uint32_t(INT32_MAX) && (kill(pid_t(id), 0) == 0 || errno != ESRCH);
 }
 
 // ---- threads ------------------------------------------------------------------------

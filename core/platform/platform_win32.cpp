@@ -158,10 +158,6 @@ File *open_append(const char *path) {
     return f;
 }
 
-File *create_truncate(const char *path) {
-    return open_disk_file(path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
-}
-
 // ---- folders held open -----------------------------------------------------
 
 // Windows resolves every name by its path, so a folder held open is its
@@ -194,11 +190,11 @@ Folder *folder_open(const char *path) {
 
 // Each component is looked at before it is used: a reparse point (a symbolic
 // link or a junction) would lead the path out of the destination.
-DirsResult folder_enter(Folder *parent, const char *name, bool *created, Folder **out) {
+DirsResult folder_enter(Folder *parent, const char *name, bool *created, Folder **out, bool make) {
     const std::string path = in_folder(parent, name);
     *created = false;
     DWORD attrs = GetFileAttributesA(path.c_str());
-    if (attrs == INVALID_FILE_ATTRIBUTES) {
+    if (attrs == INVALID_FILE_ATTRIBUTES && make) {
         if (CreateDirectoryA(path.c_str(), nullptr)) {
             *created = true;
         } else if (GetLastError() != ERROR_ALREADY_EXISTS) {
@@ -326,18 +322,60 @@ bool remove_file(const char *path) {
     return false;
 }
 
-bool rename_new(const char *from, const char *to, Folder *from_in, Folder *to_in) {
+namespace {
+
+// Every rename is written through: the call returns once the change is on
+// the disk, unless the flushes are off.
+DWORD written_through() {
+    return syncing() ? MOVEFILE_WRITE_THROUGH : 0;
+}
+
+}  // namespace
+
+bool rename_new(const char *from, const char *to, Folder *to_in) {
     // Without MOVEFILE_REPLACE_EXISTING.
-    if (MoveFileExA(in_folder(from_in, from).c_str(), in_folder(to_in, to).c_str(), 0)) return true;
+    if (MoveFileExA(from, in_folder(to_in, to).c_str(), written_through())) return true;
     record();
     return false;
 }
 
-bool rename_replace(const char *from, const char *to, Folder *from_in, Folder *to_in) {
+bool rename_replace(const char *from, const char *to, Folder *to_in, const char *aside) {
+    const std::string target = in_folder(to_in, to);
+    const DWORD attrs = GetFileAttributesA(target.c_str());
+    if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY)) {
+        failure = kFailNotFile;
+        return false;
+    }
+    // ReplaceFile gives the new file the old one's attributes and security
+    // descriptor, and keeps the old file under aside when asked to. A link
+    // (a reparse point) is replaced by a plain rename, never followed.
+    if (attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        if (ReplaceFileA(target.c_str(), from, aside, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                         nullptr))
+            return true;
+        if (GetLastError() != ERROR_FILE_NOT_FOUND) {
+            record();
+            return false;
+        }
+    }
     // MOVEFILE_REPLACE_EXISTING replaces a file, never a folder.
-    if (MoveFileExA(in_folder(from_in, from).c_str(), in_folder(to_in, to).c_str(),
-                    MOVEFILE_REPLACE_EXISTING))
+    if (MoveFileExA(from, target.c_str(), MOVEFILE_REPLACE_EXISTING | written_through()))
         return true;
+    record();
+    return false;
+}
+
+bool replaceable(const char *path) {
+    const DWORD attrs = GetFileAttributesA(path);
+    if (attrs == INVALID_FILE_ATTRIBUTES)
+        return GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND;
+    if (!(attrs & FILE_ATTRIBUTE_DIRECTORY)) return true;
+    failure = kFailNotFile;
+    return false;
+}
+
+bool put_back(const char *aside, const char *to) {
+    if (MoveFileExA(aside, to, MOVEFILE_REPLACE_EXISTING | written_through())) return true;
     record();
     return false;
 }
@@ -390,6 +428,33 @@ bool same_file(const char *a, const char *b) {
     return file_identity(a, &ia) && file_identity(b, &ib) &&
            ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
            ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
+}
+
+// ---- stable storage -------------------------------------------------------------
+
+bool syncing() {
+    static const bool on = [] {
+        char value[4];
+        const DWORD n = GetEnvironmentVariableA("QUILLSEAL_NO_SYNC", value, sizeof value);
+        return !(n == 1 && value[0] == '1');
+    }();
+    return on;
+}
+
+bool flush_file(File *f, Flush) {
+    // Windows has no flush of a whole volume for a program without
+    // administrator rights: every file is flushed as it is finished.
+    if (!syncing() || FlushFileBuffers(f->h)) return true;
+    record();
+    return false;
+}
+
+bool flush_batch(const std::vector<std::string> &) {
+    return true;
+}
+
+bool flush_folder(const char *) {
+    return true;
 }
 
 // ---- folder enumeration -------------------------------------------------------
@@ -554,6 +619,16 @@ bool is_lead_byte(unsigned char c) {
 
 uint32_t process_id() {
     return GetCurrentProcessId();
+}
+
+bool process_alive(uint32_t id) {
+    HANDLE h = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+    // A process that may not be asked about runs all the same.
+    if (!h) return GetLastError() != ERROR_INVALID_PARAMETER;
+    DWORD code = 0;
+    const bool running = !GetExitCodeProcess(h, &code) || code == STILL_ACTIVE;
+    CloseHandle(h);
+    return running;
 }
 
 // ---- threads ------------------------------------------------------------------------
