@@ -26,7 +26,8 @@ const char *tamper_outcome(int result) {
     return text::kErrorOccurred;
 }
 
-int signature_gate(const Options &o, const std::string &archive, const std::string &sender) {
+int signature_gate(const Options &o, const std::string &archive, const std::string &sender,
+                   bool *ignored) {
     int result;
     {
         ProgressBar bar(text::kChecking);
@@ -34,9 +35,15 @@ int signature_gate(const Options &o, const std::string &archive, const std::stri
     }
     if (result == 0) return kExitOk;
     err() << Native{archive} << ": " << tamper_outcome(result);
-    if (o.has(kOptIgnoreSignature)) return kExitOk;
+    *ignored = o.has(kOptIgnoreSignature);
+    if (*ignored) return kExitOk;
     err() << text::kRefused;
     return kExitBadSignature;
+}
+
+bool signature_fails(const std::string &archive, const std::string &sender) {
+    ProgressBar bar(text::kChecking);
+    return syomei_kakunin(archive.c_str(), sender.c_str()) == -1;
 }
 
 int reader_status(int result, const std::string &archive) {

@@ -13,9 +13,15 @@ bool find_archives(const std::vector<std::string> &typed, std::vector<std::strin
 
 // The tamper check of one archive against the sender's public key. 0 when it
 // verifies, or when it does not but --ignore-signature was given (the outcome
-// is then shown as a warning); else kExitBadSignature, after saying why
-// nothing is done with it and how to go on.
-int signature_gate(const Options &o, const std::string &archive, const std::string &sender);
+// is then shown as a warning, and *ignored set); else kExitBadSignature,
+// after saying why nothing is done with it and how to go on.
+int signature_gate(const Options &o, const std::string &archive, const std::string &sender,
+                   bool *ignored);
+
+// Whether the archive's signature fails under the sender's public key (the
+// tamper check's -1), for an archive read regardless of it that turned out
+// damaged: tampering, not a failure.
+bool signature_fails(const std::string &archive, const std::string &sender);
 
 // The text the desktop program shows for a result of syomei_kakunin.
 const char *tamper_outcome(int result);

@@ -18,10 +18,12 @@ namespace {
 
 // One archive, read once: the library deciphers it into temporary files
 // while it hashes it and puts them in place only once the signature has
-// verified (or, with --ignore-signature, after all). *fatal: the reader
-// failed, which ends the run as it ends the library's run over a selection;
-// a refused signature or a name question answered "処理中止" concerns that
-// archive alone.
+// verified (or, with --ignore-signature, after all). A damaged archive is
+// tampering when its signature fails too: the library reads it to its end
+// and refuses it, or, after --ignore-signature, puts in place what came
+// before the damage and fails. *fatal: the reader failed, which ends the run
+// as it ends the library's run over a selection; a signature that fails or
+// a name question answered "処理中止" concerns that archive alone.
 int decrypt_one(const Options &o, const std::string &archive, const std::string &secret,
                 const std::string &sender, const std::string &folder, const Password &password,
                 bool *fatal) {
@@ -40,6 +42,10 @@ int decrypt_one(const Options &o, const std::string &archive, const std::string 
             return kExitBadSignature;
         }
         result = 0;
+    }
+    if (result == 1 && ignore && signature_fails(archive, sender)) {
+        err() << Native{archive} << ": " << text::kTampered;
+        return kExitBadSignature;
     }
     if (const int status = reader_status(result, archive)) {
         *fatal = true;

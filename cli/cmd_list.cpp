@@ -57,7 +57,8 @@ int run_list(const Options &o) {
 
     int status = kExitOk;
     for (const std::string &archive : archives) {
-        if (const int refused = signature_gate(o, archive, sender)) {
+        bool ignored = false;
+        if (const int refused = signature_gate(o, archive, sender, &ignored)) {
             if (status == kExitOk) status = refused;
             continue;
         }
@@ -67,6 +68,12 @@ int run_list(const Options &o) {
             ProgressBar bar(text::kReading);
             result = naiyou_ichiran(secret.c_str(), password.block, archive.c_str(), show_entry,
                                     nullptr);
+        }
+        // An archive that is damaged and does not verify was tampered with:
+        // the warning has said so, and it concerns that archive alone.
+        if (result == 1 && ignored) {
+            if (status == kExitOk) status = kExitBadSignature;
+            continue;
         }
         if (const int failed = reader_status(result, archive)) return status ? status : failed;
     }

@@ -42,6 +42,9 @@ inline constexpr const char kSizeMismatch[] =
 inline constexpr const char kInflateFailed[] = "圧縮データが壊れているため、復号化を中止しました";
 inline constexpr const char kArchiveDamaged[] =
     "暗号化ファイルが途中で切れているか壊れているため、復号化を中止しました";
+// The name of the entry read last follows on a second line.
+inline constexpr const char kEntriesLost[] =
+    "暗号化ファイルが途中から壊れているため、次の項目より後は復号化できませんでした。";
 inline constexpr const char kNamesWidened[] =
     "次の名前の : * ? \" < > | は Windows で使えないため、全角にして復元しました。";
 

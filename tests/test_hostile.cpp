@@ -57,6 +57,28 @@ TEST_F(Hostile, CompressedDataNeverPassesTheSizeItsHeaderStates) {
     EXPECT_EQ(read_file(join(at("in"), "exact.bin")), zeros);
 }
 
+// A header that fails where no trailer begins is damage, not the end of the
+// archive: what came before it is restored and the call fails. Signed by
+// its sender, it still fails read once, with the entry before it in place.
+TEST_F(Hostile, AHeaderThatFailsBeforeTheEndIsDamage) {
+    Crafter c(bob.pub);
+    c.file("one.txt", "one");
+    c.file("bad", bytes_of("x"), 1, 300);  // a name of 300 bytes: no header
+    c.file("two.txt", "two");
+    const std::string archive = place(c);
+    const std::vector<std::string> one = {"a.velm", "one.txt"};
+    EXPECT_EQ(decrypt({archive}), 1);
+    EXPECT_EQ(listing(at("in")), one);
+    uint32_t h[QUILL_LIMBS] = {}, s[QUILL_LIMBS];
+    ASSERT_EQ(syomeisakusei(alice.secret.c_str(), password, archive.c_str(), h, s), 0);
+    ASSERT_EQ(append(archive.c_str(), h, s), 0);
+    fs::remove(join(at("in"), "one.txt"));
+    EXPECT_EQ(fukugou_kensyou(bob.secret.c_str(), password, alice.pub.c_str(), archive.c_str(),
+                              nullptr, 0),
+              1);
+    EXPECT_EQ(listing(at("in")), one);
+}
+
 // Names that reach the archive's own file, and names Windows reads as
 // something else, end the decryption before anything is written for them.
 TEST_F(Hostile, NamesThatAreNotWhatTheySayAreRefused) {

@@ -29,6 +29,8 @@ inline constexpr char kBadEntryName[] = "不正なファイル名が含まれて
 inline constexpr char kPathTooLong[] = "パスが長すぎるため処理できません。";
 inline constexpr char kArchiveDamaged[] =
     "暗号化ファイルが途中で切れているか壊れているため、復号化を中止しました";
+inline constexpr char kEntriesLost[] =
+    "暗号化ファイルが途中から壊れているため、次の項目より後は復号化できませんでした。";
 
 // The question about an existing output name and its three buttons.
 inline constexpr char kExists[] = "同名のファイルが既に存在します。どう処理しますか。";

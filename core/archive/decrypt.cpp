@@ -205,14 +205,15 @@ void report_widened(const std::string &archive, const std::vector<std::string> &
 }
 
 // The archive at path read into sink, for the destination folder. Results
-// as read_entries.
+// as read_entries, a damaged archive a failure (1).
 int32_t read_archive(const char *secret_path, const unsigned char *password,
                      const std::string &path, const std::string &folder, EntrySink &sink) {
     OpenArchive a;
     if (open_archive(path, secret_path, password, &a, nullptr) != 0) return 1;
     BlockReader reader(a.file, a.secrets);
     if (!reader.usable()) return 1;
-    return read_entries(reader, path, folder, sink);
+    const int32_t result = read_entries(reader, path, folder, a.size, sink);
+    return result == kDamaged ? 1 : result;
 }
 
 // The archive at path restored into folder. Results as fukugousyori.
@@ -250,10 +251,6 @@ int32_t check_trailer(plat::File *archive, int64_t size, const uint32_t *y, Sha2
 // entries put in place, or removed. Results as fukugou_kensyou.
 int32_t decrypt_verified(const char *secret_path, const unsigned char *password, const uint32_t *y,
                          const std::string &path, const std::string &folder, bool keep_unverified) {
-    const int64_t size = plat::file_size(path.c_str());
-    // The signed body: everything in front of the trailer.
-    const int64_t smallest = int64_t(layout::kPublicValueBytes + kTrailerBytes);
-    const uint64_t body_bytes = size >= smallest ? uint64_t(size) - kTrailerBytes : 0;
     // The staged files wait in the destination, which outlives them.
     place::Destination to(folder, path);
     WriteBehind behind;
@@ -262,27 +259,34 @@ int32_t decrypt_verified(const char *secret_path, const unsigned char *password,
     sha256_start(&body);
     OpenArchive a;
     if (open_archive(path, secret_path, password, &a, &body) != 0) return 1;
+    // The signed body: everything in front of the trailer.
+    const int64_t smallest = int64_t(layout::kPublicValueBytes + kTrailerBytes);
+    const uint64_t body_bytes = a.size >= smallest ? uint64_t(a.size) - kTrailerBytes : 0;
     int32_t result;
     {
         const uint64_t after_image =
             body_bytes > layout::kPublicValueBytes ? body_bytes - layout::kPublicValueBytes : 0;
         BlockReader reader(a.file, a.secrets, &body, after_image);
         if (!reader.usable()) return 1;
-        result = read_entries(reader, path, folder, sink);
-        if (result == 0 && !reader.hash_rest()) {
+        result = read_entries(reader, path, folder, a.size, sink);
+        // A damaged archive is read to its end too: its signature tells
+        // whether it was changed after it was signed.
+        if ((result == 0 || result == kDamaged) && !reader.hash_rest()) {
             warn(path.c_str(), msg::kReadFailed, reader.failure());
             result = 1;
         }
     }
-    if (result != 0) return result;
-    const int32_t verified = check_trailer(a.file, size, y, &body);
+    if (result != 0 && result != kDamaged) return result;
+    const int32_t verified = check_trailer(a.file, a.size, y, &body);
     if (verified != 0 && !keep_unverified) return -1;
+    // Of a damaged archive, what was read whole in front of the damage.
     const int32_t committed = sink.staging.commit(to);
     std::vector<std::string> widened;
     for (const place::Staging::Item &item : sink.staging.items())
         if (item.placed && item.widened) widened.push_back(item.rel);
     report_widened(path, widened);
-    return committed != 0 ? committed : verified;
+    if (committed != 0) return committed;
+    return result == kDamaged ? 1 : verified;
 }
 
 // The destination folder of the archive at path: out_folder, or the

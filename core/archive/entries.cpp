@@ -26,14 +26,22 @@ namespace {
 using layout::kBlockBytes;
 
 // Why the block stream ended early, shown with the archive as caption: a
-// read the system refused, or an archive cut short or damaged. 1, the
-// archive's result.
+// read the system refused (1), or an archive cut short or damaged
+// (kDamaged).
 int32_t stream_failed(const BlockReader &in, const std::string &path) {
-    if (in.failed())
+    if (in.failed()) {
         warn(path.c_str(), msg::kReadFailed, in.failure());
-    else
-        warn(path.c_str(), msg::kArchiveDamaged);
-    return 1;
+        return 1;
+    }
+    warn(path.c_str(), msg::kArchiveDamaged);
+    return kDamaged;
+}
+
+// A header that fails where no trailer begins: the block stream is garbled
+// from here on, and every entry after the one read last is lost. kDamaged.
+int32_t entries_lost(const std::string &path, const std::string &last) {
+    warn(path.c_str(), (std::string(msg::kEntriesLost) + "\n" + last).c_str());
+    return kDamaged;
 }
 
 // Exactly blocks deciphered blocks into data, counted for the progress.
@@ -56,7 +64,8 @@ void consume_blocks(BlockReader &in, size_t blocks) {
 }
 
 // Stored data: exactly ceil(size / 32) blocks, size bytes of them kept,
-// handed on from where the reader deciphered them. kNextEntry, or 1.
+// handed on from where the reader deciphered them. kNextEntry, 1, or
+// kDamaged.
 int32_t take_stored(BlockReader &in, const std::string &path, EntrySink &sink, uint64_t size) {
     uint64_t blocks = size / kBlockBytes;
     while (blocks != 0) {
@@ -110,7 +119,8 @@ class Inflater {
 // the rest of the last block is filler. The zlib stream's own check value
 // guards the contents, and the header's size bounds them: a stream that
 // would give more (a decompression bomb) fails before a byte beyond the size
-// is handed on, and so does one that ends short of it. kNextEntry, or 1.
+// is handed on, and so does one that ends short of it. kNextEntry, 1, or
+// kDamaged.
 int32_t take_compressed(BlockReader &in, const std::string &path, EntrySink &sink, uint64_t size,
                         Inflater &inf) {
     if (!inf.start()) return 1;
@@ -148,8 +158,11 @@ int32_t take_compressed(BlockReader &in, const std::string &path, EntrySink &sin
         consume_blocks(in, ended ? (used + kBlockBytes - 1) / kBlockBytes : blocks);
     }
     if (ok && left != 0) damage = msg::kSizeMismatch;
-    if (damage) warn(path.c_str(), damage);
-    return ok && !damage ? kNextEntry : 1;
+    if (damage) {
+        warn(path.c_str(), damage);
+        return kDamaged;
+    }
+    return ok ? kNextEntry : 1;
 }
 
 // The rest of one entry after its header: times, name, then the sink, and
@@ -168,7 +181,7 @@ int32_t read_entry(BlockReader &in, const std::string &path, const std::string &
     const char *name = reinterpret_cast<const char *>(raw);
     if (!entry_name_safe(name)) {
         warn(path.c_str(), msg::kBadEntryName);
-        return 1;
+        return kDamaged;
     }
     char native[plat::kPathMax];
     switch (plat::from_archive_name(name, native, sizeof native, &e.widened)) {
@@ -179,7 +192,7 @@ int32_t read_entry(BlockReader &in, const std::string &path, const std::string &
             return 1;
         default:
             warn(path.c_str(), msg::kBadEntryName);
-            return 1;
+            return kDamaged;
     }
     e.rel = native;
     const std::string target =
@@ -224,6 +237,11 @@ int32_t open_archive(const std::string &path, const char *secret_path,
         warn(path.c_str(), msg::kArchiveDamaged);
         return 1;
     }
+    a->size = plat::size(a->file);
+    if (a->size < 0) {
+        warn(path.c_str(), msg::kReadFailed, plat::last_failure());
+        return 1;
+    }
     progress::advance(sizeof image);
     if (body) sha256_add(body, image, sizeof image);
     uint32_t ephemeral[QUILL_LIMBS];
@@ -234,22 +252,31 @@ int32_t open_archive(const std::string &path, const char *secret_path,
 }
 
 int32_t read_entries(BlockReader &reader, const std::string &path, const std::string &folder,
-                     EntrySink &sink) {
+                     int64_t size, EntrySink &sink) {
     bool accepted = false;
+    std::string last;  // the name of the entry read last
     Inflater inf;
     for (;;) {
         unsigned char block[kBlockBytes];
         size_t have;
         reader.peek(&have);
-        // A partial block is no part of any archive: it was cut or damaged.
+        // The physical end after a whole entry ends an archive without
+        // trailer (its signing failed); a partial block is no part of any
+        // archive: it was cut or damaged.
         if (have == 0)
             return reader.tail() != 0 || reader.failed() ? stream_failed(reader, path) : 0;
+        const uint64_t at = layout::kPublicValueBytes + reader.taken() * kBlockBytes;
         take_blocks(reader, block, 1);
         uint32_t w[layout::kBlockWords];
         layout::load_words(block, w);
-        // The first block of the trailer ends a complete archive here; a
-        // first header that fails means the key is not the archive's.
-        if (!layout::header_valid(w)) return accepted ? 0 : 2;
+        if (!layout::header_valid(w)) {
+            // A first header that fails means the key is not the archive's;
+            // the first block of the trailer ends a complete archive. Any
+            // other header that fails is damage, never an end.
+            if (!accepted) return 2;
+            if (at + kTrailerBytes == uint64_t(size)) return 0;
+            return entries_lost(path, last);
+        }
         accepted = true;
         Entry e{};
         e.folder = (w[layout::kKind] & layout::kKindFolder) != 0;
@@ -258,6 +285,7 @@ int32_t read_entries(BlockReader &reader, const std::string &path, const std::st
         e.name_length = w[layout::kNameLength];
         const int32_t result = read_entry(reader, path, folder, sink, e, inf);
         if (result != kNextEntry) return result;
+        last = e.rel;
     }
 }
 

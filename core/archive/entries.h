@@ -47,24 +47,33 @@ class EntrySink {
     virtual int32_t end(const Entry &e) = 0;
 };
 
-// The archive at path opened (for reading, not shared) and its key agreed
-// with the secret key: the public value hashed into body when given, the
-// stream's secrets in secrets. 0 ready; 1 failure.
+// The archive at path opened (for reading, not shared), measured, and its
+// key agreed with the secret key: the public value hashed into body when
+// given, the stream's secrets in secrets. 0 ready; 1 failure.
 struct OpenArchive {
     plat::File *file = nullptr;
+    int64_t size = 0;  // bytes, which place the trailer: the last 192
     Secrets secrets;
     ~OpenArchive() { plat::close(file); }
 };
 int32_t open_archive(const std::string &path, const char *secret_path,
                      const unsigned char *password, OpenArchive *a, Sha256 *body);
 
-// The entries of the archive at path, read from reader into sink, for the
-// destination folder (separator included; a list checks its entries against
-// the archive's own folder, as decrypting it there would). 0 read to its
-// end, or stopped by the sink; 1 failure, a box has said why; 2 the first
-// header is not valid under this key.
+// What read_entries gives for an archive whose bytes no writer writes: cut
+// short, garbled (a zlib stream that fails, a header that fails where no
+// trailer begins) or holding an impossible entry. A box has said so; the
+// entries in front of the damage went to the sink.
+constexpr int32_t kDamaged = 3;
+
+// The entries of the archive at path (size bytes), read from reader into
+// sink, for the destination folder (separator included; a list checks its
+// entries against the archive's own folder, as decrypting it there would).
+// The entries end where the trailer begins, the last 192 bytes, whose first
+// block fails as a header, or at the physical end of an archive without
+// trailer. 0 read to its end, or stopped by the sink; 1 failure, a box has
+// said why; 2 the first header is not valid under this key; kDamaged.
 int32_t read_entries(BlockReader &reader, const std::string &path, const std::string &folder,
-                     EntrySink &sink);
+                     int64_t size, EntrySink &sink);
 
 }  // namespace quill
 

@@ -27,7 +27,9 @@
 // filler: never interpreted (this writer puts zeros there).
 //
 // There is no entry count and no end marker: a reader deciphers headers until
-// one fails validation (the first block of the trailer does) or the file ends.
+// the trailer begins (its first block fails validation as a header) or, in
+// an archive without trailer (its signing failed), the file ends. A header
+// that fails anywhere else is damage.
 #ifndef QUILL_LAYOUT_H
 #define QUILL_LAYOUT_H
 

@@ -301,6 +301,7 @@ const unsigned char *BlockReader::peek(size_t *blocks) {
 
 void BlockReader::consume(size_t blocks) {
     pos_ += blocks * cipher::kBlockBytes;
+    taken_ += blocks;
 }
 
 bool BlockReader::take(unsigned char *out, size_t blocks) {

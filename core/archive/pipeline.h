@@ -138,6 +138,9 @@ class BlockReader : public StreamBase {
     // blocks. Take what was used with consume.
     const unsigned char *peek(size_t *blocks);
     void consume(size_t blocks);
+    // Blocks taken so far (consumed), which places the next one in the
+    // archive.
+    uint64_t taken() const { return taken_; }
     // Exactly blocks blocks into out; false when the archive ends first or a
     // read failed.
     bool take(unsigned char *out, size_t blocks);
@@ -162,6 +165,7 @@ class BlockReader : public StreamBase {
     size_t pos_ = 0;        // bytes of the current chunk already taken
     size_t blocks_ = 0;     // whole blocks deciphered in the current chunk
     size_t tail_ = 0;
+    uint64_t taken_ = 0;
     bool ended_ = false, failed_ = false;
     plat::Failure failure_ = plat::kFailUnknown;
 };

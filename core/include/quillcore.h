@@ -268,7 +268,12 @@ QUILL_API int32_t angoumain(const char *archive_path, void *archive, const uint3
 QUILL_API void angoufolder(const char *archive_path, void *archive, const uint32_t *key,
                            const uint32_t *inv, unsigned char *chain);
 /* Decrypts every selected archive next to itself. 0 done; 1 failure; 2 the
- * secret key does not belong to an archive. */
+ * secret key does not belong to an archive. An archive's entries end where
+ * its trailer begins (its last 192 bytes) or, without trailer, at its
+ * physical end. A damaged archive is a failure: cut short, a zlib stream
+ * that fails, an impossible entry, or a header that fails anywhere else
+ * (a box names the archive and the entry after which nothing could be
+ * restored); what was restored in front of the damage stays. */
 QUILL_API int32_t fukugouka(const char *secret_path, const unsigned char *password,
                             const char *public_path);
 /* Decrypts the one archive at the current item. Results as fukugouka. */
@@ -304,8 +309,11 @@ QUILL_API int32_t naiyou_ichiran(const char *secret_path, const unsigned char *p
  * does not verify: nothing is left behind, unless keep_unverified is 1, when
  * everything is put in place all the same; 1 failure (nothing is left of
  * the files not yet in place); 2 the secret key does not belong to the
- * archive. A public key that cannot be loaded gives 1 before anything is
- * read. */
+ * archive. A damaged archive (as fukugouka) is read to its end all the same
+ * and its signature checked: -1 when it does not verify, nothing left
+ * behind; when it verifies, or keep_unverified is 1, the entries in front
+ * of the damage are put in place and the result is 1. A public key that
+ * cannot be loaded gives 1 before anything is read. */
 QUILL_API int32_t fukugou_kensyou(const char *secret_path, const unsigned char *password,
                                   const char *public_path, const char *archive_path,
                                   const char *out_folder, int32_t keep_unverified);

@@ -348,6 +348,32 @@ class Signatures(Case):
         self.assertIn(native(self.archive) + ": 公開鍵が違うか、ファイルが改竄されています", r.err)
         self.assertEqual(tree_of(self.tree), self.original)
 
+    def test_damage_is_tampering(self):
+        """A changed byte garbles compressed data, or an entry's header: exit 3
+        with the tamper check's message, --ignore-signature too, which keeps
+        what came before the damage (here at least the folders)."""
+        signed = bytearray(read(self.archive))
+        signed[-1] ^= 1  # the trailer as it was signed
+        header = 160 + 6 * 32  # the first file's, after three folder entries
+        for offset in (len(signed) // 2, header):  # 表.bin's data; a header
+            damaged = bytearray(signed)
+            damaged[offset] ^= 0x20
+            archive = native(self.write("d.velm", bytes(damaged)))
+            for command in ("decrypt", "list"):
+                r = self.as_bob(command, archive)
+                self.assertEqual(r.rc, 3, r.err)
+                self.assertIn(archive + ": 公開鍵が違うか、ファイルが改竄されています", r.err)
+            self.assertFalse(os.path.exists(self.path("写真")))
+            for command in ("decrypt", "list"):
+                r = self.as_bob(command, "--ignore-signature", archive)
+                self.assertEqual(r.rc, 3, r.err)
+                if offset == header:
+                    self.assertIn("次の項目より後は復号化できませんでした。", r.err)
+            restored = tree_of(self.path("写真"))
+            self.assertEqual({k for k in restored if k.endswith("/")}, {"./", "旅行/", "空/"})
+            self.assertNotIn(os.path.join("旅行", "表.bin"), restored)
+            shutil.rmtree(self.path("写真"))
+
     def test_unreadable_archive(self):
         r = self.run_program("verify", "-s", native(self.alice[1]), native(self.archive),
                              native(self.path("missing.velm")))
