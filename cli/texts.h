@@ -38,6 +38,8 @@ inline constexpr char kPasswordPrompt[] = "パスワード入力: ";
 inline constexpr char kPasswordAgainPrompt[] = "パスワード再入力: ";
 inline constexpr char kPasswordTooLong[] = "パスワードが長すぎます。159バイト以下にして下さい";
 inline constexpr char kPasswordBadText[] = "パスワードに使えない文字が含まれています";
+inline constexpr char kPasswordNotInPage[] =
+    "パスワードに、このシステムの文字コードで表せない文字が含まれています";
 inline constexpr char kNoTerminal[] =
     "パスワードを入力する端末がありません。--passphrase-file、--passphrase-fd か "
     "--passphrase-from を指定して下さい";
