@@ -110,7 +110,7 @@ int run_keygen(const Options &o) {
     if (!sys::make_private_file(secret) ||
         kagisakusei(secret.c_str(), public_key.c_str(), first.block) != 0) {
         if (!existed) sys::remove_file(secret);
-        err() << Native{secret} << ": " << text::kErrorHappened;
+        err() << Native{secret} << ": " << text::kFailed;
         return kExitFailure;
     }
     out() << text::kSecretKeyMade << Native{secret};

@@ -118,6 +118,10 @@ bool remove_file(const std::string &path);
 enum Kind { kMissing, kFile, kFolder, kOther };
 // What the path names, following links.
 Kind kind(const std::string &path);
+// Whether a file opens for reading as the library opens it (others may
+// read it meanwhile), and if not, why.
+enum Readable { kReads, kNoSuchFile, kIsFolder, kNotRegular, kDenied, kInUse, kUnreadable };
+Readable readable(const std::string &path);
 // The full path of a path as typed: absolute, its folders resolved, its own
 // last component kept as it is (a link stays a link). False when the folder
 // does not exist or the result would not fit a path buffer.

@@ -260,6 +260,22 @@ Kind kind(const std::string &path) {
     return kOther;
 }
 
+Readable readable(const std::string &path) {
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? kNoSuchFile
+               : errno == EACCES                   ? kDenied
+                                                   : kUnreadable;
+    if (S_ISDIR(st.st_mode)) return kIsFolder;
+    if (!S_ISREG(st.st_mode)) return kNotRegular;
+    // Without O_NONBLOCK a file turned into a FIFO meanwhile could hold the
+    // program for ever.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return errno == EACCES || errno == EPERM ? kDenied : kUnreadable;
+    ::close(fd);
+    return kReads;
+}
+
 bool full_path(const std::string &typed, std::string *out) {
     std::string path = typed;
     while (path.size() > 1 && path.back() == '/') path.pop_back();

@@ -296,6 +296,31 @@ Kind kind(const std::string &path) {
     return kFile;
 }
 
+Readable readable(const std::string &path) {
+    const DWORD attrs = GetFileAttributesA(path.c_str());
+    if (attrs == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+                       error == ERROR_INVALID_NAME || error == ERROR_INVALID_DRIVE
+                   ? kNoSuchFile
+               : error == ERROR_ACCESS_DENIED ? kDenied
+                                              : kUnreadable;
+    }
+    if (attrs & FILE_ATTRIBUTE_DIRECTORY) return kIsFolder;
+    if (attrs & FILE_ATTRIBUTE_DEVICE) return kNotRegular;
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_ACCESS_DENIED                                        ? kDenied
+               : error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ? kInUse
+                                                                                   : kUnreadable;
+    }
+    const bool disk = GetFileType(h) == FILE_TYPE_DISK;
+    CloseHandle(h);
+    return disk ? kReads : kNotRegular;
+}
+
 bool full_path(const std::string &typed, std::string *out) {
     if (typed.empty()) return false;
     char path[kPathBytes];
