@@ -28,7 +28,8 @@ bool find_archives(const std::vector<std::string> &typed, std::vector<std::strin
 const char *tamper_outcome(int result, const std::string &archive) {
     if (result == 0) return text::kNotTampered;
     if (result == -1) return text::kTampered;
-    // The public key was found to be one before any archive was checked.
+    // The sender's public key passed as one before any archive was checked
+    // (find_key): what can be found lies with the archive.
     const char *cause = unusable(archive, Use::kSigned);
     return cause ? cause : text::kFailed;
 }
