@@ -60,7 +60,10 @@ int on_box(void *, const char *body, const char *caption, unsigned type) {
                 seen.unasked = true;
             break;
     }
-    if (answer == QUILL_IDCANCEL) seen.stopped = true;
+    if (answer == QUILL_IDCANCEL) {
+        seen.stopped = true;
+        seen.stopped_at = caption;  // the question's caption is the name in the way
+    }
     return answer;
 }
 

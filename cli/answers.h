@@ -11,8 +11,9 @@
 
 // What happened at the name questions since the handler was installed.
 struct Conflicts {
-    bool stopped = false;  // answered "処理中止"
-    bool unasked = false;  // ... because nobody could be asked
+    bool stopped = false;    // answered "処理中止"
+    bool unasked = false;    // ... because nobody could be asked
+    std::string stopped_at;  // the existing file or folder it was asked about
 };
 
 // Routes the library's boxes here (msgbox_set), with the answer that the

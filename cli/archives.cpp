@@ -1,6 +1,7 @@
 // Archives and their signatures.
 #include "archives.h"
 
+#include "causes.h"
 #include "commands.h"
 #include "output.h"
 #include "progress_bar.h"
@@ -11,8 +12,12 @@
 bool find_archives(const std::vector<std::string> &typed, std::vector<std::string> *archives) {
     for (const std::string &archive : typed) {
         std::string path;
-        if (!sys::full_path(archive, &path) || sys::kind(path) != sys::kFile) {
-            err() << Native{archive} << text::kNoArchive;
+        const char *cause =
+            !sys::full_path(archive, &path)
+                ? sys::kind(archive) == sys::kMissing ? text::kIsMissing : text::kPathTooLong
+                : unusable(path, Use::kRead);
+        if (cause) {
+            err() << Native{archive} << ": " << cause;
             return false;
         }
         archives->push_back(path);
@@ -20,10 +25,13 @@ bool find_archives(const std::vector<std::string> &typed, std::vector<std::strin
     return true;
 }
 
-const char *tamper_outcome(int result) {
+const char *tamper_outcome(int result, const std::string &archive) {
     if (result == 0) return text::kNotTampered;
     if (result == -1) return text::kTampered;
-    return text::kErrorOccurred;
+    // The sender's public key passed as one before any archive was checked
+    // (find_key): what can be found lies with the archive.
+    const char *cause = unusable(archive, Use::kSigned);
+    return cause ? cause : text::kFailed;
 }
 
 int signature_gate(const Options &o, const std::string &archive, const std::string &sender,
@@ -34,7 +42,7 @@ int signature_gate(const Options &o, const std::string &archive, const std::stri
         result = syomei_kakunin(archive.c_str(), sender.c_str());
     }
     if (result == 0) return kExitOk;
-    err() << Native{archive} << ": " << tamper_outcome(result);
+    err() << Native{archive} << ": " << tamper_outcome(result, archive);
     *ignored = o.has(kOptIgnoreSignature);
     if (*ignored) return kExitOk;
     err() << text::kRefused;
@@ -52,6 +60,6 @@ int reader_status(int result, const std::string &archive) {
         err() << Native{archive} << ": " << text::kKeysMayNotMatch;
         return kExitKeyMismatch;
     }
-    err() << Native{archive} << ": " << text::kErrorOccurred;
+    err() << Native{archive} << ": " << text::kFailed;
     return kExitFailure;
 }

@@ -8,7 +8,8 @@
 
 #include "options.h"
 
-// The archives as full paths; false after naming one that is no file.
+// The archives as full paths; false after naming one that cannot be read,
+// and why.
 bool find_archives(const std::vector<std::string> &typed, std::vector<std::string> *archives);
 
 // The tamper check of one archive against the sender's public key. 0 when it
@@ -23,8 +24,10 @@ int signature_gate(const Options &o, const std::string &archive, const std::stri
 // damaged: tampering, not a failure.
 bool signature_fails(const std::string &archive, const std::string &sender);
 
-// The text the desktop program shows for a result of syomei_kakunin.
-const char *tamper_outcome(int result);
+// The text the desktop program shows for a result of syomei_kakunin on the
+// archive; for an archive that could not be checked, why, where that can be
+// found.
+const char *tamper_outcome(int result, const std::string &archive);
 
 // Says what a result of 1 or 2 of the decryption's reader means for the
 // archive and returns the exit status (0 for 0).

@@ -36,7 +36,7 @@ int decrypt_one(const Options &o, const std::string &archive, const std::string 
                                  folder.empty() ? nullptr : folder.c_str(), ignore ? 1 : 0);
     }
     if (result == -1) {
-        err() << Native{archive} << ": " << tamper_outcome(result);
+        err() << Native{archive} << ": " << tamper_outcome(result, archive);
         if (!ignore) {
             err() << text::kRefused;
             return kExitBadSignature;
@@ -52,7 +52,8 @@ int decrypt_one(const Options &o, const std::string &archive, const std::string 
         return status;
     }
     if (!conflicts().stopped) return kExitOk;
-    err() << Native{archive} << text::kDecryptStopped;
+    err() << Native{archive} << text::kDecryptStopped1 << Native{conflicts().stopped_at}
+          << text::kDecryptStopped2;
     if (conflicts().unasked) err() << text::kAnswerWithFlag;
     return kExitFailure;
 }

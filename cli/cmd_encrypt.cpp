@@ -63,7 +63,7 @@ int run_encrypt(const Options &o) {
                          o.has(kOptNoCompress) ? 0 : 1);
     }
     if (result == 1) {
-        err() << Native{items.front()} << ": " << text::kErrorOccurred;
+        err() << Native{items.front()} << ": " << text::kFailed;
         return kExitFailure;
     }
     // The name the library settled, a free name(N) after "別名保存".
@@ -73,7 +73,7 @@ int run_encrypt(const Options &o) {
         return kExitFailure;
     }
     if (conflicts().stopped) {
-        err() << text::kEncryptStopped;
+        err() << Native{conflicts().stopped_at} << text::kEncryptStopped;
         if (conflicts().unasked) err() << text::kAnswerWithFlag;
         return kExitFailure;
     }

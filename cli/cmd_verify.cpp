@@ -22,7 +22,7 @@ int run_verify(const Options &o) {
             ProgressBar bar(text::kChecking);
             result = syomei_kakunin(archive.c_str(), sender.c_str());
         }
-        out() << Native{archive} << ": " << tamper_outcome(result);
+        out() << Native{archive} << ": " << tamper_outcome(result, archive);
         mismatch = mismatch || result == -1;
         error = error || result > 0;
     }

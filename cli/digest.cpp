@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "causes.h"
 #include "output.h"
 #include "progress_bar.h"
 #include "system.h"
@@ -33,7 +34,8 @@ bool file_digest(const std::string &path, Digest *digest) {
     ProgressBar bar(text::kHashing);
     if (SHA256(path.c_str(), digest->words) == 0) return true;
     bar.interrupt();
-    err() << Native{path} << ": " << text::kErrorHappened;
+    const char *cause = unusable(path, Use::kRead);
+    err() << Native{path} << ": " << (cause ? cause : text::kFailed);
     return false;
 }
 

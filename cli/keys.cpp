@@ -1,6 +1,7 @@
 // Finding key files.
 #include "keys.h"
 
+#include "causes.h"
 #include "output.h"
 #include "quillcore.h"
 #include "system.h"
@@ -43,12 +44,19 @@ bool find_key(const std::string &value, rules::Kind kind, std::string *path) {
             kagi_shuufuku(secret.c_str(), public_key.c_str());
         candidate = kind == rules::kSecretKey ? secret : public_key;
     }
-    if (!value.empty() && candidate.size() < sys::kPathBytes &&
-        sys::kind(candidate) == sys::kFile) {
-        *path = candidate;
-        return true;
+    if (value.empty() || candidate.size() >= sys::kPathBytes ||
+        sys::kind(candidate) == sys::kMissing) {
+        err() << Native{candidate}
+              << (kind == rules::kSecretKey ? text::kNoSecretKey : text::kNoPublicKey);
+        return false;
     }
-    err() << Native{candidate}
-          << (kind == rules::kSecretKey ? text::kNoSecretKey : text::kNoPublicKey);
-    return false;
+    // Checked as the library will read it, so that a file that is no key is
+    // named as such here, not taken for a wrong password or a failed check.
+    if (const char *cause =
+            unusable(candidate, kind == rules::kSecretKey ? Use::kSecretKey : Use::kPublicKey)) {
+        err() << Native{candidate} << ": " << cause;
+        return false;
+    }
+    *path = candidate;
+    return true;
 }

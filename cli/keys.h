@@ -18,7 +18,8 @@ struct KeyFolders {
 bool key_folders(KeyFolders *folders);
 // The key file that a -k, -r or -s value names: a path when it holds a
 // separator or ends in a key file's extension, else a user ID in the key
-// folder of its kind. False after saying that no such file exists.
+// folder of its kind. False after saying that no such file exists, or why
+// it is no key file of that kind.
 bool find_key(const std::string &value, rules::Kind kind, std::string *path);
 
 #endif

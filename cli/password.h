@@ -1,6 +1,7 @@
 // The password block and where its text comes from: the terminal without
-// echo, the first line of a file or of a descriptor, or the password made
-// from a file.
+// echo, the first line of a file or of a descriptor (UTF-8, with or without
+// a byte order mark, or the code page's own text), or the password made from
+// a file.
 #ifndef QUILLSEAL_PASSWORD_H
 #define QUILLSEAL_PASSWORD_H
 

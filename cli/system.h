@@ -81,12 +81,23 @@ LineResult read_fd_line(int fd, char *buf, size_t cap);
 
 // ---- passwords --------------------------------------------------------------------
 
-// The text of a password block from native text: on Windows the ANSI code page
-// as it is, as the desktop program reads it from its field; on Linux the UTF-8
-// text converted to code page 932, so that a key file opens with the same
-// typed password on both systems; *len receives its length.
-enum TextResult { kTextOk, kTextTooLong, kTextUnconvertible };
-TextResult password_text(const char *native, size_t n, char *out, size_t cap, size_t *len);
+// Where the text of a password comes from: typed (native text), or a file
+// or descriptor whose text is UTF-8 or already in the block's code page.
+enum TextFrom { kFromNative, kFromUtf8, kFromPage };
+enum TextResult {
+    kTextOk,
+    kTextTooLong,
+    kTextNotInPage,  // a character the block's code page cannot hold
+    kTextInvalid,    // bytes that are no text in the encoding they came in
+};
+// The text of a password block, in the block's code page: on Windows the
+// ANSI code page, as the desktop program reads it from its field (native
+// text and code page text as they are, UTF-8 converted); on Linux code page
+// 932, so that a key file opens with the same password on both systems
+// (native text and UTF-8 converted, code page text as it is once it proves
+// to be code page 932). *len receives its length.
+TextResult password_text(const char *text, size_t n, TextFrom from, char *out, size_t cap,
+                         size_t *len);
 // Zeroes memory in a way the compiler keeps.
 void wipe(void *p, size_t n);
 
@@ -102,6 +113,10 @@ bool make_folders(const std::string &path, bool private_folder);
 enum Kind { kMissing, kFile, kFolder, kOther };
 // What the path names, following links.
 Kind kind(const std::string &path);
+// Whether a file opens for reading as the library opens it (others may
+// read it meanwhile), and if not, why.
+enum Readable { kReads, kNoSuchFile, kIsFolder, kNotRegular, kDenied, kInUse, kUnreadable };
+Readable readable(const std::string &path);
 // The full path of a path as typed: absolute, its folders resolved, its own
 // last component kept as it is (a link stays a link). False when the folder
 // does not exist or the result would not fit a path buffer.

@@ -12,10 +12,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <string>
 
 #include "lines.h"
 #include "rules.h"
 #include "system.h"
+#include "utf8.h"
 
 namespace sys {
 
@@ -77,6 +79,29 @@ int next_byte(int fd) {
         if (n == 0) return kNoByte;
         if (errno != EINTR) return kByteError;
     }
+}
+
+// Converts n bytes of text between two encodings into out (cap bytes);
+// *len receives the bytes written. 0, or the errno of the failure (E2BIG:
+// out is too small).
+int convert(const char *to, const char *from, const char *text, size_t n, char *out, size_t cap,
+            size_t *len) {
+    *len = 0;
+    iconv_t cd = iconv_open(to, from);
+    if (cd == iconv_t(-1)) return EINVAL;
+    char *src = const_cast<char *>(text);
+    size_t src_left = n;
+    char *dst = out;
+    size_t dst_left = cap;
+    int failure = 0;
+    if (iconv(cd, &src, &src_left, &dst, &dst_left) == size_t(-1) ||
+        iconv(cd, nullptr, nullptr, &dst, &dst_left) == size_t(-1))
+        failure = errno;
+    else if (src_left != 0)
+        failure = EILSEQ;
+    iconv_close(cd);
+    *len = cap - dst_left;
+    return failure;
 }
 
 }  // namespace
@@ -152,20 +177,33 @@ LineResult read_fd_line(int fd, char *buf, size_t cap) {
     return assemble_line([fd] { return next_byte(fd); }, buf, cap, false);
 }
 
-TextResult password_text(const char *native, size_t n, char *out, size_t cap, size_t *len) {
-    iconv_t cd = iconv_open("CP932", "UTF-8");
-    if (cd == iconv_t(-1)) return kTextUnconvertible;
-    char *src = const_cast<char *>(native);
-    size_t src_left = n;
-    char *dst = out;
-    size_t dst_left = cap;
-    TextResult result = kTextOk;
-    if (iconv(cd, &src, &src_left, &dst, &dst_left) == size_t(-1) ||
-        iconv(cd, nullptr, nullptr, &dst, &dst_left) == size_t(-1) || src_left != 0)
-        result = errno == E2BIG ? kTextTooLong : kTextUnconvertible;
-    iconv_close(cd);
-    *len = cap - dst_left;
-    return result;
+TextResult password_text(const char *text, size_t n, TextFrom from, char *out, size_t cap,
+                         size_t *len) {
+    if (from == kFromPage) {
+        // Taken as it stands, as Windows takes it, once it proves to be code
+        // page 932: converting there and back could change a character that
+        // has two codes.
+        *len = 0;
+        if (n > cap) return kTextTooLong;
+        std::string scratch(3 * n, '\0');  // a byte of 932 takes at most three of UTF-8
+        size_t converted = 0;
+        const int failed =
+            convert("UTF-8", "CP932", text, n, scratch.data(), scratch.size(), &converted);
+        wipe(scratch.data(), scratch.size());
+        if (failed) return kTextInvalid;
+        memcpy(out, text, n);
+        *len = n;
+        return kTextOk;
+    }
+    switch (convert("CP932", "UTF-8", text, n, out, cap, len)) {
+        case 0:
+            return kTextOk;
+        case E2BIG:
+            return kTextTooLong;
+        default:
+            // A character that code page 932 lacks, or bytes that are no UTF-8.
+            return valid_utf8(text, n) ? kTextNotInPage : kTextInvalid;
+    }
 }
 
 void wipe(void *p, size_t n) {
@@ -206,6 +244,22 @@ Kind kind(const std::string &path) {
     if (S_ISREG(st.st_mode)) return kFile;
     if (S_ISDIR(st.st_mode)) return kFolder;
     return kOther;
+}
+
+Readable readable(const std::string &path) {
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? kNoSuchFile
+               : errno == EACCES                   ? kDenied
+                                                   : kUnreadable;
+    if (S_ISDIR(st.st_mode)) return kIsFolder;
+    if (!S_ISREG(st.st_mode)) return kNotRegular;
+    // Without O_NONBLOCK a file turned into a FIFO meanwhile could hold the
+    // program for ever.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return errno == EACCES || errno == EPERM ? kDenied : kUnreadable;
+    ::close(fd);
+    return kReads;
 }
 
 bool full_path(const std::string &typed, std::string *out) {

@@ -219,11 +219,39 @@ LineResult read_fd_line(int fd, char *buf, size_t cap) {
         buf, cap, false);
 }
 
-TextResult password_text(const char *native, size_t n, char *out, size_t cap, size_t *len) {
-    *len = n;
-    if (n > cap) return kTextTooLong;
-    memcpy(out, native, n);
-    return kTextOk;
+TextResult password_text(const char *text, size_t n, TextFrom from, char *out, size_t cap,
+                         size_t *len) {
+    *len = 0;
+    if (from != kFromUtf8) {
+        if (n > cap) return kTextTooLong;
+        memcpy(out, text, n);
+        *len = n;
+        return kTextOk;
+    }
+    if (n == 0) return kTextOk;
+    const int count = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, int(n), nullptr, 0);
+    if (count <= 0) return kTextInvalid;
+    std::wstring wide(size_t(count), L'\0');
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, int(n), wide.data(), count);
+    // Measured first, so that a character the code page lacks is told from
+    // a text too long for the block.
+    const UINT page = GetACP();
+    const DWORD flags = page == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    BOOL defaulted = FALSE;
+    BOOL *defaulted_out = page == CP_UTF8 ? nullptr : &defaulted;
+    const int need =
+        WideCharToMultiByte(page, flags, wide.data(), count, nullptr, 0, nullptr, defaulted_out);
+    TextResult result = kTextOk;
+    if (need <= 0 || defaulted) {
+        result = kTextNotInPage;
+    } else if (size_t(need) > cap) {
+        result = kTextTooLong;
+    } else {
+        WideCharToMultiByte(page, flags, wide.data(), count, out, need, nullptr, nullptr);
+        *len = size_t(need);
+    }
+    wipe(wide.data(), wide.size() * sizeof(wchar_t));
+    return result;
 }
 
 void wipe(void *p, size_t n) {
@@ -257,6 +285,31 @@ Kind kind(const std::string &path) {
     if (attrs & FILE_ATTRIBUTE_DIRECTORY) return kFolder;
     if (attrs & FILE_ATTRIBUTE_DEVICE) return kOther;
     return kFile;
+}
+
+Readable readable(const std::string &path) {
+    const DWORD attrs = GetFileAttributesA(path.c_str());
+    if (attrs == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+                       error == ERROR_INVALID_NAME || error == ERROR_INVALID_DRIVE
+                   ? kNoSuchFile
+               : error == ERROR_ACCESS_DENIED ? kDenied
+                                              : kUnreadable;
+    }
+    if (attrs & FILE_ATTRIBUTE_DIRECTORY) return kIsFolder;
+    if (attrs & FILE_ATTRIBUTE_DEVICE) return kNotRegular;
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_ACCESS_DENIED                                        ? kDenied
+               : error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ? kInUse
+                                                                                   : kUnreadable;
+    }
+    const bool disk = GetFileType(h) == FILE_TYPE_DISK;
+    CloseHandle(h);
+    return disk ? kReads : kNotRegular;
 }
 
 bool full_path(const std::string &typed, std::string *out) {

@@ -28,6 +28,23 @@ inline constexpr char kSeeCommandHelp2[] = " --help で確認して下さい";
 inline constexpr char kBadArgument2[] =
     " 番目の引数に、このシステムの文字コードで表せない文字が含まれています";
 
+// A failure whose cause is not known: one wording for every command (the
+// desktop program's other wording, kErrorHappened, is not used here).
+inline constexpr const char *kFailed = kErrorOccurred;
+
+// Why a file named on the command line cannot be used, after its path and
+// ": ".
+inline constexpr char kIsMissing[] = "ファイルが見つかりません";
+inline constexpr char kIsFolder[] = "フォルダです。ファイルを指定して下さい";
+inline constexpr char kIsNotFile[] = "通常のファイルではありません";
+inline constexpr char kIsDenied[] = "アクセスが拒否されました";
+inline constexpr char kIsInUse[] = "ほかのプログラムが使用中です";
+inline constexpr char kIsUnreadable[] = "ファイルを読み込めません";
+inline constexpr char kIsNotPublicKey[] = "公開鍵のファイルではありません";
+inline constexpr char kIsNotSecretKey[] = "秘密鍵のファイルではありません";
+inline constexpr char kIsUnsigned[] =
+    "署名を含むには短すぎます。暗号化ファイルではないか、途中で切れています";
+
 // Library messages and questions on the terminal.
 inline constexpr char kChoices[] = "  1: 上書き  2: 別名保存  3: 処理中止 > ";
 inline constexpr char kChooseAgain[] = "1、2、3 のどれかを入力して下さい";
@@ -38,6 +55,8 @@ inline constexpr char kPasswordPrompt[] = "パスワード入力: ";
 inline constexpr char kPasswordAgainPrompt[] = "パスワード再入力: ";
 inline constexpr char kPasswordTooLong[] = "パスワードが長すぎます。159バイト以下にして下さい";
 inline constexpr char kPasswordBadText[] = "パスワードに使えない文字が含まれています";
+inline constexpr char kPasswordNotInPage[] =
+    "パスワードに、このシステムの文字コードで表せない文字が含まれています";
 inline constexpr char kNoTerminal[] =
     "パスワードを入力する端末がありません。--passphrase-file、--passphrase-fd か "
     "--passphrase-from を指定して下さい";
@@ -71,11 +90,12 @@ inline constexpr char kNoFolder[] = ": フォルダが見つかりません";
 inline constexpr char kNoItem[] = ": ファイルやフォルダが見つかりません";
 inline constexpr char kUnsigned[] =
     ": 署名を付けられませんでした。署名のない暗号化ファイルが残っています";
-inline constexpr char kEncryptStopped[] = "処理を中止しました。暗号化ファイルは作成していません";
-inline constexpr char kDecryptStopped[] = ": 同名のファイルがあるため、復号化を途中で中止しました";
+inline constexpr char kEncryptStopped[] =
+    ": 同名のファイルがあるため処理を中止しました。暗号化ファイルは作成していません";
+inline constexpr char kDecryptStopped1[] = ": 同名のファイル ";
+inline constexpr char kDecryptStopped2[] = " があるため、復号化を途中で中止しました";
 inline constexpr char kAnswerWithFlag[] =
     "同名のファイルを上書きするには --overwrite、別名で保存するには --rename を指定して下さい";
-inline constexpr char kNoArchive[] = ": 暗号化ファイルが見つかりません";
 inline constexpr char kRefused[] =
     "署名を確認できないため、このファイルは復号化しません。送信者の公開鍵 (-s) を確かめて"
     "下さい。確認せずに進めるには --ignore-signature を指定して下さい";

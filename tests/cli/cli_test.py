@@ -375,10 +375,23 @@ class Signatures(Case):
             shutil.rmtree(self.path("写真"))
 
     def test_unreadable_archive(self):
+        os.makedirs(self.path("folder.velm"))
+        short = native(self.write("short.velm", b"x" * 191))
         r = self.run_program("verify", "-s", native(self.alice[1]), native(self.archive),
-                             native(self.path("missing.velm")))
+                             native(self.path("missing.velm")), native(self.path("folder.velm")),
+                             short)
         self.assertEqual(r.rc, 1)
-        self.assertIn("missing.velm: エラーが起きました", r.out)
+        for name, cause in (("missing.velm", "ファイルが見つかりません"),
+                            ("folder.velm", "フォルダです"), ("short.velm", "署名を含むには短すぎます")):
+            self.assertIn(name + ": " + cause, r.out)
+        r = self.as_bob("list", native(self.path("folder.velm")))
+        self.assertEqual(r.rc, 1)
+        self.assertIn("folder.velm: フォルダです", r.err)
+        # A public key file cut to nothing is no key, named before any archive.
+        empty = native(self.write("empty.velk", b""))
+        r = self.run_program("verify", "-s", empty, native(self.archive))
+        self.assertEqual((r.rc, r.out), (1, ""))
+        self.assertIn("empty.velk: 公開鍵のファイルではありません", r.err)
 
 
 class Conflicts(Case):
@@ -407,7 +420,10 @@ class Conflicts(Case):
         self.pair()
         r = self.as_bob("decrypt", native(self.archive))
         self.assertEqual(r.rc, 1)
-        self.assertIn("途中で中止しました", r.err)
+        taken = re.search("同名のファイル (.*) があるため、復号化を途中で中止しました", r.err)
+        self.assertTrue(taken and taken.group(1).startswith(native(self.tree)), r.err)
+        self.assertTrue(os.path.isfile(taken.group(1)[2:].replace("\\", "/") if WINDOWS
+                                       else taken.group(1)))
         self.assertEqual(self.as_bob("decrypt", "--rename", native(self.archive)).rc, 0)
         with open(os.path.join(self.tree, "a(1).txt")) as f:
             self.assertEqual(f.read(), "hello\n")
@@ -596,6 +612,26 @@ class Passwords(Case):
         self.assertIn("パスワードを入力する端末がありません", r.err)
         self.assertEqual(sorted(os.listdir(self.path("src"))), ["写真", "写真.velm"])
 
+    def test_saved_as_editors_save_it(self):
+        """Notepad saves UTF-8, with or without a byte order mark, older editors
+        the code page; each opens the key made with the password."""
+        self.pair()
+        line = BOB_PW + "\r\n"
+        for data in (b"\xef\xbb\xbf" + line.encode(), line.encode(), line.encode("cp932")):
+            pw = native(self.write("pw", data))
+            self.ok("list", "-k", native(self.bob[0]), "-s", native(self.alice[1]),
+                    "--passphrase-file", pw, native(self.archive))
+        with open(self.write("pw", b"\xef\xbb\xbf" + line.encode()), "rb") as f:
+            self.ok("list", "-k", native(self.bob[0]), "-s", native(self.alice[1]),
+                    "--passphrase-fd", "0", native(self.archive), stdin=f)
+        # A character code page 932 lacks is refused as such.
+        for mark in (b"", b"\xef\xbb\xbf"):
+            pw = native(self.write("pw", mark + (BOB_PW + "✓\n").encode()))
+            r = self.run_program("list", "-k", native(self.bob[0]), "-s", native(self.alice[1]),
+                                 "--passphrase-file", pw, native(self.archive))
+            self.assertEqual((r.rc, r.out), (1, ""))
+            self.assertIn("このシステムの文字コードで表せない文字", r.err)
+
     def test_typed(self):
         self.pair()
         t = Terminal(self, "decrypt", "-k", native(self.bob[0]), "-s", native(self.alice[1]),
@@ -627,13 +663,19 @@ class Usage(Case):
 
     def test_digests(self):
         abc = native(self.write("abc.velk", b"abc"))
-        r = self.run_program("sha256", abc, native(self.path("none")))
+        os.makedirs(self.path("folder"))
+        r = self.run_program("sha256", abc, native(self.path("none")), native(self.path("folder")))
         self.assertEqual(r.rc, 1)
         self.assertEqual(r.out, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"
                          "  " + abc + "\n")
-        self.assertIn("none: エラーが発生しました", r.err)
-        self.assertEqual(self.ok("fingerprint", abc).out,
-                         "vxZ4uurPAY/eQEFBIyKuXaNhA7CceheWYf8QtK0VAPI=  " + abc + "\n")
+        self.assertIn("none: ファイルが見つかりません", r.err)
+        self.assertIn("folder: フォルダです", r.err)
+        # A public key file holds a whole key; an empty one is none.
+        empty = native(self.write("empty.velk", b""))
+        r = self.run_program("fingerprint", abc, empty)
+        self.assertEqual((r.rc, r.out), (1, ""))
+        for name in ("abc.velk", "empty.velk"):
+            self.assertIn(name + ": 公開鍵のファイルではありません", r.err)
 
 
 class Progress(Case):
@@ -683,8 +725,10 @@ class Interop(Case):
         self.assertEqual(tree_of(tree), original)
 
         tree = make_tree(self.path("w2l"))
-        self.ok("encrypt", "-k", native(alice[0]), "-r", native(bob[1]), "--passphrase-file",
-                self.pw_file(alice_pw), native(tree))
+        # The password in code page 932, and as the Linux user saved it (UTF-8).
+        for pw in (self.pw_file(alice_pw), native(linux_pw["alice"])):
+            self.ok("encrypt", "-k", native(alice[0]), "-r", native(bob[1]), "--passphrase-file",
+                    pw, "--overwrite", native(tree))
         shutil.rmtree(tree)
         self.ok("decrypt", "-k", bob[0], "-s", alice[1], "--passphrase-file", linux_pw["bob"],
                 tree + ".velm", program=linux)
