@@ -511,9 +511,8 @@ LinkEnd link_end(const char *path, const char *root) {
     const std::string end = target, folder = top ? top : "";
     free(target);
     free(top);
-    const bool inside = !folder.empty() && end.size() > folder.size() &&
-                        end.compare(0, folder.size(), folder) == 0 &&
-                        (folder == "/" || end[folder.size()] == '/');
+    const bool inside = !folder.empty() && end.compare(0, folder.size(), folder) == 0 &&
+                        (end.size() == folder.size() || folder == "/" || end[folder.size()] == '/');
     struct stat st;
     if (!inside) return kLinkOutside;
     if (stat(end.c_str(), &st) != 0) return kLinkNowhere;
