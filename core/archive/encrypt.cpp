@@ -225,12 +225,6 @@ std::vector<std::string> entry_files() {
     return files;
 }
 
-// The entry names of the folders and files, as the entries will hold them:
-// only what this build's own decryption accepts and gives back as a native
-// path. A path that cannot be held so, and one whose name another path
-// takes too, gets an empty name and joins problems; a path that comes back
-// in another spelling (a decomposed name, a character's other code page 932
-// spelling) joins respelled.
 // The first control character of a path, which no entry name may hold, as
 // a note on it; none when it holds none.
 void control_character(const std::string &rel, char note[plat::kNoteBytes]) {
@@ -244,6 +238,13 @@ void control_character(const std::string &rel, char note[plat::kNoteBytes]) {
 struct EntryNames {
     std::vector<std::string> folders, files;
 };
+
+// The entry names of the folders and files, as the entries will hold them:
+// only what this build's own decryption accepts and gives back as a native
+// path. A path that cannot be held so gets an empty name and joins
+// problems. A path that comes back in another spelling (a decomposed name,
+// the other spelling of a code page 932 character) joins respelled, or
+// problems when another path has its name.
 void name_all(const std::vector<std::string> &folders, const std::vector<std::string> &files,
               EntryNames *names, std::vector<Problem> *problems, std::vector<Problem> *respelled) {
     struct Held {
