@@ -21,11 +21,26 @@ inline constexpr const char kCannotReadItems[] =
 inline constexpr const char kItemUnreadable[] = "読み込めません";
 inline constexpr const char kItemNameNotHeld[] =
     "暗号化ファイルに記録できない文字が名前に含まれています";
+inline constexpr const char kItemNameShared[] =
+    "文字を置き換えると、ほかのファイルやフォルダと同じ名前になります";
 inline constexpr const char kItemTooLong[] = "パスが長すぎます";
 inline constexpr const char kItemTooDeep[] = "フォルダの階層が深すぎます";
 inline constexpr const char kItemElsewhere[] = "最初に選んだ項目と別のフォルダにあります";
 inline constexpr const char kItemsIncomplete[] =
     "メモリが足りないため、ファイルやフォルダを一覧にできませんでした";
+// What an encryption leaves out or holds in another form, one line a name
+// after the first line; the encryption goes on.
+inline constexpr const char kNoticeItems[] =
+    "次のファイルやフォルダは、そのままの形では暗号化ファイルに記録されません。暗号化は続けます。";
+inline constexpr const char kItemLinkFollowed[] =
+    "リンクのため、リンク先のファイルの内容を記録します";
+inline constexpr const char kItemLinkToFolder[] = "フォルダへのリンクのため記録しません";
+inline constexpr const char kItemLinkOutside[] = "選んだフォルダの外へのリンクのため記録しません";
+inline constexpr const char kItemLinkNowhere[] = "リンク先が見つからないため記録しません";
+inline constexpr const char kItemLinkUnfollowed[] = "リンクまたはジャンクションのため記録しません";
+inline constexpr const char kItemNotFileOrFolder[] =
+    "通常のファイルやフォルダではないため記録しません";
+inline constexpr const char kItemRespelled[] = "復元すると名前の文字が変わります";
 // A box too tall for the screen ends here.
 inline constexpr const char kMore[] = "…";
 

@@ -526,7 +526,7 @@ TEST_F(ArchiveTest, EveryNameOfARealFolderComesBackOrIsNamedUpFront) {
     const std::vector<std::string> held = {
         "src/.env",      "src/.git/config",       "src/Algorithm::Diff.3pm.gz",
         "src/a*b?c.txt", "src/\"q\" <x> |y|.txt", "src/CON",
-        "src/end."};
+        "src/end.",      "src/10月〜12月.xlsx"};  // 〜 as a Linux input method types it
     for (const std::string &rel : held) {
         fs::create_directories(to_path(at(rel)).parent_path());
         write_file(at(rel), bytes_of(rel));
@@ -542,8 +542,8 @@ TEST_F(ArchiveTest, EveryNameOfARealFolderComesBackOrIsNamedUpFront) {
 
     // src/<200>/<55>: 261 bytes with the NUL, one more than an entry name holds.
     const std::string long_name = "src/" + std::string(200, 'n') + "/" + std::string(55, 'm');
-    const std::vector<std::string> refused = {"src/caf\xc3\xa9.txt", "src/tab\there",
-                                              "src/back\\slash", "src/wave\xe3\x80\x9c", long_name};
+    const std::vector<std::string> refused = {"src/café.txt", "src/tab\there", "src/back\\slash",
+                                              "src/¥.txt", long_name};
     for (const std::string &rel : refused) {
         fs::create_directories(to_path(at(rel)).parent_path());
         write_file(at(rel), bytes_of("x"));
@@ -553,11 +553,43 @@ TEST_F(ArchiveTest, EveryNameOfARealFolderComesBackOrIsNamedUpFront) {
     EXPECT_EQ(boxes[0].caption, at("src"));
     const std::string not_held = std::string(": ") + kItemNameNotHeld;
     EXPECT_EQ(boxes[0].text, std::string(kCannotEncryptItems) + "\nsrc/back\\slash" + not_held +
-                                 "\nsrc/caf\xc3\xa9.txt" + not_held + "\n" + long_name + ": " +
-                                 kItemTooLong + "\nsrc/tab\\x09here" + not_held +
-                                 "\nsrc/wave\xe3\x80\x9c" + not_held);
+                                 " (\\ U+005C)\nsrc/café.txt" + not_held + " (é U+00E9)\n" +
+                                 long_name + ": " + kItemTooLong + "\nsrc/tab\\x09here" + not_held +
+                                 " (\\x09 U+0009)\nsrc/¥.txt" + not_held + " (¥ U+00A5)");
     EXPECT_FALSE(exists(at("src.velm")));
     expect_no_temporaries(dir);
+}
+
+// Names spelled otherwise than code page 932's converter gives them back (a
+// decomposed name, as copied from a Mac, and the code page's own ～ where
+// Linux types 〜) are held as the code page's characters and named before
+// the archive is made, which goes on; they come back composed, and as Linux
+// types them. Two names that would become one fail the encryption.
+TEST_F(ArchiveTest, NamesInAnotherSpellingAreHeldAndNamedBeforehand) {
+    const std::string decomposed = "src/テ\u3099ータ", wide_tilde = "src/全角～.txt";
+    const std::string change = " (テ\u3099 U+30C6 U+3099 → デ U+30C7)";
+    mkdir("src");
+    write_file(at(decomposed), bytes_of("d"));
+    write_file(at(wide_tilde), bytes_of("w"));
+    ASSERT_EQ(encrypt({at("src")}, 0), 0);
+    ASSERT_EQ(boxes.size(), 1u);
+    expect_box(boxes[0], at("src"),
+               (std::string(kNoticeItems) + "\n" + decomposed + ": " + kItemRespelled + change +
+                "\n" + wide_tilde + ": " + kItemRespelled + " (～ U+FF5E → 〜 U+301C)")
+                   .c_str(),
+               QUILL_MB_OK | QUILL_MB_ICONEXCLAMATION);
+    mkdir("out");
+    move("src.velm", "out/src.velm");
+    EXPECT_EQ(decrypt({at("out/src.velm")}), 0);
+    EXPECT_EQ(listing(at("out/src")), (std::vector<std::string>{"データ", "全角〜.txt"}));
+    EXPECT_EQ(read_file(at("out/src/データ")), bytes_of("d"));
+
+    write_file(at("src/データ"), bytes_of("composed"));
+    boxes.clear();
+    EXPECT_EQ(encrypt({at("src")}, 0), 1);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, std::string(kCannotEncryptItems) + "\n" + decomposed + ": " +
+                                 kItemNameShared + change);
 }
 #endif
 

@@ -18,6 +18,7 @@
 #include "crafter.h"
 #include "files.h"
 #include "quillcore.h"
+#include "texts.h"
 
 namespace {
 
@@ -226,9 +227,11 @@ TEST_F(Hostile, LinksInTheDestinationAreNeverFollowed) {
     EXPECT_FALSE(fs::exists(join(at("outside"), "gone.txt")));
 }
 
-// FIFOs never block a reader, and the walk takes regular files and folders
-// only: links (loops among them) and FIFOs inside a chosen folder are left
-// out. An alarm ends the test if anything blocks.
+// FIFOs never block a reader, and the walk never walks through a link: a
+// link inside a chosen folder to a file in it is held as that file, other
+// links (loops among them, one to a file outside) and FIFOs are left out,
+// and all of them are named before the archive is made. An alarm ends the
+// test if anything blocks.
 TEST_F(Hostile, OnlyRegularFilesAreOpenedAndWalked) {
     alarm(60);
     const std::string fifo = at("fifo");
@@ -250,12 +253,19 @@ TEST_F(Hostile, OnlyRegularFilesAreOpenedAndWalked) {
     ASSERT_EQ(mkfifo(at("tree/pipe").c_str(), 0600), 0);
     fs::create_directory_symlink(at("tree"), at("tree/sub/loop"));
     fs::create_symlink(at("outside.txt"), at("tree/link.txt"));
-    EXPECT_EQ(select({at("tree")}), 1);
+    fs::create_symlink("sub/f.txt", at("tree/alias.txt"));
+    EXPECT_EQ(select({at("tree")}), 2);
+    boxes.clear();
     ASSERT_EQ(angouka(alice.secret.c_str(), password, bob.pub.c_str(), 0), 0);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, std::string(kNoticeItems) + "\ntree/alias.txt: " + kItemLinkFollowed +
+                                 "\ntree/link.txt: " + kItemLinkOutside + "\ntree/pipe: " +
+                                 kItemNotFileOrFolder + "\ntree/sub/loop: " + kItemLinkToFolder);
     fs::rename(at("tree.velm"), join(at("in"), "tree.velm"));
     EXPECT_EQ(decrypt({join(at("in"), "tree.velm")}), 0);
-    EXPECT_EQ(listing(at("in")),
-              (std::vector<std::string>{"tree", "tree.velm", "tree/sub", "tree/sub/f.txt"}));
+    EXPECT_EQ(listing(at("in")), (std::vector<std::string>{"tree", "tree.velm", "tree/alias.txt",
+                                                           "tree/sub", "tree/sub/f.txt"}));
+    EXPECT_EQ(read_file(join(at("in"), "tree/alias.txt")), bytes_of("f"));
     alarm(0);
 }
 

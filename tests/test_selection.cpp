@@ -1,17 +1,22 @@
 // The selection that file_get builds: which files and folders, in which
-// order, relative to the first item's folder.
+// order, relative to the first item's folder, and what it notes on the way;
+// and the entry names its paths get.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 
 #ifndef _WIN32
+#include <iconv.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
 
 #include "archive/selection.h"
+#include "cp932.h"
 #include "files.h"
+#include "platform/platform.h"
 #include "quillcore.h"
 
 namespace {
@@ -170,6 +175,129 @@ TEST(Selection, UnreadableFoldersAndFilesAreNoted) {
     chmod((d / "t/closed").c_str(), 0755);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// A link inside a chosen folder is never walked through: one that leads,
+// through other links too, to a regular file in the chosen folder is taken
+// as that file; every other one, and a FIFO, is noted and left out. The
+// chosen folder may itself be reached through a link.
+TEST(Selection, LinksAreTakenAsTheFileTheyLeadToInsideTheChosenFolderOnly) {
+    ScratchDir d("sel_links");
+    fs::create_directories(d / "t/sub");
+    write_text(d / "t/sub/f.txt", "f");
+    write_text(d / "outside.txt", "secret");
+    fs::create_symlink("sub/f.txt", d / "t/alias");
+    fs::create_symlink("../alias", d / "t/sub/chain");
+    fs::create_symlink(d / "outside.txt", d / "t/out");
+    fs::create_symlink("../t/sub/f.txt", d / "t/back_in");
+    fs::create_directory_symlink("sub", d / "t/folder");
+    fs::create_symlink("gone", d / "t/broken");
+    fs::create_symlink("loop", d / "t/loop");
+    ASSERT_EQ(mkfifo((d / "t/pipe").c_str(), 0600), 0);
+    fs::create_directory_symlink("t", d / "via");
+    for (const char *item : {"t", "via"}) {
+        SCOPED_TRACE(item);
+        EXPECT_EQ(file_get(0, (d / item).c_str()), 4);
+        Names linked = selection.linked;
+        std::sort(linked.begin(), linked.end());
+        const std::string t = item;
+        EXPECT_EQ(linked, (Names{t + "/alias", t + "/back_in", t + "/sub/chain"}));
+        EXPECT_TRUE(selection.problems.empty());
+        std::vector<std::pair<Problem::Kind, std::string>> noted;
+        for (const Problem &p : selection.notices) noted.emplace_back(p.kind, p.path);
+        std::sort(noted.begin(), noted.end(),
+                  [](const auto &a, const auto &b) { return a.second < b.second; });
+        const std::string at = d / item;
+        EXPECT_EQ(noted, (std::vector<std::pair<Problem::Kind, std::string>>{
+                             {Problem::kLinkFollowed, at + "/alias"},
+                             {Problem::kLinkFollowed, at + "/back_in"},
+                             {Problem::kLinkNowhere, at + "/broken"},
+                             {Problem::kLinkToFolder, at + "/folder"},
+                             {Problem::kLinkNowhere, at + "/loop"},
+                             {Problem::kLinkOutside, at + "/out"},
+                             {Problem::kNotFileOrFolder, at + "/pipe"},
+                             {Problem::kLinkFollowed, at + "/sub/chain"}}));
+    }
+}
+
+// What iconv says each code of code page 932 is, by its JIS-based tables
+// and by the code page's own: the variant table holds exactly the codes on
+// which they disagree, each spelling is stored as its code, and Linux gives
+// the code back as the JIS-based spelling.
+TEST(Selection, EntryNamesFollowTheSystemsCodePageTables) {
+    namespace plat = quill::plat;
+    const auto decoded = [](const char *code_page, unsigned code) {
+        iconv_t cd = iconv_open("UTF-32LE", code_page);
+        char in[2] = {char(code >> 8), char(code)}, out[8] = {};
+        char *src = in, *dst = out;
+        size_t src_left = 2, dst_left = sizeof out;
+        const bool ok = iconv(cd, &src, &src_left, &dst, &dst_left) != size_t(-1);
+        iconv_close(cd);
+        return ok && dst_left == 4
+                   ? char32_t(uint8_t(out[0]) | uint8_t(out[1]) << 8 | uint8_t(out[2]) << 16)
+                   : char32_t(0);
+    };
+    std::vector<unsigned> disagree, restored;
+    for (unsigned code = 0x8140; code <= 0xFCFC; code++) {
+        const char32_t jis = decoded("SHIFT_JIS", code);
+        if (jis != 0 && jis != decoded("CP932", code)) disagree.push_back(code);
+    }
+    const auto utf8 = [](char32_t c) {
+        std::string s;
+        if (c < 0x80) return s += char(c);
+        if (c < 0x800) return s += {char(0xC0 | c >> 6), char(0x80 | (c & 0x3F))};
+        return s += {char(0xE0 | c >> 12), char(0x80 | (c >> 6 & 0x3F)), char(0x80 | (c & 0x3F))};
+    };
+    char name[16], back[16];
+    for (const quill::cp932::Variant &v : quill::cp932::kVariants) {
+        if (v.jis_restored) restored.push_back(v.code);
+        EXPECT_EQ(decoded("CP932", v.code), v.own);
+        const std::string code = {char(v.code >> 8), char(v.code)};
+        for (const char32_t c : {v.jis, v.own}) {
+            ASSERT_EQ(plat::to_archive_name(utf8(c).c_str(), name, sizeof name), plat::kNameOk);
+            EXPECT_EQ(name, code);
+        }
+        ASSERT_EQ(plat::from_archive_name(code.c_str(), back, sizeof back), plat::kNameOk);
+        EXPECT_EQ(back, utf8(v.jis_restored ? v.jis : v.own));
+    }
+    std::sort(restored.begin(), restored.end());
+    EXPECT_EQ(disagree, restored);
+
+    // Every composition gives a character of the code page, stored as the
+    // composed character is.
+    std::vector<std::array<char32_t, 3>> all;
+    for (const auto &p : quill::cp932::kVoiced)
+        all.push_back({p[0], quill::cp932::kVoicedMark, p[1]});
+    for (const auto &p : quill::cp932::kSemiVoiced)
+        all.push_back({p[0], quill::cp932::kSemiVoicedMark, p[1]});
+    for (const auto &c : quill::cp932::kOtherCompositions)
+        all.push_back({c.base, c.mark, c.composed});
+    for (const auto &[base, mark, composed] : all) {
+        ASSERT_EQ(plat::to_archive_name(utf8(composed).c_str(), name, sizeof name), plat::kNameOk);
+        ASSERT_EQ(plat::to_archive_name((utf8(base) + utf8(mark)).c_str(), back, sizeof back),
+                  plat::kNameOk);
+        EXPECT_EQ(std::string(back), name) << unsigned(composed);
+    }
+
+    // What no entry name holds, and what each note says. The decomposed
+    // names spell e and テ with a separate mark.
+    char note[plat::kNoteBytes];
+    for (const auto &[path, said] : std::vector<std::pair<std::string, std::string>>{
+             {"d/café", "é U+00E9"},
+             {"d/e\u0301té", "e\u0301 U+0065 U+0301"},
+             {"¥100", "¥ U+00A5"},                     // iconv writes "\"
+             {"tag\U000E0001", "\U000E0001 U+E0001"},  // iconv drops it
+             {"latin1\xe9", "0xE9"}}) {
+        EXPECT_EQ(plat::to_archive_name(path.c_str(), name, sizeof name),
+                  plat::kNameUnrepresentable)
+            << path;
+        plat::name_unheld(path.c_str(), note);
+        EXPECT_EQ(note, said);
+    }
+    plat::name_respelled("テ\u3099ータ/～", note);
+    EXPECT_STREQ(note, "テ\u3099 U+30C6 U+3099 → デ U+30C7、～ U+FF5E → 〜 U+301C");
+    plat::name_respelled("10月〜12月.xlsx", note);
+    EXPECT_STREQ(note, "") << "typed on Linux, comes back as typed";
 }
 #endif
 

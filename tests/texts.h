@@ -12,6 +12,15 @@ inline constexpr char kTooLarge[] = "ファイルの大きさが128GByte以上�
 inline constexpr char kCannotEncryptItems[] =
     "次のファイルやフォルダは暗号化できないため、暗号化ファイルを作成しませんでした。";
 inline constexpr char kItemNameNotHeld[] = "暗号化ファイルに記録できない文字が名前に含まれています";
+inline constexpr char kItemNameShared[] =
+    "文字を置き換えると、ほかのファイルやフォルダと同じ名前になります";
+inline constexpr char kNoticeItems[] =
+    "次のファイルやフォルダは、そのままの形では暗号化ファイルに記録されません。暗号化は続けます。";
+inline constexpr char kItemRespelled[] = "復元すると名前の文字が変わります";
+inline constexpr char kItemLinkFollowed[] = "リンクのため、リンク先のファイルの内容を記録します";
+inline constexpr char kItemLinkToFolder[] = "フォルダへのリンクのため記録しません";
+inline constexpr char kItemLinkOutside[] = "選んだフォルダの外へのリンクのため記録しません";
+inline constexpr char kItemNotFileOrFolder[] = "通常のファイルやフォルダではないため記録しません";
 inline constexpr char kItemTooLong[] = "パスが長すぎます";
 inline constexpr char kItemUnreadable[] = "読み込めません";
 

@@ -4,7 +4,9 @@
 // takes that name only once it is complete (placement.h): an old archive
 // that the user chose to overwrite stays as it was until then, and a failed
 // or interrupted encryption leaves nothing under the archive's name.
+#include <cstdio>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <new>
 #include <string>
@@ -215,24 +217,77 @@ struct Archive {
 
 constexpr int32_t kStopped = 3;
 
-// The entry names of relative paths, as the entries will hold them: only
-// what this build's own decryption accepts and gives back as the same
-// native path. A path that cannot be held so gets an empty name and joins
-// problems.
-void name_all(const std::vector<std::string> &rels, std::vector<std::string> *names,
-              std::vector<Problem> *problems) {
-    for (const std::string &rel : rels) {
-        char name[layout::kMaxNameBytes];
-        char back[plat::kPathMax];
-        const plat::NameResult made = plat::to_archive_name(rel.c_str(), name, sizeof name);
-        const bool held = made == plat::kNameOk && entry_name_safe(name) &&
-                          plat::from_archive_name(name, back, sizeof back) == plat::kNameOk &&
-                          rel == back;
-        names->push_back(held ? name : "");
-        if (!held)
+// The files an archive holds: the selection's, then the links that the walk
+// took as the files they lead to.
+std::vector<std::string> entry_files() {
+    std::vector<std::string> files = selection.files;
+    files.insert(files.end(), selection.linked.begin(), selection.linked.end());
+    return files;
+}
+
+// The first control character of a path, which no entry name may hold, as
+// a note on it; none when it holds none.
+void control_character(const std::string &rel, char note[plat::kNoteBytes]) {
+    for (const char c : rel)
+        if (static_cast<unsigned char>(c) < 0x20) {
+            std::snprintf(note, plat::kNoteBytes, "%c U+%04X", c, unsigned(c));
+            return;
+        }
+}
+
+struct EntryNames {
+    std::vector<std::string> folders, files;
+};
+
+// The entry names of the folders and files, as the entries will hold them:
+// only what this build's own decryption accepts and gives back as a native
+// path. A path that cannot be held so gets an empty name and joins
+// problems. A path that comes back in another spelling (a decomposed name,
+// the other spelling of a code page 932 character) joins respelled, or
+// problems when another path has its name.
+void name_all(const std::vector<std::string> &folders, const std::vector<std::string> &files,
+              EntryNames *names, std::vector<Problem> *problems, std::vector<Problem> *respelled) {
+    struct Held {
+        const std::string *rel;
+        std::string name;
+        bool other_spelling;
+    };
+    std::vector<Held> held;
+    std::map<std::string, size_t> uses;
+    const auto name_list = [&](const std::vector<std::string> &rels,
+                               std::vector<std::string> *out) {
+        for (const std::string &rel : rels) {
+            char name[layout::kMaxNameBytes];
+            char back[plat::kPathMax];
+            const plat::NameResult made = plat::to_archive_name(rel.c_str(), name, sizeof name);
+            const bool ok = made == plat::kNameOk && entry_name_safe(name) &&
+                            plat::from_archive_name(name, back, sizeof back) == plat::kNameOk;
+            out->push_back(ok ? name : "");
+            if (ok) {
+                held.push_back({&rel, name, rel != back});
+                uses[name]++;
+                continue;
+            }
+            char note[plat::kNoteBytes] = "";
+            if (made == plat::kNameUnrepresentable) plat::name_unheld(rel.c_str(), note);
+            if (made == plat::kNameOk) control_character(rel, note);
             problems->push_back(
                 {made == plat::kNameTooLong ? Problem::kTooLong : Problem::kNameNotHeld,
-                 selection.a_folder + rel, plat::kFailUnknown});
+                 selection.a_folder + rel, plat::kFailUnknown, note});
+        }
+    };
+    name_list(folders, &names->folders);
+    name_list(files, &names->files);
+    // Two paths with one name cannot both come back as they are: each of
+    // them that comes back in another spelling is named.
+    for (const Held &h : held) {
+        if (!h.other_spelling) continue;
+        char note[plat::kNoteBytes] = "";
+        plat::name_respelled(h.rel->c_str(), note);
+        const bool shared = uses[h.name] > 1;
+        (shared ? problems : respelled)
+            ->push_back({shared ? Problem::kNameShared : Problem::kRespelled,
+                         selection.a_folder + *h.rel, plat::kFailUnknown, note});
     }
 }
 
@@ -250,7 +305,7 @@ bool set_item(const std::string &rel, const std::string &name) {
 uint64_t contents_bytes() {
     uint64_t total = 0;
     std::string path;
-    for (const std::string &rel : selection.files) {
+    for (const std::string &rel : entry_files()) {
         const int64_t size = full_path(rel, &path) ? plat::file_size(path.c_str()) : -1;
         if (size > 0) total += uint64_t(size);
     }
@@ -258,9 +313,10 @@ uint64_t contents_bytes() {
 }
 
 // True when at least one selected file or folder still exists.
-bool anything_left() {
+bool anything_left(const std::vector<std::string> &files) {
     std::string path;
-    for (const auto *list : {&selection.folders, &selection.files})
+    const std::vector<std::string> *lists[] = {&selection.folders, &files};
+    for (const std::vector<std::string> *list : lists)
         for (const std::string &rel : *list)
             if (full_path(rel, &path) && plat::attributes(path.c_str()) != plat::kNoAttributes)
                 return true;
@@ -271,15 +327,17 @@ bool anything_left() {
 // temporary file, the key agreement and every entry. 0 written; kStopped at
 // the name prompt; 1 failure.
 int32_t write_archive(Archive &a, const char *public_path, bool compress) {
-    // Every problem of the selection in one message, before anything is made.
-    std::vector<std::string> folder_names, file_names;
-    std::vector<Problem> unnamed;
-    name_all(selection.folders, &folder_names, &unnamed);
-    name_all(selection.files, &file_names, &unnamed);
+    // Every problem of the selection in one message, before anything is made;
+    // then, in one more, what the archive leaves out or holds in another form.
+    const std::vector<std::string> files = entry_files();
+    EntryNames names;
+    std::vector<Problem> unnamed, respelled;
+    name_all(selection.folders, files, &names, &unnamed, &respelled);
     if (report_problems(msg::kCannotEncryptItems, true, unnamed)) return 1;
+    report_notices(msg::kNoticeItems, respelled);
     // An archive of no entries holds nothing the user chose: every item has
     // gone since it was chosen (or none existed).
-    if (!anything_left()) {
+    if (!anything_left(files)) {
         warn(selection.first_item.c_str(), msg::kNothingToEncrypt);
         return 1;
     }
@@ -322,11 +380,11 @@ int32_t write_archive(Archive &a, const char *public_path, bool compress) {
     std::unique_ptr<Compression> compression;
     if (!compression_for(compress, w, &compression)) return 1;
     for (size_t i = 0; i < selection.folders.size(); i++) {
-        if (!set_item(selection.folders[i], folder_names[i])) return 1;
+        if (!set_item(selection.folders[i], names.folders[i])) return 1;
         put_folder(w);
     }
-    for (size_t i = 0; i < selection.files.size(); i++) {
-        if (!set_item(selection.files[i], file_names[i])) return 1;
+    for (size_t i = 0; i < files.size(); i++) {
+        if (!set_item(files[i], names.files[i])) return 1;
         if (put_file(w, compression.get()) != 0) return 1;
     }
     if (!compression_done(compression.get())) return 1;

@@ -7,17 +7,23 @@
 // filesyori enumerates the folder a_dir at level depth, and filesyori2 adds
 // the entry found last (findfile). The walk takes every regular file and
 // folder, hidden ones and names beginning with a full stop included; only
-// the entries for a folder itself and its parent are passed over. A link met
-// inside a chosen folder is left out, whatever it points to, so the walk
-// never leaves the chosen tree, never runs round in a loop, and one link
-// never fails a whole encryption; a chosen item that is itself a link is
-// taken as what it points to, because the user named it. FIFOs, sockets and
-// devices inside a folder are left out too.
+// the entries for a folder itself and its parent are passed over. A link
+// met inside a chosen folder is never walked through, so the walk never
+// leaves the chosen tree and never runs round in a loop: a link to a
+// regular file inside the chosen folder is taken as that file (the user sees
+// a file there, and a recipient on Windows could not make the link), every
+// other link is left out (one to a folder, one that leads out of the chosen
+// folder, which may hold what the user never meant to send, a broken one).
+// A chosen item that is itself a link is taken as what it points to,
+// because the user named it. FIFOs, sockets and devices inside a folder are
+// left out too.
 //
 // What the walk cannot take as it is (a folder it cannot list, a file it
 // cannot read, a name without an exact native form, a path too long or too
 // deep) it notes as a problem and goes on, so that one message can name
-// every one of them before an archive is made.
+// every one of them before an archive is made. What it leaves out or takes
+// in another form it notes as a notice, which does not stop an encryption
+// but is named before the archive is made.
 #include "archive/selection.h"
 
 #include <algorithm>
@@ -44,6 +50,7 @@ constexpr int32_t kLevels = 52;
 // The walk's shared state.
 std::string a_filepath;   // the item or entry being added, full path
 std::string a_dir;        // the folder being enumerated, separator included
+std::string a_root;       // the chosen folder being walked, no separator
 int32_t depth = 0;        // its level
 plat::DirEntry findfile;  // the entry enumerated last
 int32_t filesuu = 0;      // files selected so far
@@ -52,8 +59,13 @@ bool fits(const std::string &path) {
     return path.size() < plat::kPathMax;
 }
 
-void note(Problem::Kind kind, const std::string &path, plat::Failure why = plat::kFailUnknown) {
-    selection.problems.push_back({kind, path, why});
+void note(Problem::Kind kind, const std::string &path, plat::Failure why = plat::kFailUnknown,
+          const char *detail = "") {
+    selection.problems.push_back({kind, path, why, detail});
+}
+
+void notice(Problem::Kind kind, const std::string &path) {
+    selection.notices.push_back({kind, path, plat::kFailUnknown});
 }
 
 // The folder a_dir, without its separator.
@@ -75,17 +87,48 @@ void add_file(const std::string &path, const plat::DirSearch *found_in = nullptr
         note(Problem::kUnreadableFile, path, plat::last_failure());
 }
 
+// The link at a_filepath, found by found_in: a link to a regular file inside
+// the chosen folder is listed as that file, any other is left out.
+void add_link(const plat::DirSearch *found_in) {
+    switch (plat::link_end(a_filepath.c_str(), a_root.c_str())) {
+        case plat::kLinkFileInside:
+            if (!findfile.exact) {
+                note(Problem::kNameNotHeld, a_filepath, plat::kFailUnknown, findfile.unheld);
+                return;
+            }
+            selection.linked.push_back(relative(a_filepath));
+            filesuu++;
+            if (!plat::readable(a_filepath.c_str(), found_in))
+                note(Problem::kUnreadableFile, a_filepath, plat::last_failure());
+            return notice(Problem::kLinkFollowed, a_filepath);
+        case plat::kLinkFolder:
+            return notice(Problem::kLinkToFolder, a_filepath);
+        case plat::kLinkOutside:
+            return notice(Problem::kLinkOutside, a_filepath);
+        case plat::kLinkNowhere:
+            return notice(Problem::kLinkNowhere, a_filepath);
+        case plat::kLinkOther:
+            return notice(Problem::kNotFileOrFolder, a_filepath);
+        case plat::kLinkUnfollowed:
+            break;
+    }
+    notice(Problem::kLinkUnfollowed, a_filepath);
+}
+
 void enumerate();
 
 // The entry in findfile, found in a_dir (by found_in, when given).
 void add_entry(const plat::DirSearch *found_in = nullptr) {
     a_filepath = a_dir + findfile.name;
-    if (!findfile.exact) {
-        note(Problem::kNameNotHeld, a_filepath);
-        return;
-    }
+    // What an archive leaves out needs no name of its own.
+    if (findfile.kind == plat::kEntryOther) return notice(Problem::kNotFileOrFolder, a_filepath);
     if (!fits(a_filepath)) {
         note(Problem::kTooLong, a_filepath);
+        return;
+    }
+    if (findfile.kind == plat::kEntryLink) return add_link(found_in);
+    if (!findfile.exact) {
+        note(Problem::kNameNotHeld, a_filepath, plat::kFailUnknown, findfile.unheld);
         return;
     }
     if (findfile.kind == plat::kEntryFile) {
@@ -153,6 +196,7 @@ void add_item() {
         return;
     }
     selection.folders.push_back(relative(a_filepath));
+    a_root = a_filepath;
     a_dir = a_filepath + plat::kSep;
     depth = 1;
     enumerate();
@@ -177,24 +221,59 @@ std::string shown(const std::string &path) {
     return escaped(inside ? path.substr(base.size()) : path);
 }
 
-std::string reason(const Problem &p) {
-    switch (p.kind) {
+const char *reason_text(Problem::Kind kind) {
+    namespace msg = quill::msg;
+    switch (kind) {
         case Problem::kUnreadableFolder:
-        case Problem::kUnreadableFile: {
-            const char *cause = quill::cause_text(p.why);
-            return std::string(quill::msg::kItemUnreadable) +
-                   (cause ? std::string("。") + cause : "");
-        }
+        case Problem::kUnreadableFile:
+            return msg::kItemUnreadable;
         case Problem::kNameNotHeld:
-            return quill::msg::kItemNameNotHeld;
+            return msg::kItemNameNotHeld;
+        case Problem::kNameShared:
+            return msg::kItemNameShared;
         case Problem::kTooLong:
-            return quill::msg::kItemTooLong;
+            return msg::kItemTooLong;
         case Problem::kTooDeep:
-            return quill::msg::kItemTooDeep;
+            return msg::kItemTooDeep;
         case Problem::kElsewhere:
+            return msg::kItemElsewhere;
+        case Problem::kLinkFollowed:
+            return msg::kItemLinkFollowed;
+        case Problem::kLinkToFolder:
+            return msg::kItemLinkToFolder;
+        case Problem::kLinkOutside:
+            return msg::kItemLinkOutside;
+        case Problem::kLinkNowhere:
+            return msg::kItemLinkNowhere;
+        case Problem::kLinkUnfollowed:
+            return msg::kItemLinkUnfollowed;
+        case Problem::kNotFileOrFolder:
+            return msg::kItemNotFileOrFolder;
+        case Problem::kRespelled:
             break;
     }
-    return quill::msg::kItemElsewhere;
+    return msg::kItemRespelled;
+}
+
+// A line's reason: the text, the system's cause of an unreadable item, and
+// the characters concerned.
+std::string reason(const Problem &p) {
+    std::string text = reason_text(p.kind);
+    if (p.kind == Problem::kUnreadableFolder || p.kind == Problem::kUnreadableFile) {
+        if (const char *cause = quill::cause_text(p.why)) text += std::string("。") + cause;
+    }
+    if (!p.detail.empty()) text += " (" + escaped(p.detail) + ")";
+    return text;
+}
+
+// The box's text: header first, then one line for each item in the order of
+// the paths, so that the names of one folder stand together.
+std::string listing(const char *header, std::vector<const Problem *> items) {
+    std::stable_sort(items.begin(), items.end(),
+                     [](const Problem *a, const Problem *b) { return a->path < b->path; });
+    std::string text = header;
+    for (const Problem *p : items) text += "\n" + shown(p->path) + ": " + reason(*p);
+    return text;
 }
 
 }  // namespace
@@ -217,15 +296,18 @@ bool report_problems(const char *header, bool files_too, const std::vector<Probl
     take(selection.problems);
     take(more);
     if (shown_ones.empty() && selection.incomplete.empty()) return false;
-    // In the order of the paths, so that the names of one folder stand together.
-    std::stable_sort(shown_ones.begin(), shown_ones.end(),
-                     [](const Problem *a, const Problem *b) { return a->path < b->path; });
-    std::string text = header;
-    for (const Problem *p : shown_ones) text += "\n" + shown(p->path) + ": " + reason(*p);
+    std::string text = listing(header, shown_ones);
     if (!selection.incomplete.empty())
         text += "\n" + shown(selection.incomplete.c_str()) + ": " + msg::kItemsIncomplete;
     warn(selection.first_item.c_str(), text.c_str());
     return true;
+}
+
+void report_notices(const char *header, const std::vector<Problem> &more) {
+    std::vector<const Problem *> items;
+    for (const Problem &p : selection.notices) items.push_back(&p);
+    for (const Problem &p : more) items.push_back(&p);
+    if (!items.empty()) warn(selection.first_item.c_str(), listing(header, items).c_str());
 }
 
 }  // namespace quill

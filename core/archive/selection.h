@@ -29,16 +29,27 @@ struct PathText {
 // Something of the chosen items that an archive would not hold as it is.
 struct Problem {
     enum Kind {
+        // Problems: encrypting fails when there is any.
         kUnreadableFolder,  // its contents could not be listed
         kUnreadableFile,    // it cannot be opened for reading (it is listed all the same)
         kNameNotHeld,       // an archive entry cannot hold its name
+        kNameShared,        // its entry name is another item's too
         kTooLong,           // its path is longer than a path buffer or an entry name
         kTooDeep,           // deeper than the walk goes
         kElsewhere,         // not in the first item's folder
+        // Notices: the archive is made without it, or holds it in another form.
+        kLinkFollowed,     // a link to a file in the chosen folder: held as that file
+        kLinkToFolder,     // a link to a folder: left out
+        kLinkOutside,      // a link that leads out of the chosen folder: left out
+        kLinkNowhere,      // a broken link: left out
+        kLinkUnfollowed,   // a link or junction on Windows: left out
+        kNotFileOrFolder,  // a FIFO, socket or device, or a link to one: left out
+        kRespelled,        // its name comes back in another spelling
     };
     Kind kind;
-    std::string path;   // full native path
-    plat::Failure why;  // the unreadable ones: what the system said
+    std::string path;      // full native path
+    plat::Failure why;     // the unreadable ones: what the system said
+    std::string detail{};  // the characters concerned (characters.h)
 };
 
 struct Selection {
@@ -47,9 +58,18 @@ struct Selection {
     std::vector<std::string> folders;  // relative native paths, walk order
     std::string a_folder;              // folder of the first item, separator included
     std::string first_item;            // the first item's full path
+    // Links inside a chosen folder to a regular file in that folder's tree,
+    // relative: an archive holds each as the file it leads to. They are
+    // counted as files; decrypting passes them over, as the files they lead
+    // to are selected already.
+    std::vector<std::string> linked;
     // Every problem the walk met, in walk order. Encrypting fails when there
     // is any, rather than leave something out of the archive.
     std::vector<Problem> problems;
+    // What the walk leaves out or takes in another form (links, FIFOs,
+    // devices), in walk order: named before an archive is made, which goes
+    // on without them.
+    std::vector<Problem> notices;
     // Set when memory ran out during the walk: where it stopped.
     PathText incomplete;
 };
@@ -66,6 +86,11 @@ bool full_path(const std::string &relative, std::string *out);
 // cannot be opened). True when there was anything to show.
 bool report_problems(const char *header, bool files_too,
                      const std::vector<Problem> &more = std::vector<Problem>());
+
+// Shows the selection's notices and those in more in one box captioned with
+// the first item, header first and one line for each; nothing when there
+// are none. The caller goes on.
+void report_notices(const char *header, const std::vector<Problem> &more);
 
 }  // namespace quill
 

@@ -226,6 +226,17 @@ bool readable(const char *path, const DirSearch *found_in = nullptr);
 // True when both paths name one and the same existing file, however they are
 // spelled (case, "." components, links, short names).
 bool same_file(const char *a, const char *b);
+// Where the link at path leads, followed through every link on the way, as
+// seen from the chosen folder root (no separator at its end).
+enum LinkEnd {
+    kLinkFileInside,  // a regular file inside root: reading path reads it
+    kLinkFolder,      // a folder
+    kLinkOutside,     // something outside root
+    kLinkNowhere,     // nothing: the link is broken, or runs in a loop
+    kLinkOther,       // a FIFO, socket or device inside root
+    kLinkUnfollowed,  // not looked at: Windows follows no link or junction
+};
+LinkEnd link_end(const char *path, const char *root);
 
 // ---- stable storage ----------------------------------------------------------
 
@@ -260,15 +271,21 @@ struct DirSearch;
 enum EntryKind {
     kEntryFile,    // a regular file
     kEntryFolder,  // a folder
-    kEntryOther,   // a link, junction, FIFO, socket or device
+    kEntryLink,    // a symbolic link (on Windows any reparse point: a link or a junction)
+    kEntryOther,   // a FIFO, socket or device
 };
+// A note on a name for a message: the characters concerned and their code
+// points (characters.h).
+constexpr size_t kNoteBytes = 128;
 struct DirEntry {
     char name[kPathMax];  // the entry's own name, no folder
     EntryKind kind;       // what the entry itself is: a link is not followed
     // False when the name has no exact form as a native path (on Windows a
     // character outside the ANSI code page: name then holds the system's
-    // approximation, good for a message only).
+    // approximation, good for a message only, and unheld the first such
+    // character).
     bool exact;
+    char unheld[kNoteBytes];
 };
 // Starts enumerating the folder (a path ending in the separator); null when
 // it cannot be opened.
@@ -284,12 +301,27 @@ void dir_close(DirSearch *s);
 
 enum NameResult { kNameOk = 0, kNameUnrepresentable = 1, kNameTooLong = 2 };
 // A native relative path as an archive entry name (code page 932, "\"
-// between components), NUL included, in out[0..cap-1].
+// between components), NUL included, in out[0..cap-1]. On Linux a name is
+// composed first and each JIS-based spelling of a character is taken as the
+// code page's own (cp932.h), so that a decomposed name and one typed with an
+// input method are held; what the code page lacks is refused.
 NameResult to_archive_name(const char *native, char *out, size_t cap);
 // An archive entry name as a native relative path, in out[0..cap-1]. On
 // Windows the characters no file name may hold (: * ? " < > |) become their
-// full-width forms, and *adjusted says so.
+// full-width forms, and *adjusted says so. On Linux a code whose JIS-based
+// character differs from the code page's comes back as the JIS-based one,
+// as a name typed there holds it (cp932.h).
 NameResult from_archive_name(const char *name, char *out, size_t cap, bool *adjusted = nullptr);
+// Why to_archive_name refuses a native relative path, for a message: the
+// first character an entry name cannot hold, with the marks around it
+// ("é U+00E9", a byte that is no character as "0xE9"); empty when it holds
+// the path.
+void name_unheld(const char *native, char out[kNoteBytes]);
+// The characters of a native relative path that its entry name gives back
+// in another spelling (from_archive_name of to_archive_name), each with what
+// it becomes ("デ U+30C6 U+3099 → デ U+30C7" for a decomposed デ); empty when
+// it comes back as it is.
+void name_respelled(const char *native, char out[kNoteBytes]);
 
 // True when c starts a two-byte character of the native code page, so that a
 // scan over a path steps over both bytes (a trail byte can be 0x5C, "\").

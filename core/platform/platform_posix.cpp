@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -19,7 +20,9 @@
 #include <ctime>
 #include <new>
 #include <string>
+#include <vector>
 
+#include "characters.h"
 #include "cp932.h"
 #include "messages.h"
 #include "platform/platform.h"
@@ -575,6 +578,7 @@ bool dir_next(DirSearch *s, DirEntry *e) {
         return false;
     }
     e->exact = true;  // the name's bytes are the name
+    e->unheld[0] = '\0';
     const size_t len = strlen(de->d_name);
     if (len >= sizeof e->name) {
         // Linux names are at most 255 bytes; this cannot happen, but an entry
@@ -593,10 +597,32 @@ bool dir_next(DirSearch *s, DirEntry *e) {
         type = lstat(full.c_str(), &st) != 0 ? DT_UNKNOWN
                : S_ISREG(st.st_mode)         ? DT_REG
                : S_ISDIR(st.st_mode)         ? DT_DIR
+               : S_ISLNK(st.st_mode)         ? DT_LNK
                                              : DT_UNKNOWN;
     }
-    e->kind = type == DT_REG ? kEntryFile : type == DT_DIR ? kEntryFolder : kEntryOther;
+    e->kind = type == DT_REG   ? kEntryFile
+              : type == DT_DIR ? kEntryFolder
+              : type == DT_LNK ? kEntryLink
+                               : kEntryOther;
     return true;
+}
+
+LinkEnd link_end(const char *path, const char *root) {
+    // realpath follows every link on the way and fails on a broken one or a
+    // loop; the root is resolved alike, so that a chosen folder reached
+    // through a link still holds what lies in it.
+    char *target = realpath(path, nullptr);
+    if (!target) return kLinkNowhere;
+    char *top = realpath(root, nullptr);
+    const std::string end = target, folder = top ? top : "";
+    free(target);
+    free(top);
+    const bool inside = !folder.empty() && end.compare(0, folder.size(), folder) == 0 &&
+                        (end.size() == folder.size() || folder == "/" || end[folder.size()] == '/');
+    struct stat st;
+    if (!inside) return kLinkOutside;
+    if (stat(end.c_str(), &st) != 0) return kLinkNowhere;
+    return S_ISDIR(st.st_mode) ? kLinkFolder : S_ISREG(st.st_mode) ? kLinkFileInside : kLinkOther;
 }
 
 bool dir_failed(const DirSearch *s) {
@@ -610,6 +636,17 @@ void dir_close(DirSearch *s) {
 }
 
 // ---- names inside archives --------------------------------------------------
+//
+// A component goes into an entry name in three steps: a base and a combining
+// mark that code page 932 holds as one character are composed (a decomposed
+// name, as macOS gives it), each JIS-based spelling becomes the code page's
+// own (cp932.h), and iconv's CP932 converts the result. The component is
+// taken only when converting back gives exactly those characters: that
+// refuses what the code page lacks and what iconv would write as another
+// character (¥ as "\", ‾ as "~", tag characters as nothing). Coming back,
+// iconv gives the code page's own spelling, and each code on which the
+// JIS-based mappings differ is given as theirs: 0x8160 becomes 〜 U+301C, as
+// a Japanese input method on Linux types it, not ～ U+FF5E.
 
 namespace {
 
@@ -644,6 +681,143 @@ bool convert(Converter &c, const std::string &in, std::string *out) {
     return true;
 }
 
+// The characters of UTF-8 text; false at a byte that begins no character
+// (an overlong form, a surrogate and a value past U+10FFFF included), whose
+// offset goes to *bad.
+bool decode(const std::string &text, std::u32string *out, size_t *bad) {
+    out->clear();
+    const auto *p = reinterpret_cast<const unsigned char *>(text.data());
+    const size_t n = text.size();
+    for (size_t i = 0; i < n;) {
+        const unsigned char b = p[i];
+        const size_t len = b < 0x80                 ? 1
+                           : b >= 0xC2 && b <= 0xDF ? 2
+                           : b >= 0xE0 && b <= 0xEF ? 3
+                           : b >= 0xF0 && b <= 0xF4 ? 4
+                                                    : 0;
+        char32_t c = len == 1 ? b : len == 2 ? b & 0x1F : len == 3 ? b & 0x0F : b & 0x07;
+        bool ok = len != 0 && i + len <= n;
+        for (size_t k = 1; ok && k < len; k++) {
+            ok = (p[i + k] & 0xC0) == 0x80;
+            c = (c << 6) | (p[i + k] & 0x3F);
+        }
+        const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (!ok || c < least[len] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+            *bad = i;
+            return false;
+        }
+        out->push_back(c);
+        i += len;
+    }
+    return true;
+}
+
+void encode(char32_t c, std::string *out) {
+    if (c < 0x80) {
+        *out += char(c);
+    } else if (c < 0x800) {
+        *out += char(0xC0 | (c >> 6));
+        *out += char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        *out += char(0xE0 | (c >> 12));
+        *out += char(0x80 | ((c >> 6) & 0x3F));
+        *out += char(0x80 | (c & 0x3F));
+    } else {
+        *out += char(0xF0 | (c >> 18));
+        *out += char(0x80 | ((c >> 12) & 0x3F));
+        *out += char(0x80 | ((c >> 6) & 0x3F));
+        *out += char(0x80 | (c & 0x3F));
+    }
+}
+
+std::string utf8(const char32_t *begin, const char32_t *end) {
+    std::string s;
+    for (const char32_t *c = begin; c < end; c++) encode(*c, &s);
+    return s;
+}
+
+// One character of a component as an entry name stores it: the component's
+// characters [first, first + count) and the character they are stored as.
+struct Stored {
+    size_t first, count;
+    char32_t as;
+};
+
+std::vector<Stored> fold(const std::u32string &chars) {
+    std::vector<Stored> out;
+    for (size_t i = 0; i < chars.size();) {
+        const char32_t pair = i + 1 < chars.size() ? cp932::composed(chars[i], chars[i + 1]) : 0;
+        const size_t count = pair ? 2 : 1;
+        out.push_back({i, count, cp932::own_spelling(pair ? pair : chars[i])});
+        i += count;
+    }
+    return out;
+}
+
+// True when iconv's CP932 holds the UTF-8 text and gives exactly it back;
+// *bytes gets the code page's bytes.
+bool holds(const std::string &text, std::string *bytes) {
+    std::string back;
+    return convert(to_cp932, text, bytes) && convert(to_utf8, *bytes, &back) && back == text;
+}
+
+// A component in code page 932, or false. A "\" inside a Linux name would
+// read as a separator on Windows.
+bool component_name(const std::string &component, std::string *out) {
+    std::u32string chars;
+    size_t bad = 0;
+    if (component.find('\\') != std::string::npos || !decode(component, &chars, &bad)) return false;
+    std::string text;
+    for (const Stored &s : fold(chars)) encode(s.as, &text);
+    return holds(text, out);
+}
+
+// The component's characters [first, last) for a message: as they stand,
+// then their code points.
+std::string shown(const std::u32string &chars, size_t first, size_t last) {
+    std::string s = utf8(chars.data() + first, chars.data() + last);
+    chars::append_code_points(&s, chars.data() + first, chars.data() + last);
+    return s;
+}
+
+// The first thing of a component that component_name refuses, for a message.
+std::string unheld_in(const std::string &component) {
+    std::u32string chars;
+    size_t bad = 0;
+    if (!decode(component, &chars, &bad)) {
+        char byte[8];
+        snprintf(byte, sizeof byte, "0x%02X", unsigned(static_cast<unsigned char>(component[bad])));
+        return byte;
+    }
+    std::string ignored;
+    for (const Stored &s : fold(chars)) {
+        std::string text;
+        encode(s.as, &text);
+        if (s.as == '\\' || !holds(text, &ignored)) {
+            size_t first = s.first, last = s.first + s.count;
+            chars::widen_to_cluster(chars.data(), chars.size(), &first, &last);
+            return shown(chars, first, last);
+        }
+    }
+    return "";
+}
+
+// The components of a native relative path, each passed to take until it
+// returns false; false then.
+template <typename Take>
+bool each_component(const char *native, Take take) {
+    std::string component;
+    for (const char *p = native;; ++p) {
+        if (*p == '/' || *p == '\0') {
+            if (!take(component)) return false;
+            if (*p == '\0') return true;
+            component.clear();
+        } else {
+            component += *p;
+        }
+    }
+}
+
 NameResult finish(const std::string &s, char *out, size_t cap) {
     if (s.size() + 1 > cap) return kNameTooLong;
     memcpy(out, s.c_str(), s.size() + 1);
@@ -653,23 +827,16 @@ NameResult finish(const std::string &s, char *out, size_t cap) {
 }  // namespace
 
 NameResult to_archive_name(const char *native, char *out, size_t cap) {
-    std::string result, component;
-    for (const char *p = native;; ++p) {
-        if (*p == '/' || *p == '\0') {
-            // A "\" inside a Linux name would read as a separator on Windows.
-            std::string converted;
-            if (component.find('\\') != std::string::npos ||
-                !convert(to_cp932, component, &converted))
-                return kNameUnrepresentable;
-            result += converted;
-            if (*p == '\0') break;
-            result += '\\';
-            component.clear();
-        } else {
-            component += *p;
-        }
-    }
-    return finish(result, out, cap);
+    std::string result;
+    bool first = true;
+    const bool held = each_component(native, [&](const std::string &component) {
+        std::string converted;
+        if (!component_name(component, &converted)) return false;
+        result += (first ? "" : "\\") + converted;
+        first = false;
+        return true;
+    });
+    return held ? finish(result, out, cap) : kNameUnrepresentable;
 }
 
 NameResult from_archive_name(const char *name, char *out, size_t cap, bool *adjusted) {
@@ -679,8 +846,11 @@ NameResult from_archive_name(const char *name, char *out, size_t cap, bool *adju
     for (const unsigned char *p = reinterpret_cast<const unsigned char *>(name);; ++p) {
         if (*p == '\\' || *p == '\0') {
             std::string converted;
-            if (!convert(to_utf8, component, &converted)) return kNameUnrepresentable;
-            result += converted;
+            std::u32string chars;
+            size_t bad = 0;
+            if (!convert(to_utf8, component, &converted) || !decode(converted, &chars, &bad))
+                return kNameUnrepresentable;
+            for (const char32_t c : chars) encode(cp932::linux_spelling(c), &result);
             if (*p == '\0') break;
             result += '/';
             component.clear();
@@ -693,6 +863,38 @@ NameResult from_archive_name(const char *name, char *out, size_t cap, bool *adju
         }
     }
     return finish(result, out, cap);
+}
+
+void name_unheld(const char *native, char out[kNoteBytes]) {
+    std::string note;
+    each_component(native, [&](const std::string &component) {
+        std::string ignored;
+        if (component_name(component, &ignored)) return true;
+        note = unheld_in(component);
+        return false;
+    });
+    chars::copy_note(note, out, kNoteBytes);
+}
+
+void name_respelled(const char *native, char out[kNoteBytes]) {
+    std::vector<std::string> changes;
+    each_component(native, [&](const std::string &component) {
+        std::u32string chars;
+        size_t bad = 0;
+        if (!decode(component, &chars, &bad)) return true;
+        for (const Stored &s : fold(chars)) {
+            const char32_t back = cp932::linux_spelling(s.as);
+            if (s.count == 1 && back == chars[s.first]) continue;
+            std::string change = shown(chars, s.first, s.first + s.count) + " → ";
+            change += shown(std::u32string(1, back), 0, 1);
+            if (std::find(changes.begin(), changes.end(), change) == changes.end())
+                changes.push_back(change);
+        }
+        return true;
+    });
+    std::string note;
+    for (const std::string &change : changes) note += (note.empty() ? "" : "、") + change;
+    chars::copy_note(note, out, kNoteBytes);
 }
 
 // UTF-8 never uses a byte below 0x80 inside a character: no lead bytes to

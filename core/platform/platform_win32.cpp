@@ -9,6 +9,7 @@
 #include <new>
 #include <string>
 
+#include "characters.h"
 #include "cp932.h"
 #include "messages.h"
 #include "platform/platform.h"
@@ -459,6 +460,57 @@ bool flush_folder(const char *) {
 
 // ---- folder enumeration -------------------------------------------------------
 
+namespace {
+
+// The characters of a UTF-16 name (a lone surrogate as itself).
+std::u32string characters(const wchar_t *name) {
+    std::u32string out;
+    for (const wchar_t *p = name; *p; ++p) {
+        const char32_t high = char32_t(*p);
+        if (high >= 0xD800 && high <= 0xDBFF && p[1] >= 0xDC00 && p[1] <= 0xDFFF) {
+            out += char32_t(0x10000 + ((high - 0xD800) << 10) + (char32_t(p[1]) - 0xDC00));
+            ++p;
+        } else {
+            out += high;
+        }
+    }
+    return out;
+}
+
+// True when code page cp holds the character exactly.
+bool code_page_holds(char32_t c, UINT cp) {
+    wchar_t units[3] = {};
+    if (c >= 0x10000) {
+        units[0] = wchar_t(0xD800 + ((c - 0x10000) >> 10));
+        units[1] = wchar_t(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+        units[0] = wchar_t(c);
+    }
+    char bytes[8];
+    BOOL lossy = FALSE;
+    const int n = WideCharToMultiByte(cp, WC_NO_BEST_FIT_CHARS, units, -1, bytes, sizeof bytes,
+                                      nullptr, &lossy);
+    return n > 0 && !lossy;
+}
+
+// The first character of a UTF-16 name that code page cp lacks, with the
+// marks around it, as code points only: a message in the ANSI code page
+// cannot show it (a decomposed デ is "U+30C6 U+3099").
+std::string unheld_in(const wchar_t *name, UINT cp) {
+    const std::u32string c = characters(name);
+    for (size_t i = 0; i < c.size(); i++) {
+        if (code_page_holds(c[i], cp)) continue;
+        size_t first = i, last = i + 1;
+        chars::widen_to_cluster(c.data(), c.size(), &first, &last);
+        std::string note;
+        chars::append_code_points(&note, c.data() + first, c.data() + last);
+        return note.substr(1);  // the space in front
+    }
+    return "";
+}
+
+}  // namespace
+
 struct DirSearch {
     HANDLE h;
     WIN32_FIND_DATAW found;
@@ -503,13 +555,22 @@ bool dir_next(DirSearch *s, DirEntry *e) {
                                       int(sizeof e->name), nullptr, &lossy);
     e->exact = n > 0 && !lossy;
     if (n <= 0) e->name[0] = '\0';
+    chars::copy_note(e->exact ? std::string() : unheld_in(s->found.cFileName, CP_ACP), e->unheld,
+                     sizeof e->unheld);
     // A reparse point (a symbolic link or a junction) is what it is, not what
     // it points to; the search returns only files and folders otherwise.
     const DWORD attrs = s->found.dwFileAttributes;
-    e->kind = (attrs & FILE_ATTRIBUTE_REPARSE_POINT) ? kEntryOther
+    e->kind = (attrs & FILE_ATTRIBUTE_REPARSE_POINT) ? kEntryLink
               : (attrs & FILE_ATTRIBUTE_DIRECTORY)   ? kEntryFolder
                                                      : kEntryFile;
     return true;
+}
+
+// Where a link or junction leads is never looked at: the walk passes over
+// every reparse point and names it, rather than follow one that may lead
+// out of the chosen tree or back into it.
+LinkEnd link_end(const char *, const char *) {
+    return kLinkUnfollowed;
 }
 
 bool dir_failed(const DirSearch *s) {
@@ -564,6 +625,27 @@ NameResult to_archive_name(const char *native, char *out, size_t cap) {
     std::string s;
     const bool ok = recode(GetACP(), 932, native, &s);
     return finish(ok, s, out, cap);
+}
+
+void name_unheld(const char *native, char out[kNoteBytes]) {
+    std::string note;
+    std::string ignored;
+    if (!recode(GetACP(), 932, native, &ignored)) {
+        const int n = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, native, -1, nullptr, 0);
+        if (n > 0) {
+            std::wstring wide(size_t(n), L'\0');
+            MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, native, -1, wide.data(), n);
+            note = unheld_in(wide.c_str(), 932);
+        }
+    }
+    chars::copy_note(note, out, kNoteBytes);
+}
+
+// A native name held exactly by code page 932 comes back as it is: both
+// conversions are exact, and the characters Windows names refuse, which
+// alone come back widened, do not stand in a Windows name.
+void name_respelled(const char *, char out[kNoteBytes]) {
+    out[0] = '\0';
 }
 
 namespace {

@@ -554,7 +554,13 @@ class RealFolders(Case):
         self.assertEqual(tree_of(project), original)
 
         os.remove(project + ".velm")
-        bad = ["café.txt", "naïve.txt"] + ([] if WINDOWS else ["tab\there"])
+        # Each refused name says which character; on Windows the message's
+        # code page shows it as "?", and a decomposed name (as from a Mac)
+        # has a mark outside the code page.
+        decomposed = "テ\u3099ータ.txt"
+        bad = {"café.txt": "é U+00E9", "naïve.txt": "ï U+00EF"}
+        bad.update({decomposed: "U+30C6 U+3099", "café.txt": "U+00E9", "naïve.txt": "U+00EF"}
+                   if WINDOWS else {"tab\there": "\\x09 U+0009"})
         for name in bad:
             with open(os.path.join(project, name), "w") as f:
                 f.write(name)
@@ -564,12 +570,46 @@ class RealFolders(Case):
         self.assertEqual(lines[0], native(project) + ": 次のファイルやフォルダは暗号化できないため、"
                          "暗号化ファイルを作成しませんでした。")
         sep = "\\" if WINDOWS else "/"
-        shown = {"café.txt": "caf?.txt", "naïve.txt": "na?ve.txt"} if WINDOWS else {}
-        self.assertEqual(lines[1:len(bad) + 1],
-                         ["project" + sep + shown.get(n, n).replace("\t", "\\x09") +
-                          ": 暗号化ファイルに記録できない文字が名前に含まれています"
-                          for n in sorted(bad)])
+        shown = {"café.txt": "caf?.txt", "naïve.txt": "na?ve.txt",
+                 decomposed: "テ?ータ.txt"} if WINDOWS else {}
+        self.assertEqual(sorted(lines[1:len(bad) + 1]),
+                         sorted("project" + sep + shown.get(n, n).replace("\t", "\\x09") +
+                                ": 暗号化ファイルに記録できない文字が名前に含まれています (" +
+                                bad[n] + ")" for n in bad))
         self.assertFalse(os.path.exists(project + ".velm"))
+
+    def test_links_and_other_spellings_are_named_and_the_archive_made(self):
+        """A folder copied from a Mac, with a name typed on Linux and links:
+        one notice, a line each, exit 0; the typed name comes back byte for
+        byte, the decomposed one composed, the link inside as its file."""
+        if WINDOWS:
+            self.skipTest("Wine shows Linux links as what they lead to")
+        self.pair()
+        project = self.path("project")
+        os.makedirs(os.path.join(project, "sub"))
+        contents = {"10月〜12月.xlsx": "typed", "テ\u3099ータ.txt": "mac", "sub/f.txt": "f"}
+        for name, text in contents.items():
+            with open(os.path.join(project, name), "w") as f:
+                f.write(text)
+        with open(self.path("outside.txt"), "w") as f:
+            f.write("not chosen")
+        os.symlink("sub/f.txt", os.path.join(project, "alias.txt"))
+        os.symlink(self.path("outside.txt"), os.path.join(project, "out"))
+        r = self.ok("encrypt", "-k", native(self.alice[0]), "-r", native(self.bob[1]),
+                    "--passphrase-file", self.pw_file(ALICE_PW), native(project))
+        self.assertEqual(r.err.splitlines(), [
+            project + ": 次のファイルやフォルダは、そのままの形では暗号化ファイルに記録されません。"
+            "暗号化は続けます。",
+            "project/alias.txt: リンクのため、リンク先のファイルの内容を記録します",
+            "project/out: 選んだフォルダの外へのリンクのため記録しません",
+            "project/テ\u3099ータ.txt: 復元すると名前の文字が変わります"
+            " (テ\u3099 U+30C6 U+3099 → デ U+30C7)"])
+        shutil.rmtree(project)
+        self.ok("decrypt", "-k", native(self.bob[0]), "-s", native(self.alice[1]),
+                "--passphrase-file", self.pw_file(BOB_PW), native(project + ".velm"))
+        self.assertEqual(tree_of(project), {"./": None, "sub/": None, "sub/f.txt": b"f",
+                                            "./alias.txt": b"f", "./10月〜12月.xlsx": b"typed",
+                                            "./データ.txt": b"mac"})
 
 
 class Passwords(Case):
