@@ -18,6 +18,8 @@ import re
 import select
 import shutil
 import signal
+import stat
+import struct
 import subprocess
 import sys
 import tempfile
@@ -529,6 +531,162 @@ class Interruptions(Case):
         self.assertTrue(r.err.rstrip().endswith("エラーが起きました"), r.err)
         self.assertEqual(read(old), b"the old archive")
         self.assertEqual(sorted(os.listdir(small)), ["data.bin", "data.bin.velm"])
+
+
+class Durability(Case):
+    """What the user has survives a power cut, a killed run and a failed
+    replace. A power cut is an XFS loop file system shut down with its
+    journal flushed and its unwritten data dropped, then mounted again."""
+
+    def power_cut_folder(self):
+        """A folder on a file system of its own that power_cut stops."""
+        if WINDOWS or os.geteuid() != 0 or not shutil.which("mkfs.xfs"):
+            self.skipTest("a power cut needs Linux, root and mkfs.xfs")
+        self.image, mnt = self.path("xfs.img"), self.path("mnt")
+        with open(self.image, "wb") as f:
+            f.truncate(512 << 20)
+        subprocess.run(["mkfs.xfs", "-q", self.image], check=True)
+        os.makedirs(mnt)
+        if subprocess.run(["mount", "-o", "loop", self.image, mnt]).returncode != 0:
+            self.skipTest("no loop device to mount")
+        self.addCleanup(subprocess.run, ["umount", mnt])
+        return mnt
+
+    def power_cut(self, mnt):
+        fd = os.open(mnt, os.O_RDONLY)
+        try:
+            fcntl.ioctl(fd, 0x8004587D, struct.pack("I", 1))  # FS_IOC_GOINGDOWN, journal flushed
+        finally:
+            os.close(fd)
+        subprocess.run(["umount", mnt], check=True)
+        subprocess.run(["mount", "-o", "loop", self.image, mnt], check=True)
+
+    def own_pair_works(self, user, pw, folder):
+        """The pair belongs together: an archive for oneself opens."""
+        doc = self.write("own.txt", "own")
+        self.ok("encrypt", "-k", user, "-r", user, "--overwrite", "--passphrase-file", pw, doc)
+        out = os.path.join(folder, "own-out")
+        os.makedirs(out, exist_ok=True)
+        self.ok("decrypt", "-k", user, "-s", user, "--passphrase-file", pw, "--overwrite", "-C",
+                out, doc + ".velm")
+        self.assertEqual(read(os.path.join(out, "own.txt")), b"own")
+
+    def test_what_the_command_finished_survives_a_power_cut(self):
+        mnt = self.power_cut_folder()
+        self.env["XDG_DATA_HOME"] = os.path.join(mnt, "data")
+        pw = self.write("pw", "password1\n")
+        self.ok("keygen", "--passphrase-file", pw, "alice")
+        self.power_cut(mnt)
+        self.own_pair_works("alice", pw, mnt)
+        tree = os.path.join(mnt, "t")
+        os.makedirs(os.path.join(tree, "sub"))
+        for i in range(20):
+            with open(os.path.join(tree, "sub", "f%d" % i), "wb") as f:
+                f.write(os.urandom(30000))
+        want = tree_of(tree)
+        os.sync()  # files the user has had for a while
+        keys = ["-k", "alice", "-r", "alice", "--passphrase-file", pw]
+        for overwrite in ([], ["--overwrite"]):
+            self.ok("encrypt", *keys, *overwrite, tree)
+            self.power_cut(mnt)
+            self.ok("verify", "-s", "alice", tree + ".velm")
+        # The source goes once the archive is made: it must be whole.
+        doc = os.path.join(mnt, "doc.bin")
+        with open(doc, "wb") as f:
+            f.write(os.urandom(1 << 20))
+        self.ok("encrypt", *keys, doc)
+        os.remove(doc)
+        self.power_cut(mnt)
+        self.ok("verify", "-s", "alice", doc + ".velm")
+        for i in range(20):
+            with open(os.path.join(tree, "sub", "f%d" % i), "w") as f:
+                f.write("old")
+        os.sync()
+        self.ok("decrypt", "-k", "alice", "-s", "alice", "--passphrase-file", pw, "--overwrite",
+                tree + ".velm")
+        self.power_cut(mnt)
+        self.assertEqual(tree_of(tree), want)
+        self.ok("keygen", "--overwrite", "--passphrase-file", pw, "alice")
+        self.power_cut(mnt)
+        self.own_pair_works("alice", pw, mnt)
+
+    @linux_only
+    def test_killed_key_pair_creation_never_loses_the_secret_key(self):
+        pw = self.write("pw", "password1\n")
+        self.ok("keygen", "--passphrase-file", pw, "alice")
+        backup = self.path("backup.velh")
+        secret = self.path("data", "quillseal", "himitu", "alice.velh")
+        os.link(secret, backup)
+        old = read(secret)
+        for i in range(40):
+            p = subprocess.Popen([ARGS.program, "keygen", "--overwrite", "--passphrase-file", pw,
+                                  "alice"], env=self.env, stdout=subprocess.DEVNULL,
+                                 stderr=subprocess.DEVNULL)
+            time.sleep(0.001 * (i % 20))
+            p.send_signal((signal.SIGINT, signal.SIGKILL, signal.SIGTERM)[i % 3])
+            p.wait()
+            # The next use settles what the stopped run left.
+            self.ok("fingerprint", "alice")
+            self.own_pair_works("alice", pw, self.dir)
+        self.assertEqual(read(backup), old)
+        for folder in ("himitu", "koukai"):
+            self.assertEqual(glob.glob(self.path("data", "quillseal", folder, ".*")), [])
+
+    @linux_only
+    def test_no_key_is_written_through_a_link(self):
+        pw = self.write("pw", "password1\n")
+        elsewhere = self.write("elsewhere.txt", "not a key")
+        os.makedirs(self.path("keys"))
+        os.symlink(elsewhere, self.path("keys", "alice.velk"))
+        self.ok("keygen", "--out-dir", self.path("keys"), "--passphrase-file", pw, "alice")
+        self.assertEqual(read(elsewhere), b"not a key")
+        self.assertFalse(os.path.islink(self.path("keys", "alice.velk")))
+        self.assertEqual(stat.S_IMODE(os.stat(self.path("keys", "alice.velh")).st_mode), 0o600)
+
+    def test_a_failed_replace_puts_back_what_it_moved_and_keeps_permissions(self):
+        self.pair()
+        # The archive has the folder 旅行 and the file a.txt; a file stands
+        # where the folder goes, and a folder where a file goes.
+        shutil.rmtree(os.path.join(self.tree, "旅行"))
+        self.write(os.path.join(self.tree, "旅行"), "the user's file")
+        os.remove(os.path.join(self.tree, "a.txt"))
+        os.makedirs(os.path.join(self.tree, "a.txt"))
+        r = self.as_bob("decrypt", "--overwrite", native(self.archive))
+        self.assertEqual(r.rc, 1, r.err)
+        self.assertEqual(read(os.path.join(self.tree, "旅行")), b"the user's file")
+        self.assertEqual(glob.glob(os.path.join(self.tree, ".quillseal-*")), [])
+        if WINDOWS:
+            return
+        os.rmdir(os.path.join(self.tree, "a.txt"))
+        private = self.write(os.path.join(self.tree, "a.txt"), "private")
+        os.chmod(private, 0o600)
+        if os.geteuid() == 0:
+            os.chown(private, 65534, 65534)
+        os.remove(os.path.join(self.tree, "旅行"))
+        self.as_bob("decrypt", "--overwrite", native(self.archive))
+        st = os.stat(private)
+        self.assertEqual((read(private), stat.S_IMODE(st.st_mode)), (b"hello\n", 0o600))
+        if os.geteuid() == 0:
+            self.assertEqual((st.st_uid, st.st_gid), (65534, 65534))
+
+    @linux_only
+    def test_mount_points_inside_and_leftovers_of_killed_runs(self):
+        self.pair()
+        out = self.path("out")
+        os.makedirs(os.path.join(out, "写真", "旅行"))
+        if os.geteuid() == 0:
+            sub = os.path.join(out, "写真", "旅行")
+            if subprocess.run(["mount", "-t", "tmpfs", "tmpfs", sub]).returncode == 0:
+                self.addCleanup(subprocess.run, ["umount", sub])
+        # A process that ended left a temporary file of plaintext.
+        gone = subprocess.Popen(["true"])
+        gone.wait()
+        left = self.write(os.path.join("out", ".quillseal-%d-3.part" % gone.pid), "plaintext")
+        r = self.as_bob("decrypt", "-C", out, self.archive)
+        self.assertEqual(r.rc, 0, r.err)
+        self.assertFalse(os.path.exists(left))
+        self.assertIn(os.path.basename(left), r.err)
+        self.assertEqual(tree_of(os.path.join(out, "写真")), tree_of(self.tree))
 
 
 class RealFolders(Case):
