@@ -60,8 +60,9 @@ inline constexpr const char kArchiveDamaged[] =
 // The name of the entry read last follows on a second line.
 inline constexpr const char kEntriesLost[] =
     "暗号化ファイルが途中から壊れているため、次の項目より後は復号化できませんでした。";
-inline constexpr const char kNamesWidened[] =
-    "次の名前の : * ? \" < > | は Windows で使えないため、全角にして復元しました。";
+inline constexpr const char kNamesChanged[] =
+    "次の項目は、名前がそのままでは使えないか、先に復元した項目と重なるため、"
+    "別の名前で復元しました。";
 
 // Files and folders that could not be made, read or written; the cause
 // follows on a second line.

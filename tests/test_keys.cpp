@@ -54,8 +54,21 @@ std::string without(std::string text, char c) {
 const Password kPassword = password_block("correct horse 8");
 
 // Each test keeps its files in a scratch folder named after it.
+// The library's boxes, recorded: caption and text.
+std::vector<std::pair<std::string, std::string>> boxes;
+
+int record_box(void *, const char *text, const char *caption, unsigned) {
+    boxes.emplace_back(caption, text);
+    return 1;
+}
+
 class KeyFiles : public ::testing::Test {
   protected:
+    void SetUp() override {
+        boxes.clear();
+        msgbox_set(record_box);
+    }
+    void TearDown() override { msgbox_set(nullptr); }
     std::string path(const std::string &name) const { return dir_ / name; }
     // A new pair under kPassword: secret path, public path.
     void create(std::string &secret, std::string &pub, const std::string &name = "k") {
@@ -203,6 +216,10 @@ TEST_F(KeyFiles, CreationWritesBothFilesOrNeither) {
     EXPECT_EQ(kagisakusei(sec.c_str(), "keys_no_such_folder/p.velk", kPassword.data()), 1);
     EXPECT_FALSE(fs::exists(sec));
     EXPECT_FALSE(fs::exists(path("p.velk")));
+    // Each failure names the file it could not make.
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].first, "keys_no_such_folder/s.velh");
+    EXPECT_EQ(boxes[1].first, "keys_no_such_folder/p.velk");
 #if defined(__linux__)
     // A device at either name is never replaced by a key file.
     EXPECT_EQ(kagisakusei("/dev/full", path("p2.velk").c_str(), kPassword.data()), 1);
@@ -213,6 +230,40 @@ TEST_F(KeyFiles, CreationWritesBothFilesOrNeither) {
 #endif
     for (const auto &e : fs::directory_iterator(path("")))
         EXPECT_EQ(e.path().filename().string().find(".quillseal-"), std::string::npos);
+}
+
+// What a creation stopped outright left (its process is gone) is settled
+// by the next one: nothing committed is undone, a committed public key is
+// joined by its secret key.
+TEST_F(KeyFiles, CreationLeftUnfinishedIsSettled) {
+    std::string sec, pub;
+    create(sec, pub);
+    const std::string old_secret = read_text(sec), old_public = read_text(pub);
+    std::string new_sec, new_pub;
+    create(new_sec, new_pub, "new");
+    // Pending names of a process number no process has.
+    const auto pending = [&](const char *name) {
+        return path(std::string(".") + name + ".quillseal-2147483600.new");
+    };
+    const auto leave = [&](const char *name, const std::string &from) {
+        fs::copy_file(from, pending(name), fs::copy_options::overwrite_existing);
+    };
+    EXPECT_EQ(kagi_shuufuku(sec.c_str(), pub.c_str()), 0);
+    leave("k.velh", new_sec);
+    leave("k.velk", new_pub);
+    EXPECT_EQ(kagi_shuufuku(sec.c_str(), pub.c_str()), 3);
+    EXPECT_EQ(read_text(sec), old_secret);
+    EXPECT_EQ(read_text(pub), old_public);
+    leave("k.velk", new_pub);
+    EXPECT_EQ(kagi_shuufuku(sec.c_str(), pub.c_str()), 3);
+    // The public key in place, its secret key still pending.
+    fs::copy_file(new_pub, pub, fs::copy_options::overwrite_existing);
+    leave("k.velh", new_sec);
+    EXPECT_EQ(kagi_shuufuku(sec.c_str(), pub.c_str()), 2);
+    EXPECT_EQ(read_text(sec), read_text(new_sec));
+    EXPECT_EQ(password_check(sec.c_str(), kPassword.data()), 0);
+    for (const char *name : {"k.velh", "k.velk"}) EXPECT_FALSE(fs::exists(pending(name)));
+    EXPECT_EQ(boxes.size(), 3u);
 }
 
 // A fixed exponent and password: every build, now and later, must write

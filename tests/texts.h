@@ -56,8 +56,9 @@ inline constexpr char kFolderNotReplaced[] = "フォルダはファイルで上�
 inline constexpr char kKeptAside[] =
     "処理に失敗したため元に戻そうとしましたが、この名前が使われています。"
     "元のファイルは次の名前で残しました。";
-inline constexpr char kNamesWidened[] =
-    "次の名前の : * ? \" < > | は Windows で使えないため、全角にして復元しました。";
+inline constexpr char kNamesChanged[] =
+    "次の項目は、名前がそのままでは使えないか、先に復元した項目と重なるため、"
+    "別の名前で復元しました。";
 
 // Names. In code page 932 the second byte of ソ (83 5C) and of 表 (95 5C) is
 // the byte of '\', which a walk over the name must step over.

@@ -61,11 +61,19 @@ class Restore : public EntrySink {
         plat::Folder *in;
         const Outcome o = to_.file_path(e.rel, &path_, &in);
         if (o != place::kPlaced) return result_of(o);
-        const bool taken = place::taken(path_, in);
-        if (taken && to_.refuses_archive(path_)) return 1;
-        how_ = taken ? place::settle(&path_) : place::kFree;
-        if (how_ == place::kStop) return 0;
-        if (how_ == place::kFail) return 1;
+        renamed_ = !to_.claim(path_);
+        if (renamed_) {
+            // The name of a file restored before: the entry goes beside it.
+            if (!to_.claim_free(&path_)) return 1;
+            how_ = place::kRenamed;
+        } else {
+            const bool taken = place::taken(path_, in);
+            if (taken && to_.refuses_archive(path_)) return 1;
+            how_ = taken ? place::settle(&path_) : place::kFree;
+            if (how_ == place::kStop) return 0;
+            if (how_ == place::kFail) return 1;
+            if (how_ == place::kRenamed) to_.claim(path_);
+        }
         temp_ = std::make_unique<place::Temp>(behind_, plat::kFlushBatch);
         return temp_->create(folder_of(path_), path_, in) ? kNextEntry : 1;
     }
@@ -74,7 +82,8 @@ class Restore : public EntrySink {
     }
     int32_t end(const Entry &e) override {
         if (!temp_->finish_behind(path_, e.times, place::restorable(e.attributes))) return 1;
-        pending_.push_back(Finished{std::move(temp_), e.rel, path_, how_, e.attributes, e.widened});
+        pending_.push_back(
+            Finished{std::move(temp_), e.rel, path_, how_, e.attributes, e.widened || renamed_});
         return pending_.size() < kBatchFiles || place_pending() ? kNextEntry : 1;
     }
     // Puts every finished file in place: after the last entry, and whatever
@@ -108,13 +117,13 @@ class Restore : public EntrySink {
             }
             to_.touched(f->path);
             place::restore_attributes(f->path.c_str(), f->attributes, replacing);
-            if (f->widened) widened.push_back(f->path.substr(to_.folder().size()));
+            if (f->listed) widened.push_back(f->path.substr(to_.folder().size()));
         }
         const bool flushed = whole.size() == temps.size();
         pending_.clear();
         return to_.flush_touched() && flushed && ok;
     }
-    std::vector<std::string> widened;  // what was restored under full-width names
+    std::vector<std::string> widened;  // what was restored under another name
 
   private:
     // Files finished in one batch, at most; the data of a batch waits in
@@ -126,12 +135,13 @@ class Restore : public EntrySink {
         std::string path;  // as settled
         place::Settled how;
         uint32_t attributes;
-        bool widened;
+        bool listed;  // under another name than the archive gives
     };
     place::Destination &to_;
     WriteBehind *behind_;
     std::string path_;  // the file's full path, as settled
     place::Settled how_ = place::kFree;
+    bool renamed_ = false;  // an earlier file had its name
     std::unique_ptr<place::Temp> temp_;
     std::vector<Finished> pending_;
 };
@@ -199,7 +209,7 @@ class List : public EntrySink {
 // Tells the user which names were restored with full-width forms.
 void report_widened(const std::string &archive, const std::vector<std::string> &names) {
     if (names.empty()) return;
-    std::string text = msg::kNamesWidened;
+    std::string text = msg::kNamesChanged;
     for (const std::string &name : names) text += "\n" + name;
     show_message(text.c_str(), archive.c_str(), QUILL_MB_OK);
 }
@@ -283,7 +293,8 @@ int32_t decrypt_verified(const char *secret_path, const unsigned char *password,
     const int32_t committed = sink.staging.commit(to);
     std::vector<std::string> widened;
     for (const place::Staging::Item &item : sink.staging.items())
-        if (item.placed && item.widened) widened.push_back(item.rel);
+        if (item.placed && (item.widened || !item.renamed.empty()))
+            widened.push_back(item.renamed.empty() ? item.rel : item.renamed);
     report_widened(path, widened);
     if (committed != 0) return committed;
     return result == kDamaged ? 1 : verified;

@@ -5,6 +5,7 @@
 
 #include <zlib.h>
 
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -165,6 +166,23 @@ int32_t take_compressed(BlockReader &in, const std::string &path, EntrySink &sin
     return ok ? kNextEntry : 1;
 }
 
+// The box that refuses an archive for the entry name: the name follows, as
+// the system shows it where it can, its other bytes as \xNN.
+void refuse_name(const std::string &path, const char *name) {
+    char native[plat::kPathMax];
+    std::string shown;
+    if (plat::from_archive_name(name, native, sizeof native) == plat::kNameOk) {
+        shown = native;
+    } else {
+        for (const unsigned char *p = reinterpret_cast<const unsigned char *>(name); *p; ++p) {
+            char hex[5];
+            std::snprintf(hex, sizeof hex, "\\x%02X", *p);
+            shown += *p >= 0x20 && *p < 0x7F ? std::string(1, char(*p)) : std::string(hex);
+        }
+    }
+    warn(path.c_str(), (std::string(msg::kBadEntryName) + "\n" + shown).c_str());
+}
+
 // The rest of one entry after its header: times, name, then the sink, and
 // for a file its data. kNextEntry when done; else the archive's result.
 int32_t read_entry(BlockReader &in, const std::string &path, const std::string &folder,
@@ -179,19 +197,22 @@ int32_t read_entry(BlockReader &in, const std::string &path, const std::string &
         return stream_failed(in, path);
     raw[e.name_length] = 0;  // the name ends at its first NUL, within w2 bytes
     const char *name = reinterpret_cast<const char *>(raw);
-    if (!entry_name_safe(name)) {
-        warn(path.c_str(), msg::kBadEntryName);
+    // Only what stays inside the destination is restored; on Windows a name
+    // it cannot hold as it is (a device name, a ":") is made holdable.
+    if (!entry_name_safe(name, false)) {
+        refuse_name(path, name);
         return kDamaged;
     }
+    const std::string spelled = plat::kWindowsNames ? windows_spelling(name, &e.widened) : name;
     char native[plat::kPathMax];
-    switch (plat::from_archive_name(name, native, sizeof native, &e.widened)) {
+    switch (plat::from_archive_name(spelled.c_str(), native, sizeof native)) {
         case plat::kNameOk:
             break;
         case plat::kNameTooLong:
             warn(path.c_str(), msg::kPathTooLong);
             return 1;
         default:
-            warn(path.c_str(), msg::kBadEntryName);
+            refuse_name(path, name);
             return kDamaged;
     }
     e.rel = native;

@@ -4,6 +4,7 @@
 #include "archive/entryname.h"
 
 #include <cstddef>
+#include <string>
 
 #include "cp932.h"
 
@@ -68,7 +69,72 @@ bool component_safe(const unsigned char *begin, const unsigned char *end, bool w
     return true;
 }
 
+// The full-width form of an ASCII character in code page 932, for the
+// characters a name may need so; empty for any other.
+std::string full_width(unsigned char c) {
+    static const struct {
+        char ascii;
+        char wide[3];
+    } kMarks[] = {
+        {':', "\x81\x46"}, {'*', "\x81\x96"}, {'?', "\x81\x48"}, {'"', "\xFA\x57"},
+        {'<', "\x81\x83"}, {'>', "\x81\x84"}, {'|', "\x81\x62"}, {'.', "\x81\x44"},
+        {' ', "\x81\x40"}, {'$', "\x81\x90"},
+    };
+    for (const auto &m : kMarks)
+        if (m.ascii == char(c)) return m.wide;
+    // Ｏ is 82 6E, ｏ 82 8F, ０ 82 4F: the letters and digits run in order.
+    const auto pair = [](unsigned base) { return std::string{char(0x82), char(base)}; };
+    if (c >= 'A' && c <= 'Z') return pair(0x60u + (c - 'A'));
+    if (c >= 'a' && c <= 'z') return pair(0x81u + (c - 'a'));
+    if (c >= '0' && c <= '9') return pair(0x4Fu + (c - '0'));
+    return std::string();
+}
+
+// One component as Windows can hold it: each reserved character (a trail
+// byte may be "|": double-byte characters are stepped over), a device
+// name's stem, and the full stops and spaces at its end in full width.
+std::string windows_component(const unsigned char *begin, const unsigned char *end, bool *changed) {
+    const bool device = device_name(begin, end);
+    const unsigned char *trailing = end;
+    while (trailing > begin && (trailing[-1] == '.' || trailing[-1] == ' ')) trailing--;
+    std::string out;
+    bool in_stem = device;
+    for (const unsigned char *p = begin; p < end; ++p) {
+        if (cp932::is_lead(*p) && p + 1 < end) {
+            out += char(p[0]);
+            out += char(*++p);
+            continue;
+        }
+        if (*p == '.') in_stem = false;
+        const bool reserved = std::string(":*?\"<>|").find(char(*p)) != std::string::npos;
+        if (reserved || in_stem || p >= trailing) {
+            out += full_width(*p);
+            *changed = true;
+        } else {
+            out += char(*p);
+        }
+    }
+    return out;
+}
+
 }  // namespace
+
+std::string windows_spelling(const char *name, bool *changed) {
+    *changed = false;
+    std::string out;
+    const unsigned char *p = reinterpret_cast<const unsigned char *>(name);
+    const unsigned char *component = p;
+    for (;; ++p) {
+        if (*p == 0 || *p == '\\' || *p == '/') {
+            out += windows_component(component, p, changed);
+            if (*p == 0) return out;
+            out += char(*p);
+            component = p + 1;
+        } else if (cp932::is_lead(*p) && p[1]) {
+            ++p;
+        }
+    }
+}
 
 bool entry_name_safe(const char *name, bool windows_names) {
     const unsigned char *p = reinterpret_cast<const unsigned char *>(name);

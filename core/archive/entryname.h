@@ -3,6 +3,8 @@
 #ifndef QUILL_ENTRYNAME_H
 #define QUILL_ENTRYNAME_H
 
+#include <string>
+
 #include "platform/platform.h"
 
 namespace quill {
@@ -19,6 +21,13 @@ namespace quill {
 // LPT1-LPT9, CONIN$, CONOUT$, with or without an extension, in any case) and
 // components ending in a full stop or a space, which Windows drops.
 bool entry_name_safe(const char *name, bool windows_names = plat::kWindowsNames);
+
+// A safe entry name as Windows can hold it, still code page 932: the
+// characters no Windows name may hold (: * ? " < > |), the stem of a device
+// name ("ＣＯＮ", "ｎｕｌ.txt") and the full stops and spaces that end a
+// component (which Windows would drop) in their full-width forms. *changed
+// says whether anything was.
+std::string windows_spelling(const char *name, bool *changed);
 
 }  // namespace quill
 

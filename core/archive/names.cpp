@@ -14,14 +14,14 @@
 
 namespace plat = quill::plat;
 
-bool quill::free_name(std::string *path) {
+bool quill::free_name(std::string *path, const std::function<bool(const std::string &)> &taken) {
     const size_t ext = extension_start(*path);
     const std::string base = path->substr(0, ext), extension = path->substr(ext);
     for (unsigned long n = 1;; n++) {
         std::string candidate = base + "(" + std::to_string(n) + ")" + extension;
         // Every later candidate is at least as long: no free name fits.
         if (candidate.size() >= plat::kPathMax) return false;
-        if (!plat::exists(candidate.c_str())) {
+        if (!plat::exists(candidate.c_str()) && !(taken && taken(candidate))) {
             *path = std::move(candidate);
             return true;
         }

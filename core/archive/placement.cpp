@@ -451,6 +451,19 @@ Outcome Destination::file_path(const std::string &rel, std::string *path, plat::
     return made;
 }
 
+bool Destination::claim(const std::string &path) {
+    return claimed_.insert(plat::name_key(path)).second;
+}
+
+bool Destination::claim_free(std::string *path) {
+    const auto claimed = [this](const std::string &p) {
+        return claimed_.count(plat::name_key(p)) != 0;
+    };
+    if (free_name(path, claimed)) return claim(*path);
+    warn(path->c_str(), msg::kPathTooLong);
+    return false;
+}
+
 std::string Destination::aside_for(const std::string &path) {
     const std::string aside = cleanup::own_name(folder_part(path), kAsideSuffix);
     asides_.push_back(Aside{path, aside, cleanup::add_aside(path, aside)});
@@ -502,7 +515,7 @@ bool Destination::flush_touched() {
 
 void Staging::add(bool folder, const std::string &rel, std::unique_ptr<Temp> temp,
                   uint32_t attributes, bool widened) {
-    items_.push_back(Item{folder, false, rel, std::move(temp), attributes, widened});
+    items_.push_back(Item{folder, false, rel, std::move(temp), attributes, widened, {}});
 }
 
 bool flush_staged(const std::vector<const Temp *> &temps, const std::string &shown_as) {
@@ -542,6 +555,14 @@ int32_t Staging::commit(Destination &to) {
             item.placed = true;
             continue;
         }
+        if (!to.claim(path)) {
+            // The name of a file placed before: the entry goes beside it.
+            if (!to.claim_free(&path)) {
+                failed = true;
+                break;
+            }
+            item.renamed = path.substr(to.folder().size());
+        }
         bool held;
         if (item.temp->place_free(path, in, &held)) {
             item.placed = true;
@@ -559,6 +580,7 @@ int32_t Staging::commit(Destination &to) {
             failed = how == kFail;
             break;
         }
+        if (how == kRenamed) to.claim(path);
         if (how == kReplace) {
             replacements.push_back({&item, path});
             continue;

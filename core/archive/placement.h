@@ -185,6 +185,16 @@ class Destination {
     // holds is the archive itself, however it is spelled: unpacking would
     // replace the archive with its own content.
     bool refuses_archive(const std::string &path) const;
+    // Claims the full path path for a file of this run: false when an
+    // earlier one claimed a name that the file system takes for the same
+    // (on Windows the same but for case, or after a name was made holdable:
+    // an archive made on Linux may hold "Case.txt" beside "case.txt"). An
+    // entry never replaces another of the same run.
+    bool claim(const std::string &path);
+    // path, which an earlier file claimed, moved to the first name(N) that
+    // neither exists nor is claimed, and claimed; false, after a box, when
+    // none fits.
+    bool claim_free(std::string *path);
     // A free name beside the file at path that will keep it, moved aside
     // (or given a second name) to make way, until settle_asides; on the
     // cleanup's list from now on.
@@ -225,6 +235,7 @@ class Destination {
     std::vector<std::string> made_;
     std::vector<Aside> asides_;
     std::set<std::string> swept_;
+    std::set<std::string> claimed_;  // plat::name_key of every file's path
     std::set<std::string> touched_;
 };
 
@@ -239,7 +250,8 @@ class Staging {
         std::string rel;  // native relative path in the archive
         std::unique_ptr<Temp> temp;
         uint32_t attributes;
-        bool widened;  // rel holds full-width forms (entries.h)
+        bool widened;         // rel holds full-width forms (entries.h)
+        std::string renamed;  // where it went when an earlier file had its name
     };
     void add(bool folder, const std::string &rel, std::unique_ptr<Temp> temp, uint32_t attributes,
              bool widened);

@@ -307,11 +307,14 @@ enum NameResult { kNameOk = 0, kNameUnrepresentable = 1, kNameTooLong = 2 };
 // input method are held; what the code page lacks is refused.
 NameResult to_archive_name(const char *native, char *out, size_t cap);
 // An archive entry name as a native relative path, in out[0..cap-1]. On
-// Windows the characters no file name may hold (: * ? " < > |) become their
-// full-width forms, and *adjusted says so. On Linux a code whose JIS-based
-// character differs from the code page's comes back as the JIS-based one,
-// as a name typed there holds it (cp932.h).
-NameResult from_archive_name(const char *name, char *out, size_t cap, bool *adjusted = nullptr);
+// Linux a code whose JIS-based character differs from the code page's comes
+// back as the JIS-based one, as a name typed there holds it (cp932.h). A
+// name Windows cannot hold is made holdable before (windows_spelling).
+NameResult from_archive_name(const char *name, char *out, size_t cap);
+// The form under which the file system tells names apart: two paths of one
+// key name one file. On Windows, where case does not count, the path in
+// upper case; on Linux the path itself.
+std::string name_key(const std::string &path);
 // Why to_archive_name refuses a native relative path, for a message: the
 // first character an entry name cannot hold, with the marks around it
 // ("é U+00E9", a byte that is no character as "0xE9"); empty when it holds

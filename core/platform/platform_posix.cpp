@@ -839,9 +839,12 @@ NameResult to_archive_name(const char *native, char *out, size_t cap) {
     return held ? finish(result, out, cap) : kNameUnrepresentable;
 }
 
-NameResult from_archive_name(const char *name, char *out, size_t cap, bool *adjusted) {
+std::string name_key(const std::string &path) {
+    return path;
+}
+
+NameResult from_archive_name(const char *name, char *out, size_t cap) {
     // Every character but "/" and NUL may stand in a Linux name.
-    if (adjusted) *adjusted = false;
     std::string result, component;
     for (const unsigned char *p = reinterpret_cast<const unsigned char *>(name);; ++p) {
         if (*p == '\\' || *p == '\0') {

@@ -648,50 +648,22 @@ void name_respelled(const char *, char out[kNoteBytes]) {
     out[0] = '\0';
 }
 
-namespace {
-
-// The characters a Windows file name cannot hold (":" would name a stream),
-// and their full-width forms in code page 932.
-struct Reserved {
-    char ascii;
-    char wide[3];
-};
-constexpr Reserved kReserved[] = {
-    {':', "\x81\x46"}, {'*', "\x81\x96"}, {'?', "\x81\x48"}, {'"', "\xFA\x57"},
-    {'<', "\x81\x83"}, {'>', "\x81\x84"}, {'|', "\x81\x62"},
-};
-
-// The name with each reserved character in its full-width form, stepping
-// over double-byte characters (a trail byte may be "|").
-std::string widen_reserved(const char *name, bool *adjusted) {
-    std::string out;
-    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(name); *p; ++p) {
-        if (cp932::is_lead(*p) && p[1]) {
-            out += char(*p++);
-            out += char(*p);
-            continue;
-        }
-        const Reserved *r = nullptr;
-        for (const Reserved &candidate : kReserved)
-            if (candidate.ascii == char(*p)) r = &candidate;
-        if (r) {
-            out += r->wide;
-            *adjusted = true;
-        } else {
-            out += char(*p);
-        }
-    }
-    return out;
+std::string name_key(const std::string &path) {
+    // The file system compares names in upper case, character by character.
+    const int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), int(path.size()), nullptr, 0);
+    if (n <= 0) return path;
+    std::wstring wide(size_t(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), int(path.size()), wide.data(), n);
+    std::wstring upper(size_t(n), L'\0');
+    if (LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, wide.c_str(), n, upper.data(), n) != n)
+        return path;
+    return std::string(reinterpret_cast<const char *>(upper.data()),
+                       upper.size() * sizeof(wchar_t));
 }
 
-}  // namespace
-
-NameResult from_archive_name(const char *name, char *out, size_t cap, bool *adjusted) {
-    bool changed = false;
-    const std::string windows = widen_reserved(name, &changed);
-    if (adjusted) *adjusted = changed;
+NameResult from_archive_name(const char *name, char *out, size_t cap) {
     std::string s;
-    const bool ok = recode(932, GetACP(), windows.c_str(), &s);
+    const bool ok = recode(932, GetACP(), name, &s);
     return finish(ok, s, out, cap);
 }
 

@@ -254,6 +254,9 @@ QS_SCENARIO(keypair_library_failure_keeps_window) {
     fill(window, "kiro", kPassword, kPassword);
     harness::click(window, IDK_CREATE);
     expect_box(text::kKeyExists, secret_of("kiro"), main, IDYES);
+    // The library's own box names the file and why, then the window's.
+    expect_box(secret_of("kiro").c_str(),
+               "ファイルをこの名前で保存できません\n通常のファイルではありません。", nullptr);
     expect_box(text::kFailure, text::kErrorHappened, main);
     QS_CHECK(IsWindow(window));
     // The new password went to the main window's block, but not to its field.
