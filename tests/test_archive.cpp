@@ -454,6 +454,7 @@ TEST_F(ArchiveTest, EveryEntryOfALinuxArchiveIsRestoredUnderItsOwnName) {
                                  "\n\x82\x62\x82\x6e\x82\x6d\n\x82\x8e\x82\x95\x82\x8c.txt"
                                  "\n\x82\x83\x82\x8f\x82\x8d\x82\x50.log\ntrail\x81\x40"
                                  "\ndot\x81\x44\ncase(1).txt\na\x81\x46"
+                                 "b\na\x81\x46"
                                  "b(1)");
 #else
     EXPECT_EQ(boxes.size(), 1u);

@@ -80,13 +80,11 @@ TEST_F(Hostile, AHeaderThatFailsBeforeTheEndIsDamage) {
     EXPECT_EQ(listing(at("in")), one);
 }
 
-// Names that reach the archive's own file, and names Windows reads as
-// something else, end the decryption before anything is written for them.
+// Names that reach the archive's own file end the decryption before
+// anything is written for them. (Names Windows reads as something else, a
+// device or a trailing full stop, are restored under a name it can hold.)
 TEST_F(Hostile, NamesThatAreNotWhatTheySayAreRefused) {
-    std::vector<std::string> names = {".\\a.velm", "a\\\\b.txt", "sub\\", ".", "sub\\.\\x"};
-    if (kSep == '\\')
-        for (const char *n : {"CON", "con.txt", "Lpt9.log", "aux", "x\\NUL.bin", "end.", "end "})
-            names.push_back(n);
+    const std::vector<std::string> names = {".\\a.velm", "a\\\\b.txt", "sub\\", ".", "sub\\.\\x"};
     for (const std::string &name : names) {
         SCOPED_TRACE(name);
         remove_tree(at("in"));
