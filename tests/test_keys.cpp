@@ -241,9 +241,14 @@ TEST_F(KeyFiles, CreationLeftUnfinishedIsSettled) {
     const std::string old_secret = read_text(sec), old_public = read_text(pub);
     std::string new_sec, new_pub;
     create(new_sec, new_pub, "new");
-    // Pending names of a process number no process has.
+    // Pending names of a process number no process has; the tag is the
+    // start of the SHA-256 of the key file's name.
     const auto pending = [&](const char *name) {
-        return path(std::string(".") + name + ".quillseal-2147483600.new");
+        uint32_t h[8];
+        SHA256_array(reinterpret_cast<const unsigned char *>(name), uint32_t(strlen(name)), h);
+        char tag[9];
+        snprintf(tag, sizeof tag, "%08x", unsigned(h[0]));
+        return path(std::string(".quillseal-2147483600-") + tag + ".new");
     };
     const auto leave = [&](const char *name, const std::string &from) {
         write_text(pending(name), read_text(from));

@@ -142,10 +142,10 @@ QUILL_API int32_t decode_str(const char *in, unsigned char *out);
 
 /* Creates a key pair and puts both files in place together: each is first
  * written as a private pending file beside its name
- * (".<name>.quillseal-<process>.new") and flushed to stable storage, and
- * only then are both renamed into place, so that an interruption, a full
- * disk or a power cut leaves the old pair or the new one, and never a secret
- * key that does not open. A link at either name is replaced, never written
+ * (".quillseal-<process>-<tag>.new", the tag telling which key file) and
+ * flushed to stable storage, and only then are both renamed into place, so
+ * that an interruption, a full disk or a power cut leaves the old pair or
+ * the new one, and never a secret key that does not open. A link at either name is replaced, never written
  * through; a file replaced keeps its permissions. 0 both in place; 1
  * failure, after a box that names the file and the cause (the pair in place
  * is then the old one). What an earlier creation at the same paths left

@@ -2,6 +2,7 @@
 // unfinished.
 #include "keys/pairstore.h"
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -27,33 +28,37 @@ std::string folder_of(const std::string &path) {
     return start ? path.substr(0, start) : std::string(".") + plat::kSep;
 }
 
-std::string name_of(const std::string &path) {
-    return path.substr(name_start(path));
+// Eight hexadecimal digits of the SHA-256 of a file's name: which file a
+// pending name belongs to, in a name no longer than a short key file's, so
+// that a key path that fits the path limit leaves room for its pending file.
+std::string tag_of(const std::string &path) {
+    const std::string name = path.substr(name_start(path));
+    uint32_t h[QUILL_SHA_WORDS];
+    SHA256_array(reinterpret_cast<const unsigned char *>(name.data()), uint32_t(name.size()), h);
+    char tag[9];
+    std::snprintf(tag, sizeof tag, "%08x", unsigned(h[0]));
+    return tag;
 }
 
-// Where path's new content waits: ".<name>.quillseal-<process>.new" beside
+// Where path's new content waits: ".quillseal-<process>-<tag>.new" beside
 // it.
 std::string pending_name(const std::string &path, uint32_t process) {
-    return path.substr(0, name_start(path)) + "." + name_of(path) + kPendingMark +
-           std::to_string(process) + kPendingEnd;
+    return path.substr(0, name_start(path)) + kPendingMark + std::to_string(process) + "-" +
+           tag_of(path) + kPendingEnd;
 }
 
-// The process that left name, when name is the pending name of one's file
-// ("." + file + ".quillseal-<process>.new").
-bool pending_of(const char *name, const std::string &file, uint32_t *process) {
-    const std::string head = "." + file + kPendingMark;
-    const size_t length = std::strlen(name);
-    const size_t end_length = sizeof kPendingEnd - 1;
-    if (length <= head.size() + end_length || std::strncmp(name, head.c_str(), head.size()) != 0 ||
-        std::strcmp(name + length - end_length, kPendingEnd) != 0)
-        return false;
+// The process that left name, when name is a pending name of the file at
+// path.
+bool pending_of(const char *name, const std::string &path, uint32_t *process) {
+    const size_t mark = sizeof kPendingMark - 1;
+    if (std::strncmp(name, kPendingMark, mark) != 0) return false;
     uint64_t id = 0;
-    for (const char *p = name + head.size(); p != name + length - end_length; ++p) {
-        if (*p < '0' || *p > '9' || id > 0xFFFFFFFFu) return false;
-        id = id * 10 + uint64_t(*p - '0');
-    }
+    const char *p = name + mark;
+    const char *digits = p;
+    while (*p >= '0' && *p <= '9' && id <= 0xFFFFFFFFu) id = id * 10 + uint64_t(*p++ - '0');
+    if (p == digits || id > 0xFFFFFFFFu) return false;
     *process = uint32_t(id);
-    return id <= 0xFFFFFFFFu;
+    return std::strcmp(p, ("-" + tag_of(path) + kPendingEnd).c_str()) == 0;
 }
 
 // A pending file left by a run that no longer goes on: its process ended,
@@ -169,7 +174,6 @@ int store_key_pair(const char *secret_path, const unsigned char *record, const c
 
 Repair repair_key_pair(const char *secret_path, const char *public_path) {
     Repair done = kRepairNone;
-    const std::string secret_name = name_of(secret_path), public_name = name_of(public_path);
     for (const bool secret_side : {true, false}) {
         const std::string folder = folder_of(secret_side ? secret_path : public_path);
         plat::DirSearch *search = plat::dir_open(folder.c_str());
@@ -178,7 +182,7 @@ Repair repair_key_pair(const char *secret_path, const char *public_path) {
         while (plat::dir_next(search, &e)) {
             uint32_t process;
             if (e.kind != plat::kEntryFile ||
-                !pending_of(e.name, secret_side ? secret_name : public_name, &process) ||
+                !pending_of(e.name, secret_side ? secret_path : public_path, &process) ||
                 !abandoned(process))
                 continue;
             const std::string secret_pending = pending_name(secret_path, process);

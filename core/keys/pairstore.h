@@ -3,8 +3,9 @@
 // pair that does not belong together.
 //
 // Both files are written first as private pending files beside their final
-// names, ".<name>.quillseal-<process>.new": the public key's first, then the
-// secret key's, each flushed to stable storage with its folder. Renaming the
+// names, ".quillseal-<process>-<tag>.new" (the tag: which key file), the
+// public key's first, then the secret key's, each flushed to stable storage
+// with its folder. Renaming the
 // public key into place is the commit; the secret key follows it. A run
 // stopped outright at any moment leaves one of these, which the next
 // repair_key_pair finds by the pending names of a process no longer running:
