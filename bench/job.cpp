@@ -17,8 +17,8 @@
 #include <cstring>
 #include <vector>
 
-#include "archive/compressor.h"
 #include "cpu.h"
+#include "engine/compressor.h"
 #include "quillcore.h"
 #include "symmetric/cipher.h"
 

@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "archive/layout.h"
-#include "archive/stream.h"
 #include "common.h"
+#include "format/layout.h"
+#include "format/stream.h"
 #include "keys/keyfile.h"
 #include "stated.h"
 

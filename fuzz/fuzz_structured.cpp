@@ -26,8 +26,8 @@
 #include <map>
 #include <string>
 
-#include "archive/layout.h"
 #include "common.h"
+#include "format/layout.h"
 #include "stated.h"
 #include "writer.h"
 

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "archive/layout.h"
 #include "common.h"
+#include "format/layout.h"
 #include "writer.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "archive/layout.h"
+#include "format/layout.h"
 
 namespace fuzz {
 

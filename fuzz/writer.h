@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "archive/layout.h"
-#include "archive/stream.h"
 #include "common.h"
+#include "format/layout.h"
+#include "format/stream.h"
 #include "keys/keyfile.h"
 
 namespace fuzz {

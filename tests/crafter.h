@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/stream.h"
+#include "format/stream.h"
 #include "quillcore.h"
 
 class Crafter {

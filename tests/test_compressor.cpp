@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "archive/compressor.h"
+#include "engine/compressor.h"
 
 namespace {
 

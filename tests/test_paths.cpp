@@ -8,8 +8,8 @@
 #include <random>
 #include <vector>
 
-#include "archive/pipeline.h"
 #include "cpu.h"
+#include "engine/pipeline.h"
 #include "files.h"
 #include "numbers/gf.h"
 #include "quillcore.h"

@@ -13,8 +13,8 @@
 #include <unistd.h>
 #endif
 
-#include "archive/selection.h"
 #include "cp932.h"
+#include "drivers/selection.h"
 #include "files.h"
 #include "platform/platform.h"
 #include "quillcore.h"

@@ -6,11 +6,11 @@
 #include <cstring>
 #include <string>
 
-#include "archive/msgbox.h"
-#include "archive/paths.h"
 #include "cleanup.h"
 #include "keys/keyfile.h"
 #include "messages.h"
+#include "msgbox.h"
+#include "paths.h"
 #include "platform/platform.h"
 #include "quillcore.h"
 

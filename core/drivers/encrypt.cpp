@@ -1,7 +1,7 @@
 // The encryption driver: the current selection as one archive for one
 // recipient, next to the first selected item, then signed by the sender.
 // The archive is written as a temporary file beside its final name and
-// takes that name only once it is complete (placement.h): an old archive
+// takes that name only once it is complete (place/temp.h): an old archive
 // that the user chose to overwrite stays as it was until then, and a failed
 // or interrupted encryption leaves nothing under the archive's name.
 #include <cstdio>
@@ -12,19 +12,21 @@
 #include <string>
 #include <vector>
 
-#include "archive/compressor.h"
-#include "archive/entryname.h"
-#include "archive/layout.h"
-#include "archive/msgbox.h"
-#include "archive/paths.h"
-#include "archive/pipeline.h"
-#include "archive/placement.h"
-#include "archive/selection.h"
-#include "archive/stream.h"
 #include "bytes.h"
+#include "drivers/selection.h"
+#include "engine/compressor.h"
+#include "engine/pipeline.h"
+#include "format/entryname.h"
+#include "format/layout.h"
+#include "format/stream.h"
 #include "keys/keyfile.h"
 #include "keys/signing.h"
 #include "messages.h"
+#include "msgbox.h"
+#include "paths.h"
+#include "place/leftovers.h"
+#include "place/settle.h"
+#include "place/temp.h"
 #include "platform/platform.h"
 #include "progress.h"
 #include "quillcore.h"

@@ -1,7 +1,7 @@
 // Reading an archive's entries: headers validated, names checked before
 // anything is done with them, stored data taken block by block and
 // compressed data inflated within the size its header states.
-#include "archive/entries.h"
+#include "engine/entries.h"
 
 #include <zlib.h>
 
@@ -10,13 +10,13 @@
 #include <memory>
 #include <new>
 
-#include "archive/entryname.h"
-#include "archive/layout.h"
-#include "archive/msgbox.h"
-#include "archive/zlib_memory.h"
 #include "bytes.h"
+#include "engine/zlib_memory.h"
+#include "format/entryname.h"
+#include "format/layout.h"
 #include "keys/keyfile.h"
 #include "messages.h"
+#include "msgbox.h"
 #include "progress.h"
 #include "quillcore.h"
 

@@ -1,5 +1,5 @@
 // Threads that run tasks from one queue.
-#include "archive/workers.h"
+#include "engine/workers.h"
 
 #include <new>
 

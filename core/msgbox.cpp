@@ -1,5 +1,5 @@
 // Library message boxes, routed through the caller's handler when one is set.
-#include "archive/msgbox.h"
+#include "msgbox.h"
 
 #include <string>
 

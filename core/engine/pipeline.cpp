@@ -1,5 +1,5 @@
 // The chunked block stream of an archive, with its helper thread.
-#include "archive/pipeline.h"
+#include "engine/pipeline.h"
 
 #include <cstring>
 #include <new>

@@ -24,15 +24,15 @@
 // every one of them before an archive is made. What it leaves out or takes
 // in another form it notes as a notice, which does not stop an encryption
 // but is named before the archive is made.
-#include "archive/selection.h"
+#include "drivers/selection.h"
 
 #include <algorithm>
 #include <new>
 
-#include "archive/msgbox.h"
-#include "archive/paths.h"
 #include "escaped.h"
 #include "messages.h"
+#include "msgbox.h"
+#include "paths.h"
 #include "platform/platform.h"
 #include "quillcore.h"
 

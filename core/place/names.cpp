@@ -1,14 +1,14 @@
 // Output names: the archive's name from the first chosen item, and the
 // question about an output name that exists already, with the first free
 // numbered name name(N).ext when the user wants another name.
-#include "archive/names.h"
+#include "place/names.h"
 
 #include <cstring>
 #include <string>
 
-#include "archive/msgbox.h"
-#include "archive/paths.h"
 #include "messages.h"
+#include "msgbox.h"
+#include "paths.h"
 #include "platform/platform.h"
 #include "quillcore.h"
 

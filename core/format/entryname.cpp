@@ -1,7 +1,7 @@
 // The check of entry names read from an archive. The name is code page 932
 // whatever the host's code page is, so the scan steps over double-byte
 // characters by that code page's own lead-byte ranges.
-#include "archive/entryname.h"
+#include "format/entryname.h"
 
 #include <cstddef>
 #include <string>

@@ -14,7 +14,7 @@
 
 #include <cstddef>
 
-#include "archive/workers.h"
+#include "engine/workers.h"
 #include "platform/platform.h"
 
 namespace quill {

@@ -1,5 +1,5 @@
 // Writing restored files behind the caller's thread.
-#include "archive/writebehind.h"
+#include "engine/writebehind.h"
 
 #include <cstring>
 #include <new>

@@ -23,8 +23,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "archive/ring.h"
-#include "archive/workers.h"
+#include "engine/ring.h"
+#include "engine/workers.h"
 #include "platform/platform.h"
 
 namespace quill {

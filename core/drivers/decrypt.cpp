@@ -3,25 +3,29 @@
 // archive into another folder; one archive read once, its entries staged
 // until its signature verified; and a list of an archive's entries. One
 // reader serves them all (entries.h); where the files go is the placement's
-// (placement.h).
+// (place/).
 #include <cstring>
 #include <memory>
 #include <new>
 #include <string>
 #include <vector>
 
-#include "archive/entries.h"
-#include "archive/layout.h"
-#include "archive/msgbox.h"
-#include "archive/paths.h"
-#include "archive/pipeline.h"
-#include "archive/placement.h"
-#include "archive/selection.h"
-#include "archive/writebehind.h"
 #include "bytes.h"
+#include "drivers/selection.h"
+#include "engine/entries.h"
+#include "engine/pipeline.h"
+#include "engine/writebehind.h"
+#include "format/layout.h"
 #include "keys/keyfile.h"
 #include "keys/signing.h"
 #include "messages.h"
+#include "msgbox.h"
+#include "paths.h"
+#include "place/attributes.h"
+#include "place/destination.h"
+#include "place/settle.h"
+#include "place/staging.h"
+#include "place/temp.h"
 #include "platform/platform.h"
 #include "progress.h"
 #include "quillcore.h"

@@ -1,5 +1,5 @@
 // Deflating a file's data in pieces on a set of workers.
-#include "archive/compressor.h"
+#include "engine/compressor.h"
 
 #include <zlib.h>
 
@@ -7,8 +7,8 @@
 #include <cstring>
 #include <new>
 
-#include "archive/zlib_memory.h"
 #include "bytes.h"
+#include "engine/zlib_memory.h"
 
 namespace quill {
 

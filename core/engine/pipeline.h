@@ -22,9 +22,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "archive/ring.h"
-#include "archive/stream.h"
-#include "archive/workers.h"
+#include "engine/ring.h"
+#include "engine/workers.h"
+#include "format/stream.h"
 #include "platform/platform.h"
 #include "symmetric/cipher.h"
 #include "symmetric/sha256.h"

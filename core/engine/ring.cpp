@@ -1,5 +1,5 @@
 // The ordered ring of work.
-#include "archive/ring.h"
+#include "engine/ring.h"
 
 #include <new>
 

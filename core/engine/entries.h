@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <string>
 
-#include "archive/pipeline.h"
-#include "archive/stream.h"
+#include "engine/pipeline.h"
+#include "format/stream.h"
 #include "platform/platform.h"
 #include "symmetric/sha256.h"
 

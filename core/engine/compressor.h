@@ -27,8 +27,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "archive/ring.h"
-#include "archive/workers.h"
+#include "engine/ring.h"
+#include "engine/workers.h"
 
 namespace quill {
 

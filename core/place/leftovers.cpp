@@ -1,0 +1,56 @@
+// Finding and removing what runs stopped outright left.
+#include "place/leftovers.h"
+
+#include <cstring>
+
+#include "messages.h"
+#include "msgbox.h"
+#include "platform/platform.h"
+
+namespace quill::place {
+
+namespace {
+
+// The process number in a name ".quillseal-<process>-<n><suffix>" that
+// this library makes, and its suffix; false for any other name.
+bool own_leftover(const char *name, uint32_t *process, std::string *suffix) {
+    static const char kPrefix[] = ".quillseal-";
+    if (std::strncmp(name, kPrefix, sizeof kPrefix - 1) != 0) return false;
+    const char *p = name + sizeof kPrefix - 1;
+    uint64_t id = 0;
+    const char *digits = p;
+    while (*p >= '0' && *p <= '9' && id <= 0xFFFFFFFFu) id = id * 10 + uint64_t(*p++ - '0');
+    if (p == digits || id > 0xFFFFFFFFu || *p++ != '-') return false;
+    const char *number = p;
+    while (*p >= '0' && *p <= '9') p++;
+    if (p == number) return false;
+    *process = uint32_t(id);
+    *suffix = p;
+    return true;
+}
+
+}  // namespace
+
+void sweep_leftovers(const std::string &folder) {
+    plat::DirSearch *search = plat::dir_open(folder.c_str());
+    if (!search) return;
+    std::string removed, kept;
+    plat::DirEntry e;
+    while (plat::dir_next(search, &e)) {
+        uint32_t process;
+        std::string suffix;
+        if (e.kind != plat::kEntryFile || !own_leftover(e.name, &process, &suffix) ||
+            plat::process_alive(process))
+            continue;
+        if (suffix == kTempSuffix) {
+            if (plat::remove_file((folder + e.name).c_str())) removed += std::string("\n") + e.name;
+        } else if (suffix == kAsideSuffix) {
+            kept += std::string("\n") + e.name;
+        }
+    }
+    plat::dir_close(search);
+    if (!removed.empty()) warn(folder.c_str(), (msg::kLeftoversRemoved + removed).c_str());
+    if (!kept.empty()) warn(folder.c_str(), (msg::kLeftoversKept + kept).c_str());
+}
+
+}  // namespace quill::place
