@@ -11,10 +11,11 @@
 // REG_SZ): every other entry, empty ones and unexpanded %NAME% ones included,
 // keeps its characters and its place. An entry names the folder when it
 // matches it regardless of case, of surrounding quotes and of a trailing
-// "\". Adding appends the folder unless an entry names it already; removing
-// takes out each entry that names it together with one separator, so that
-// adding and then removing gives back the value as it was, and a value left
-// empty is deleted rather than left behind.
+// "\". Adding appends the folder (in quotes if its name holds a ";")
+// unless an entry names it already; removing takes out each entry that
+// names it together with one separator, so that adding and then removing
+// gives back the value as it was, and a value left empty is deleted rather
+// than left behind.
 //
 // Exit code: 0 the PATH changed, 10 it had nothing to change (the folder was
 // on it already, or was not on it), 2 the command line is wrong, 3 the
@@ -85,28 +86,36 @@ bool names(const std::wstring &entry, const std::wstring &folder) {
                                               TRUE) == CSTR_EQUAL;
 }
 
+// The entries between separators; a ";" inside double quotes is part of
+// its entry.
 std::vector<std::wstring> entries_of(const std::wstring &path) {
-    std::vector<std::wstring> entries;
-    size_t start = 0;
-    for (;;) {
-        const size_t end = path.find(L';', start);
-        entries.push_back(path.substr(start, end - start));
-        if (end == std::wstring::npos) return entries;
-        start = end + 1;
+    std::vector<std::wstring> entries(1);
+    bool quoted = false;
+    for (const wchar_t c : path) {
+        if (c == L';' && !quoted) {
+            entries.emplace_back();
+            continue;
+        }
+        if (c == L'"') quoted = !quoted;
+        entries.back() += c;
     }
+    return entries;
 }
 
-// The folder appended: after a separator of its own, or, on a value that
-// ends in one, before a new one in its place.
+// The folder appended (in quotes if its name holds a ";"): after a
+// separator of its own, or, on a value that ends in one, before a new one
+// in its place.
 bool add_entry(std::wstring *path, const std::wstring &folder) {
     for (const std::wstring &e : entries_of(*path))
         if (names(e, folder)) return false;
+    const std::wstring entry =
+        folder.find(L';') == std::wstring::npos ? folder : L"\"" + folder + L"\"";
     if (path->empty())
-        *path = folder;
+        *path = entry;
     else if (path->back() == L';')
-        *path += folder + L";";
+        *path += entry + L";";
     else
-        *path += L";" + folder;
+        *path += L";" + entry;
     return true;
 }
 
