@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Windows installer under Wine, silent as an administrator runs it from
-# a script: installed twice (the second time over the first, as an update
-# does, and asked to put the program's folder on PATH) into Program Files
+# a script: installed three times (each over the one before, as an update
+# does: without /PATH, with /PATH=USER, with /PATH=ALL) into Program Files
 # with a Start-menu entry, the three file types of the list the programs
 # compile in (FILE_TYPES_LIST, made from it by the build), Explorer's verbs
 # and a Send To entry; files of each type opened and the verbs started with
