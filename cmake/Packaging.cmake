@@ -102,6 +102,15 @@ else()
     "${quill_associate}")
   string(REPLACE "@QUILL_REMOVE_TYPES@" "${quill_remove_types}" quill_dissociate
     "${quill_dissociate}")
+  # Both the installer and the uninstaller carry the helper that changes
+  # PATH (packaging/path_entry.cpp), and record whether they added to it in
+  # the installation's key among the installed programs.
+  set(quill_path_entry ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/path_entry.exe)
+  foreach(script quill_shell quill_unshell)
+    string(REPLACE "@QUILL_PATH_ENTRY@" "${quill_path_entry}" ${script} "${${script}}")
+    string(REPLACE "@QUILL_REGISTRY_KEY@" "${CPACK_PACKAGE_INSTALL_REGISTRY_KEY}" ${script}
+      "${${script}}")
+  endforeach()
   set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS "${quill_associate}${quill_shell}")
   set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "${quill_unshell}${quill_dissociate}")
   # The template's uninstaller removes its own key below the vendor's key

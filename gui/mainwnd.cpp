@@ -33,11 +33,12 @@ bool take_argument(char (&buffer)[kPathBytes], int field, const char *path) {
     return true;
 }
 
-// Key files as the first argument select that key; anything else, and no
-// argument at all, goes to the library as the selection. A command line
-// with an item the library could not be given as it is (too long, not in
-// the system's code page, outside the first item's folder) selects nothing
-// and says which.
+// A key file as the first argument selects that key and nothing else: what
+// follows it is not read. Any other first argument, and no argument at all,
+// goes to the library with the rest as the selection. A command line with an
+// item the library could not be given as it is (too long, not in the
+// system's code page, outside the first item's folder) selects nothing and
+// says which.
 void read_command_line() {
     char token[kPathBytes];
     // A program folder that does not fit stays empty, as for a program path
@@ -51,14 +52,9 @@ void read_command_line() {
     // Started by a verb of the shell, the items follow "/shell".
     const int from = shell_start() ? 2 : 1;
     char first[kPathBytes] = {};
-    for (int k = from;; k++) {
-        std::string shown;
-        const Token got = get_argument(k, token, &shown);
-        if (got == kNoToken) break;
-        if (!item_acceptable(got, token, k > from ? folder_part(first) : std::string(), shown))
-            return;
-        if (k == from) memcpy(first, token, sizeof first);
-    }
+    std::string shown;
+    const Token got = get_argument(from, first, &shown);
+    if (got != kNoToken && !item_acceptable(got, first, std::string(), shown)) return;
     if (rules::has_extension(first, rules::kSecretKey)) {
         take_argument(app.sel.secret_key, IDC_SECRET_FIELD, first);
         return;
@@ -66,6 +62,11 @@ void read_command_line() {
     if (rules::has_extension(first, rules::kPublicKey)) {
         take_argument(app.sel.public_key, IDC_PUBLIC_FIELD, first);
         return;
+    }
+    for (int k = from + 1;; k++) {
+        const Token next = get_argument(k, token, &shown);
+        if (next == kNoToken) break;
+        if (!item_acceptable(next, token, folder_part(first), shown)) return;
     }
     if (first[0] && !take_argument(app.sel.selected, IDC_FILE_FIELD, first)) return;
     int count = 0;

@@ -21,6 +21,8 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+#else
+#include <stdlib.h>  // mkdtemp
 #endif
 
 namespace fs = std::filesystem;
@@ -151,7 +153,23 @@ class ScratchDir {
     std::string operator/(const std::string &rel) const { return join(path_, rel); }
     const std::string &str() const { return path_; }
 
+#if !defined(_WIN32)
+    // A fresh folder of a name of its own in the system's temporary folder,
+    // which every user may enter: for a part of a test that runs as another
+    // user, whom the working folder may shut out (a checkout in a home
+    // folder only its owner can enter).
+    static ScratchDir open_to_all(const std::string &name) {
+        std::string path = join(to_native(fs::temp_directory_path()), name + ".XXXXXX");
+        if (!mkdtemp(path.data())) throw std::runtime_error("cannot make a folder for " + name);
+        fs::permissions(path, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                  fs::perms::others_read | fs::perms::others_exec);
+        return ScratchDir(Made{}, path);
+    }
+#endif
+
   private:
+    struct Made {};
+    ScratchDir(Made, const std::string &path) : path_(path) {}
     std::string path_;
 };
 

@@ -17,7 +17,10 @@
   ; The program's folder on PATH, for quillseal.exe in a console: asked
   ; here, or given on a silent install's command line as /PATH=ALL (every
   ; user's PATH) or /PATH=USER (the installing user's); without it a silent
-  ; install leaves PATH alone.
+  ; install leaves PATH alone. A PATH may be longer than the installer's
+  ; strings, so a helper of our own changes it in the registry, whole; the
+  ; uninstaller takes the folder off the PATH it was added to, and only if
+  ; this installation added it.
   ${GetOptions} $CMDLINE "/PATH=" $R0
   IfErrors 0 quill_path_chosen
     StrCpy $R0 "NO"
@@ -29,10 +32,20 @@
     StrCmp $SV_ALLUSERS "AllUsers" 0 quill_path_chosen
       StrCpy $R0 "ALL"
   quill_path_chosen:
-  StrCpy $ADD_TO_PATH_ALL_USERS "0"
-  StrCmp $R0 "ALL" 0 +2
-    StrCpy $ADD_TO_PATH_ALL_USERS "1"
-  StrCmp $R0 "ALL" +2
-  StrCmp $R0 "USER" 0 +3
-    Push "$INSTDIR"
-    Call AddToPath
+  StrCmp $R0 "ALL" quill_path_add
+  StrCmp $R0 "USER" quill_path_add quill_path_done
+  quill_path_add:
+    InitPluginsDir
+    File "/oname=$PLUGINSDIR\path_entry.exe" "@QUILL_PATH_ENTRY@"
+    ; 0: added; 10: the folder was on that PATH already, so it is not ours.
+    ClearErrors
+    ExecWait '"$PLUGINSDIR\path_entry.exe" add $R0 $INSTDIR' $R1
+    IfErrors quill_path_failed
+    StrCmp $R1 "10" quill_path_done
+    StrCmp $R1 "0" 0 quill_path_failed
+      WriteRegStr SHCTX "Software\Microsoft\Windows\CurrentVersion\Uninstall\@QUILL_REGISTRY_KEY@" \
+        "PathAddedTo" $R0
+      Goto quill_path_done
+  quill_path_failed:
+    MessageBox MB_OK|MB_ICONEXCLAMATION "PATH にインストール先のフォルダを追加できませんでした。" /SD IDOK
+  quill_path_done:

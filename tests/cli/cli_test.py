@@ -443,9 +443,27 @@ class Conflicts(Case):
         self.assertTrue(os.path.exists(self.tree + "(1).velm"))
 
 
+def stopped(group):
+    """True when every thread of every process of the process group has
+    stopped (or ended)."""
+    for stat in glob.glob("/proc/[0-9]*/task/[0-9]*/stat"):
+        try:
+            with open(stat) as f:
+                fields = f.read().rsplit(")", 1)[1].split()
+        except OSError:
+            continue  # ended meanwhile
+        if int(fields[2]) == group and fields[0] not in "TtZX":
+            return False
+    return True
+
+
 class Interruptions(Case):
     """Runs cut short as people cut them: Ctrl-C and the other ends, a full
     disk, two runs into one folder at once. Nothing is lost, nothing is left."""
+
+    # Zeros that take a while to compress but next to no room on disk, in
+    # the file or in its archive.
+    ZEROS = 1 << 30
 
     def start(self, *args):
         """The program in a session of its own, so that a signal reaches all
@@ -455,13 +473,23 @@ class Interruptions(Case):
                                 cwd=self.dir, start_new_session=True)
 
     def interrupted(self, proc, folder, sig):
-        """Sends sig once the run has a temporary file in folder; its exit status."""
+        """Sends sig to the run in the state it is seen in: held still
+        (SIGSTOP), with a temporary file in folder; its exit status. Whatever
+        the machine's load, the run cannot finish between the look and the
+        signal."""
         deadline = time.time() + 120
-        while not glob.glob(os.path.join(folder, ".quillseal-*.part")):
+        while True:
             self.assertIsNone(proc.poll(), "the run ended before it could be interrupted")
             self.assertLess(time.time(), deadline)
+            os.killpg(proc.pid, signal.SIGSTOP)
+            while not stopped(proc.pid):
+                self.assertLess(time.time(), deadline, "the run does not stop")
+            if glob.glob(os.path.join(folder, ".quillseal-*.part")):
+                break
+            os.killpg(proc.pid, signal.SIGCONT)
             time.sleep(0.002)
         os.killpg(proc.pid, sig)
+        os.killpg(proc.pid, signal.SIGCONT)
         proc.communicate(timeout=120)
         return proc.returncode
 
@@ -473,19 +501,20 @@ class Interruptions(Case):
 
     def test_interrupted_runs_leave_the_old_archive_and_no_temporary_file(self):
         self.pair()
-        big = self.write("big.bin", os.urandom(64 << 20))
+        big = self.path("big.bin")
+        with open(big, "wb") as f:
+            f.truncate(self.ZEROS)
         old = self.write("big.bin.velm", "the old archive")
         ends = [(signal.SIGINT, 130)]
         if not WINDOWS:
             ends += [(signal.SIGTERM, 143), (signal.SIGHUP, 129)]
         for sig, status in ends:
-            p = self.start("encrypt", *self.keys("alice"), "--overwrite", "--no-compress",
-                           native(big))
+            p = self.start("encrypt", *self.keys("alice"), "--overwrite", native(big))
             self.assertEqual(self.interrupted(p, self.dir, sig), status)
             self.assertEqual(read(old), b"the old archive")
             self.assertEqual(glob.glob(self.path(".quillseal-*")), [])
         os.remove(old)
-        self.ok("encrypt", *self.keys("alice"), "--no-compress", native(big))
+        self.ok("encrypt", *self.keys("alice"), native(big))
         os.makedirs(self.path("out"))
         p = self.start("decrypt", *self.keys("bob"), "-C", native(self.path("out")), native(old))
         self.assertEqual(self.interrupted(p, self.path("out"), signal.SIGINT), 130)

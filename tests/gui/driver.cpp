@@ -151,12 +151,19 @@ std::string field(const Program &p, int id) {
     return text_of(GetDlgItem(p.main, id));
 }
 
-// The program's message box: a visible dialog with a text control.
+// The program's message box if one is up: a visible dialog with a text
+// control.
+HWND box_of(const Program &p) {
+    for (HWND w : windows_of(p.process.dwProcessId))
+        if (class_of(w) == "#32770" && GetDlgItem(w, kBoxTextId)) return w;
+    return nullptr;
+}
+
+// The program's message box, once it is up.
 HWND wait_box(const Program &p) {
     const DWORD deadline = GetTickCount() + kWaitMs;
     while (!expired(deadline)) {
-        for (HWND w : windows_of(p.process.dwProcessId))
-            if (class_of(w) == "#32770" && GetDlgItem(w, kBoxTextId)) return w;
+        if (HWND box = box_of(p)) return box;
         Sleep(20);
     }
     check(false, __LINE__, "no message box appeared");
@@ -202,6 +209,8 @@ void expect(const std::string &name, const std::string &arguments, const Shown &
     const int before = failures;
     Program p = start(arguments);
     if (p.main) {
+        // A box from the command line is up before the window answers.
+        CHECK(box_of(p) == nullptr);
         CHECK_EQ(field(p, IDC_SECRET_FIELD), want.secret);
         CHECK_EQ(field(p, IDC_PUBLIC_FIELD), want.publ);
         CHECK_EQ(field(p, IDC_FILE_FIELD), want.file);
@@ -286,7 +295,13 @@ int main() {
     expect("no arguments", "", hints);
     expect("secret key", dir + "\\taro.velh",
            {"taro.velh", text::kPublicHint, text::kFileHint, ""});
-    expect("public key and more", dir + "\\hanako.velk " + dir + "\\x.txt",
+    // A key file first selects that key whatever follows: items of another
+    // folder, or one too long to be an item.
+    const std::string long_name = dir + "\\" + std::string(260, 'n');
+    expect("secret key, then items of another folder",
+           dir + "\\folder\\taro.velh " + dir + "\\x.txt \"" + dir + "\\My Files\\a.txt\"",
+           {"taro.velh", text::kPublicHint, text::kFileHint, ""});
+    expect("public key and more", dir + "\\hanako.velk " + dir + "\\folder\\1 " + long_name,
            {text::kSecretHint, "hanako.velk", text::kFileHint, ""});
     expect("two files", dir + "\\x.txt " + dir + "\\y.txt",
            {text::kSecretHint, text::kPublicHint, "x.txt", count_line(2)});
@@ -307,7 +322,6 @@ int main() {
     // named: too long for a path buffer (it would reach the library cut
     // short), a name outside the code page (its nearest form could name
     // another file), an item in another folder than the first.
-    const std::string long_name = dir + "\\" + std::string(260, 'n');
     refused("over-long argument", widen(dir + "\\x.txt " + long_name),
             std::string(text::kPathTooLong) + "\n" + long_name);
     refused(
