@@ -19,7 +19,6 @@
 #include "keys/keyfile.h"
 #include "keys/signing.h"
 #include "messages.h"
-#include "msgbox.h"
 #include "paths.h"
 #include "place/attributes.h"
 #include "place/destination.h"
@@ -29,6 +28,7 @@
 #include "platform/platform.h"
 #include "progress.h"
 #include "quillcore.h"
+#include "report.h"
 
 namespace {
 
@@ -213,9 +213,9 @@ class List : public EntrySink {
 // Tells the user which names were restored with full-width forms.
 void report_widened(const std::string &archive, const std::vector<std::string> &names) {
     if (names.empty()) return;
-    std::string text = msg::kNamesChanged;
-    for (const std::string &name : names) text += "\n" + name;
-    show_message(text.c_str(), archive.c_str(), QUILL_MB_OK);
+    std::string lines;
+    for (const std::string &name : names) lines += (lines.empty() ? "" : "\n") + name;
+    note(archive, msg::kNamesChanged, lines);
 }
 
 // The archive at path read into sink, for the destination folder. Results
@@ -286,7 +286,7 @@ int32_t decrypt_verified(const char *secret_path, const unsigned char *password,
         // A damaged archive is read to its end too: its signature tells
         // whether it was changed after it was signed.
         if ((result == 0 || result == kDamaged) && !reader.hash_rest()) {
-            warn(path.c_str(), msg::kReadFailed, reader.failure());
+            fail(path.c_str(), msg::kReadFailed, reader.failure());
             result = 1;
         }
     }
@@ -333,12 +333,12 @@ int32_t fukugouka(const char *secret_path, const unsigned char *password, const 
         progress::Scope scope(total);
         for (const std::string &rel : selection.files) {
             if (!full_path(rel, &a_filepath)) {
-                warn((selection.a_folder + rel).c_str(), msg::kPathTooLong);
+                fail((selection.a_folder + rel).c_str(), msg::kPathTooLong);
                 return 1;
             }
             // A failed check only warns: the user may still want the content.
             if (syomei_kakunin(a_filepath.c_str(), public_path) != 0)
-                show_message(msg::kSignatureBad, a_filepath.c_str(), QUILL_MB_OK);
+                note(a_filepath, msg::kSignatureBad);
             const int32_t result = fukugousyori(secret_path, password);
             if (result != 0) return result;
         }

@@ -22,7 +22,6 @@
 #include "keys/keyfile.h"
 #include "keys/signing.h"
 #include "messages.h"
-#include "msgbox.h"
 #include "paths.h"
 #include "place/leftovers.h"
 #include "place/settle.h"
@@ -30,6 +29,7 @@
 #include "platform/platform.h"
 #include "progress.h"
 #include "quillcore.h"
+#include "report.h"
 
 namespace {
 
@@ -66,9 +66,9 @@ size_t entry_front(unsigned char *to, uint64_t size, uint32_t kind, const plat::
 // The header already promised them, so the encryption fails.
 bool source_failed(plat::ReadEnd end, plat::Failure why) {
     if (end == plat::kReadShort)
-        warn(a_filepath.c_str(), msg::kChanged);
+        fail(a_filepath.c_str(), msg::kChanged);
     else
-        warn(a_filepath.c_str(), msg::kReadFailed, why);
+        fail(a_filepath.c_str(), msg::kReadFailed, why);
     return false;
 }
 
@@ -167,12 +167,12 @@ int32_t put_file_entry(BlockWriter &w, plat::File *src, Compression *c) {
     const char *path = a_filepath.c_str();
     plat::FileInfo info;
     if (!plat::describe(src, path, &info) || info.size < 0) {
-        warn(path, msg::kAbnormalFile);
+        fail(path, msg::kAbnormalFile);
         return 1;
     }
     const uint64_t size = uint64_t(info.size);
     if (size >= layout::kSizeLimit) {
-        warn(path, msg::kTooLarge);
+        fail(path, msg::kTooLarge);
         return 1;
     }
     unsigned char front[kEntryFrontBytes];
@@ -190,7 +190,7 @@ int32_t put_file_entry(BlockWriter &w, plat::File *src, Compression *c) {
 int32_t put_file(BlockWriter &w, Compression *compress) {
     plat::File *src = plat::open_read(a_filepath.c_str());
     if (!src) {
-        warn(a_filepath.c_str(), msg::kOpenFailed, plat::last_failure());
+        fail(a_filepath.c_str(), msg::kOpenFailed, plat::last_failure());
         return 1;
     }
     const int32_t result = put_file_entry(w, src, compress);
@@ -296,7 +296,7 @@ void name_all(const std::vector<std::string> &folders, const std::vector<std::st
 // Makes a_filepath and a_filename the item at relative path rel, named name.
 bool set_item(const std::string &rel, const std::string &name) {
     if (!full_path(rel, &a_filepath)) {
-        warn((selection.a_folder + rel).c_str(), msg::kPathTooLong);
+        fail((selection.a_folder + rel).c_str(), msg::kPathTooLong);
         return false;
     }
     a_filename = name;
@@ -340,12 +340,12 @@ int32_t write_archive(Archive &a, const char *public_path, bool compress) {
     // An archive of no entries holds nothing the user chose: every item has
     // gone since it was chosen (or none existed).
     if (!anything_left(files)) {
-        warn(selection.first_item.c_str(), msg::kNothingToEncrypt);
+        fail(selection.first_item.c_str(), msg::kNothingToEncrypt);
         return 1;
     }
     const std::string &item = selection.first_item;
     if (item.size() + sizeof kArchiveExtension > plat::kPathMax) {
-        warn(item.c_str(), msg::kPathTooLong);
+        fail(item.c_str(), msg::kPathTooLong);
         return 1;
     }
     char path[plat::kPathMax] = {};
@@ -391,7 +391,7 @@ int32_t write_archive(Archive &a, const char *public_path, bool compress) {
     }
     if (!compression_done(compression.get())) return 1;
     if (!w.finish()) {
-        warn(a.path.c_str(), msg::kWriteFailed, w.failure());
+        fail(a.path.c_str(), msg::kWriteFailed, w.failure());
         return 1;
     }
     return 0;

@@ -31,10 +31,10 @@
 
 #include "escaped.h"
 #include "messages.h"
-#include "msgbox.h"
 #include "paths.h"
 #include "platform/platform.h"
 #include "quillcore.h"
+#include "report.h"
 
 namespace {
 
@@ -268,11 +268,13 @@ std::string reason(const Problem &p) {
 
 // The box's text: header first, then one line for each item in the order of
 // the paths, so that the names of one folder stand together.
-std::string listing(const char *header, std::vector<const Problem *> items) {
+// One line a problem, sorted by path.
+std::string listing(std::vector<const Problem *> items) {
     std::stable_sort(items.begin(), items.end(),
                      [](const Problem *a, const Problem *b) { return a->path < b->path; });
-    std::string text = header;
-    for (const Problem *p : items) text += "\n" + shown(p->path) + ": " + reason(*p);
+    std::string text;
+    for (const Problem *p : items)
+        text += (text.empty() ? "" : "\n") + shown(p->path) + ": " + reason(*p);
     return text;
 }
 
@@ -287,7 +289,7 @@ bool full_path(const std::string &relative, std::string *out) {
     return out->size() < plat::kPathMax;
 }
 
-bool report_problems(const char *header, bool files_too, const std::vector<Problem> &more) {
+bool report_problems(const Message &header, bool files_too, const std::vector<Problem> &more) {
     std::vector<const Problem *> shown_ones;
     const auto take = [&](const std::vector<Problem> &list) {
         for (const Problem &p : list)
@@ -296,18 +298,19 @@ bool report_problems(const char *header, bool files_too, const std::vector<Probl
     take(selection.problems);
     take(more);
     if (shown_ones.empty() && selection.incomplete.empty()) return false;
-    std::string text = listing(header, shown_ones);
+    std::string lines = listing(shown_ones);
     if (!selection.incomplete.empty())
-        text += "\n" + shown(selection.incomplete.c_str()) + ": " + msg::kItemsIncomplete;
-    warn(selection.first_item.c_str(), text.c_str());
+        lines += (lines.empty() ? "" : "\n") + shown(selection.incomplete.c_str()) + ": " +
+                 msg::kItemsIncomplete;
+    fail(selection.first_item, header, plat::kFailUnknown, lines);
     return true;
 }
 
-void report_notices(const char *header, const std::vector<Problem> &more) {
+void report_notices(const Message &header, const std::vector<Problem> &more) {
     std::vector<const Problem *> items;
     for (const Problem &p : selection.notices) items.push_back(&p);
     for (const Problem &p : more) items.push_back(&p);
-    if (!items.empty()) warn(selection.first_item.c_str(), listing(header, items).c_str());
+    if (!items.empty()) note(selection.first_item, header, listing(items));
 }
 
 }  // namespace quill

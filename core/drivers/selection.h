@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "report.h"
 
 namespace quill {
 
@@ -84,13 +85,13 @@ bool full_path(const std::string &relative, std::string *out);
 // with the first item, header first and one line for each; unreadable
 // files only when files_too (a decryption meets them at the archive that
 // cannot be opened). True when there was anything to show.
-bool report_problems(const char *header, bool files_too,
+bool report_problems(const Message &header, bool files_too,
                      const std::vector<Problem> &more = std::vector<Problem>());
 
 // Shows the selection's notices and those in more in one box captioned with
 // the first item, header first and one line for each; nothing when there
 // are none. The caller goes on.
-void report_notices(const char *header, const std::vector<Problem> &more);
+void report_notices(const Message &header, const std::vector<Problem> &more);
 
 }  // namespace quill
 

@@ -16,9 +16,9 @@
 #include "format/layout.h"
 #include "keys/keyfile.h"
 #include "messages.h"
-#include "msgbox.h"
 #include "progress.h"
 #include "quillcore.h"
+#include "report.h"
 
 namespace quill {
 
@@ -31,17 +31,17 @@ using layout::kBlockBytes;
 // (kDamaged).
 int32_t stream_failed(const BlockReader &in, const std::string &path) {
     if (in.failed()) {
-        warn(path.c_str(), msg::kReadFailed, in.failure());
+        fail(path.c_str(), msg::kReadFailed, in.failure());
         return 1;
     }
-    warn(path.c_str(), msg::kArchiveDamaged);
+    fail(path.c_str(), msg::kArchiveDamaged);
     return kDamaged;
 }
 
 // A header that fails where no trailer begins: the block stream is garbled
 // from here on, and every entry after the one read last is lost. kDamaged.
 int32_t entries_lost(const std::string &path, const std::string &last) {
-    warn(path.c_str(), (std::string(msg::kEntriesLost) + "\n" + last).c_str());
+    fail(path, msg::kEntriesLost, plat::kFailUnknown, last);
     return kDamaged;
 }
 
@@ -128,7 +128,7 @@ int32_t take_compressed(BlockReader &in, const std::string &path, EntrySink &sin
     z_stream &z = inf.z;
     unsigned char *const piece = inf.piece.get();
     uint64_t left = size;  // bytes the header still allows
-    const char *damage = nullptr;
+    const Message *damage = nullptr;
     bool ok = true, ended = false;
     while (ok && !ended) {
         size_t blocks;
@@ -146,9 +146,9 @@ int32_t take_compressed(BlockReader &in, const std::string &path, EntrySink &sin
             const size_t filled = kOutputBytes - z.avail_out;
             if (filled > inf.dirty) inf.dirty = filled;
             if (!ended && rc != Z_OK)
-                damage = msg::kInflateFailed;
+                damage = &msg::kInflateFailed;
             else if (filled > left)
-                damage = msg::kSizeMismatch;
+                damage = &msg::kSizeMismatch;
             else if (filled != 0 && !sink.data(piece, filled))
                 ok = false;
             ok = ok && !damage;
@@ -158,9 +158,9 @@ int32_t take_compressed(BlockReader &in, const std::string &path, EntrySink &sin
         const size_t used = offered - z.avail_in;
         consume_blocks(in, ended ? (used + kBlockBytes - 1) / kBlockBytes : blocks);
     }
-    if (ok && left != 0) damage = msg::kSizeMismatch;
+    if (ok && left != 0) damage = &msg::kSizeMismatch;
     if (damage) {
-        warn(path.c_str(), damage);
+        fail(path, *damage);
         return kDamaged;
     }
     return ok ? kNextEntry : 1;
@@ -180,7 +180,7 @@ void refuse_name(const std::string &path, const char *name) {
             shown += *p >= 0x20 && *p < 0x7F ? std::string(1, char(*p)) : std::string(hex);
         }
     }
-    warn(path.c_str(), (std::string(msg::kBadEntryName) + "\n" + shown).c_str());
+    fail(path, msg::kBadEntryName, plat::kFailUnknown, shown);
 }
 
 // The rest of one entry after its header: times, name, then the sink, and
@@ -209,7 +209,7 @@ int32_t read_entry(BlockReader &in, const std::string &path, const std::string &
         case plat::kNameOk:
             break;
         case plat::kNameTooLong:
-            warn(path.c_str(), msg::kPathTooLong);
+            fail(path.c_str(), msg::kPathTooLong);
             return 1;
         default:
             refuse_name(path, name);
@@ -219,7 +219,7 @@ int32_t read_entry(BlockReader &in, const std::string &path, const std::string &
     const std::string target =
         folder + e.rel + (e.folder ? std::string(1, plat::kSep) : std::string());
     if (target.size() >= plat::kPathMax) {
-        warn(target.c_str(), msg::kPathTooLong);
+        fail(target.c_str(), msg::kPathTooLong);
         return 1;
     }
     // The archive's own name: unpacking would replace the archive with its
@@ -227,7 +227,7 @@ int32_t read_entry(BlockReader &in, const std::string &path, const std::string &
     // link in its place) is found where the name turns out to be taken
     // (Destination::refuses_archive), which spares a new name the lookup.
     if (!e.folder && target == path) {
-        warn(msg::kCannotDecrypt, msg::kSameName);
+        fail(target, msg::kSameName);
         return 1;
     }
     const int32_t begun = sink.begin(e);
@@ -244,23 +244,23 @@ int32_t open_archive(const std::string &path, const char *secret_path,
     if (load_secret_exponent(secret_path, password, a->secrets.exponent) != 0) return 1;
     a->file = plat::open_read(path.c_str());
     if (!a->file) {
-        warn(path.c_str(), msg::kOpenFailed, plat::last_failure());
+        fail(path.c_str(), msg::kOpenFailed, plat::last_failure());
         return 1;
     }
     unsigned char image[layout::kPublicValueBytes];
     const int64_t got = plat::read(a->file, image, sizeof image);
     if (got < 0) {
-        warn(path.c_str(), msg::kReadFailed, plat::last_failure());
+        fail(path.c_str(), msg::kReadFailed, plat::last_failure());
         return 1;
     }
     // Shorter than its public value: no archive, or one cut before it began.
     if (got != int64_t(sizeof image)) {
-        warn(path.c_str(), msg::kArchiveDamaged);
+        fail(path.c_str(), msg::kArchiveDamaged);
         return 1;
     }
     a->size = plat::size(a->file);
     if (a->size < 0) {
-        warn(path.c_str(), msg::kReadFailed, plat::last_failure());
+        fail(path.c_str(), msg::kReadFailed, plat::last_failure());
         return 1;
     }
     progress::advance(sizeof image);

@@ -27,6 +27,7 @@
 #include "format/stream.h"
 #include "platform/platform.h"
 #include "symmetric/cipher.h"
+#include "symmetric/random.h"
 #include "symmetric/sha256.h"
 
 namespace quill {
@@ -63,6 +64,9 @@ class StreamBase {
 
   protected:
     static void draw_task(void *chunk, size_t);
+    // The generator of the call that opened the stream, which the helper
+    // draws the keystream from: the helper's thread has none of its own.
+    Generator &generator_;
     plat::File *file_;
     cipher::Schedule schedule_;
     unsigned char chain_[cipher::kBlockBytes];

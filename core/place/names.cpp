@@ -7,10 +7,10 @@
 #include <string>
 
 #include "messages.h"
-#include "msgbox.h"
 #include "paths.h"
 #include "platform/platform.h"
 #include "quillcore.h"
+#include "report.h"
 
 namespace plat = quill::plat;
 
@@ -41,7 +41,7 @@ int32_t filenamesyori(char *path) {
         const char *question = folder      ? quill::msg::kFolderInTheWay
                                : read_only ? quill::msg::kExistsReadOnly
                                            : quill::msg::kExists;
-        const int answer = quill::show_message(question, path, QUILL_MB_YESNOCANCEL);
+        const int answer = quill::ask(path, question);
         if (answer == QUILL_IDYES) {
             // Normal attributes clear read-only (and every other attribute),
             // so that the existing file can be replaced.
