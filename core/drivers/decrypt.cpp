@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "bytes.h"
+#include "drivers/context.h"
 #include "drivers/selection.h"
 #include "engine/entries.h"
 #include "engine/pipeline.h"
@@ -36,7 +37,6 @@ using namespace quill;
 using place::Outcome;
 
 // The archive fukugousyori decrypts (full native path).
-std::string a_filepath;
 
 // An archive's result for what became of an entry.
 int32_t result_of(Outcome o) {
@@ -321,24 +321,24 @@ uint64_t archive_bytes(const std::string &path) {
 }  // namespace
 
 int32_t fukugouka(const char *secret_path, const unsigned char *password, const char *public_path) {
-    if (!selection.made) return 1;
+    if (!selection().made) return 1;
     try {
         // Archives that the walk could not list would be left out unseen.
         if (report_problems(msg::kCannotReadItems, false)) return 1;
         // Each archive is read twice: for the signature, then to decipher it.
         uint64_t total = 0;
         std::string path;
-        for (const std::string &rel : selection.files)
+        for (const std::string &rel : selection().files)
             if (full_path(rel, &path)) total += 2 * archive_bytes(path);
         progress::Scope scope(total);
-        for (const std::string &rel : selection.files) {
-            if (!full_path(rel, &a_filepath)) {
-                fail((selection.a_folder + rel).c_str(), msg::kPathTooLong);
+        for (const std::string &rel : selection().files) {
+            if (!full_path(rel, &current().archive)) {
+                fail((selection().a_folder + rel).c_str(), msg::kPathTooLong);
                 return 1;
             }
             // A failed check only warns: the user may still want the content.
-            if (syomei_kakunin(a_filepath.c_str(), public_path) != 0)
-                note(a_filepath, msg::kSignatureBad);
+            if (syomei_kakunin(current().archive.c_str(), public_path) != 0)
+                note(current().archive, msg::kSignatureBad);
             const int32_t result = fukugousyori(secret_path, password);
             if (result != 0) return result;
         }
@@ -350,9 +350,9 @@ int32_t fukugouka(const char *secret_path, const unsigned char *password, const 
 
 int32_t fukugousyori(const char *secret_path, const unsigned char *password) {
     try {
-        progress::Scope scope(archive_bytes(a_filepath));
-        return restore_archive(secret_path, password, a_filepath,
-                               destination_of(a_filepath.c_str(), nullptr));
+        progress::Scope scope(archive_bytes(current().archive));
+        return restore_archive(secret_path, password, current().archive,
+                               destination_of(current().archive.c_str(), nullptr));
     } catch (const std::bad_alloc &) {
         return 1;
     }

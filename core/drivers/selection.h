@@ -73,9 +73,19 @@ struct Selection {
     std::vector<Problem> notices;
     // Set when memory ran out during the walk: where it stopped.
     PathText incomplete;
+    // The walk's state between its exported steps.
+    struct Walk {
+        std::string a_filepath;   // the item or entry being added, full path
+        std::string a_dir;        // the folder being enumerated, separator included
+        std::string a_root;       // the chosen folder being walked, no separator
+        int32_t depth = 0;        // its level
+        plat::DirEntry findfile;  // the entry enumerated last
+        int32_t filesuu = 0;      // files selected so far
+    } walk;
 };
 
-extern Selection selection;
+// The selection of the calls on this thread (context.h).
+Selection &selection();
 
 // a_folder followed by a relative path, or false when it would not fit a
 // path buffer of the platform.
