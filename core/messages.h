@@ -129,6 +129,21 @@ inline constexpr const char kCauseExists[] = "同じ名前のファイルまた�
 inline constexpr const char kCauseNotFile[] = "通常のファイルではありません。";
 inline constexpr const char kCauseIO[] = "ディスクの読み書きでエラーが起きました。";
 
+// What a program of its own gave a call of quill.h that the call cannot
+// take, and what a call found that the library's drivers report as a
+// result alone.
+inline constexpr Message kNoArgument{QUILL_FAIL_ARGUMENT, "必要な引数がありません"};
+inline constexpr Message kPathUnusable{
+    QUILL_FAIL_PATH, "このシステムで表せない文字を含むか、長すぎるパスです"};
+inline constexpr Message kPasswordUnusable{
+    QUILL_FAIL_ARGUMENT,
+    "パスワードは、このシステムの文字コードで8バイト以上159バイト以下にして下さい"};
+inline constexpr Message kWrongPassword{QUILL_FAIL_PASSWORD, "パスワードが間違っています"};
+inline constexpr Message kNotAKey{QUILL_FAIL_KEY, "鍵のファイルではないか、読み込めません"};
+inline constexpr Message kKeyPairFailed{QUILL_FAIL_RANDOM, "鍵ペアを作成できませんでした"};
+inline constexpr Message kSigningFailed{QUILL_FAIL_KEY, "署名できませんでした"};
+inline constexpr Message kArchiveUnreadable{QUILL_FAIL_READ, "暗号化ファイルを読み込めません"};
+
 // Output name conflicts.
 inline constexpr const char kExistsReadOnly[] =
     "同名の読み込み専用ファイルが既に存在します。どう処理しますか。";

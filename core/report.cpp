@@ -11,7 +11,9 @@ namespace {
 quill::Reporter shared;
 thread_local quill::Reporter *active = &shared;
 
-quill_cause cause_of(quill::plat::Failure why) {
+}  // namespace
+
+quill_cause quill::cause_of(quill::plat::Failure why) {
     using namespace quill::plat;
     switch (why) {
         case kFailNoSpace:
@@ -38,13 +40,18 @@ quill_cause cause_of(quill::plat::Failure why) {
     return QUILL_CAUSE_UNKNOWN;
 }
 
-// The record as the box shows it: the words, the detail, the cause.
-std::string box_text(const quill::Record &r) {
+namespace {
+
+}  // namespace
+
+std::string quill::box_text(const quill::Record &r) {
     std::string text = r.text;
     if (!r.detail.empty()) text += "\n" + r.detail;
     if (const char *cause = quill::cause_text(r.cause)) text += std::string("\n") + cause;
     return text;
 }
+
+namespace {
 
 int show(const char *text, const char *caption, unsigned type) {
     if (active->boxes) return active->boxes(nullptr, text, caption, type);
@@ -55,23 +62,25 @@ int show(const char *text, const char *caption, unsigned type) {
 void deliver(const quill::Record &r, const quill::Message &m) {
     quill::Reporter &to = *active;
     if (to.own) {
-        const std::string text = box_text(r);
+        // A program of its own reads UTF-8.
+        const std::string path = quill::plat::utf8_text(r.path);
+        const std::string text = quill::plat::utf8_text(quill::box_text(r));
         if (r.kind == QUILL_FAIL_NONE) {
-            if (to.notice) to.notice(to.notice_user, r.path.c_str(), text.c_str());
+            if (to.notice) to.notice(to.notice_user, path.c_str(), text.c_str());
         } else if (to.failure) {
-            const quill_failure f{r.kind, cause_of(r.cause), r.path.c_str(), text.c_str()};
+            const quill_failure f{r.kind, quill::cause_of(r.cause), path.c_str(), text.c_str()};
             to.failure(to.failure_user, &f);
         }
         return;
     }
     if (to.records) {
         const char *cause = quill::cause_text(r.cause);
-        const quill_report q{int32_t(r.kind), int32_t(cause_of(r.cause)), r.path.c_str(),
+        const quill_report q{int32_t(r.kind), int32_t(quill::cause_of(r.cause)), r.path.c_str(),
                              r.text.c_str(),  r.detail.c_str(),           cause ? cause : ""};
         to.records(to.records_context, &q);
         return;
     }
-    show(box_text(r).c_str(), m.caption ? m.caption : r.path.c_str(),
+    show(quill::box_text(r).c_str(), m.caption ? m.caption : r.path.c_str(),
          m.plain ? QUILL_MB_OK : QUILL_MB_OK | QUILL_MB_ICONEXCLAMATION);
 }
 
@@ -123,15 +132,11 @@ void note(const std::string &path, const Message &m, const std::string &detail) 
 int ask(const std::string &path, const char *question) {
     Reporter &to = *active;
     if (!to.own) return show(question, path.c_str(), QUILL_MB_YESNOCANCEL);
-    if (!to.conflict) return QUILL_IDCANCEL;
-    switch (to.conflict(to.conflict_user, path.c_str())) {
-        case QUILL_OVERWRITE:
-            return QUILL_IDYES;
-        case QUILL_RENAME:
-            return QUILL_IDNO;
-        case QUILL_STOP:
-            break;
-    }
+    const quill_answer answer =
+        to.conflict ? to.conflict(to.conflict_user, plat::utf8_text(path).c_str()) : QUILL_STOP;
+    if (answer == QUILL_OVERWRITE) return QUILL_IDYES;
+    if (answer == QUILL_RENAME) return QUILL_IDNO;
+    to.stopped = true;
     return QUILL_IDCANCEL;
 }
 

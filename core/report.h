@@ -45,8 +45,10 @@ struct Reporter {
     void *failure_user = nullptr;
     quill_notice_fn notice = nullptr;
     void *notice_user = nullptr;
-    // The first failure of the running call (kind QUILL_FAIL_NONE: none).
+    // The first failure of the running call (kind QUILL_FAIL_NONE: none),
+    // and whether a conflict was answered with stop.
     Record first;
+    bool stopped = false;
 };
 
 // The reporter of the calls on this thread: the one the exported calls
@@ -78,6 +80,10 @@ int ask(const std::string &path, const char *question);
 // The cause of a failure in the user's words; null when the system gave
 // none the user could act on.
 const char *cause_text(plat::Failure why);
+// The cause as a program of its own reads it.
+quill_cause cause_of(plat::Failure why);
+// The record as a box shows it: the words, the detail, the cause.
+std::string box_text(const Record &r);
 
 }  // namespace quill
 

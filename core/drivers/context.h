@@ -22,6 +22,9 @@ struct Context {
     std::string a_filepath;
     std::string a_filename;
     char archivefilepath[plat::kPathMax] = {};
+    // The archive's path when the call names it (quill_encrypt); empty: the
+    // first item followed by ".velm".
+    std::string archive_named;
     // A decryption: the archive fukugousyori reads.
     std::string archive;
 };

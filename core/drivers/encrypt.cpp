@@ -341,14 +341,20 @@ int32_t write_archive(Archive &a, const char *public_path, bool compress) {
         fail(selection().first_item.c_str(), msg::kNothingToEncrypt);
         return 1;
     }
+    // The first item followed by ".velm", unless the call named the archive.
     const std::string &item = selection().first_item;
-    if (item.size() + sizeof kArchiveExtension > plat::kPathMax) {
-        fail(item.c_str(), msg::kPathTooLong);
+    const std::string &named = current().archive_named;
+    const std::string &shown = named.empty() ? item : named;
+    if ((named.empty() ? item.size() + sizeof kArchiveExtension : named.size() + 1) >
+        plat::kPathMax) {
+        fail(shown, msg::kPathTooLong);
         return 1;
     }
     char path[plat::kPathMax] = {};
     char scratch[plat::kPathMax] = {};
-    const int32_t code = angoufilemeisakusei(item.c_str(), path, scratch);
+    named.copy(path, named.size());
+    const int32_t code =
+        named.empty() ? angoufilemeisakusei(item.c_str(), path, scratch) : filenamesyori(path);
     a.path = path;
     a.how = place::settled_from(code, a.path);
     if (a.how == place::kStop) return kStopped;
