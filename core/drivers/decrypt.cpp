@@ -39,8 +39,8 @@ using place::Outcome;
 // The archive fukugousyori decrypts (full native path).
 
 // An archive's result for what became of an entry.
-int32_t result_of(Outcome o) {
-    return o == place::kPlaced ? kNextEntry : o == place::kStopped ? 0 : 1;
+Step step_of(Outcome o) {
+    return o == place::kPlaced ? Step::kNext : o == place::kStopped ? Step::kDone : Step::kFailed;
 }
 
 // The folder of a full path, its separator included.
@@ -55,40 +55,41 @@ std::string folder_of(const std::string &path) {
 class Restore : public EntrySink {
   public:
     Restore(place::Destination &to, WriteBehind *behind) : to_(to), behind_(behind) {}
-    int32_t begin(const Entry &e) override {
+    Step begin(const Entry &e) override {
         if (e.folder) {
             std::string made;
             const Outcome o = to_.folder_of(e.rel, &made);
             if (o == place::kPlaced && e.widened) widened.push_back(made);
-            return result_of(o);
+            return step_of(o);
         }
         plat::Folder *in;
         const Outcome o = to_.file_path(e.rel, &path_, &in);
-        if (o != place::kPlaced) return result_of(o);
+        if (o != place::kPlaced) return step_of(o);
         renamed_ = !to_.claim(path_);
         if (renamed_) {
             // The name of a file restored before: the entry goes beside it.
-            if (!to_.claim_free(&path_)) return 1;
+            if (!to_.claim_free(&path_)) return Step::kFailed;
             how_ = place::kRenamed;
         } else {
             const bool taken = place::taken(path_, in);
-            if (taken && to_.refuses_archive(path_)) return 1;
+            if (taken && to_.refuses_archive(path_)) return Step::kFailed;
             how_ = taken ? place::settle(&path_) : place::kFree;
-            if (how_ == place::kStop) return 0;
-            if (how_ == place::kFail) return 1;
+            if (how_ == place::kStop) return Step::kDone;
+            if (how_ == place::kFail) return Step::kFailed;
             if (how_ == place::kRenamed) to_.claim(path_);
         }
         temp_ = std::make_unique<place::Temp>(behind_, plat::kFlushBatch);
-        return temp_->create(folder_of(path_), path_, in) ? kNextEntry : 1;
+        return temp_->create(folder_of(path_), path_, in) ? Step::kNext : Step::kFailed;
     }
     bool data(const unsigned char *bytes, size_t n) override {
         return temp_->write(bytes, n, path_);
     }
-    int32_t end(const Entry &e) override {
-        if (!temp_->finish_behind(path_, e.times, place::restorable(e.attributes))) return 1;
+    Step end(const Entry &e) override {
+        if (!temp_->finish_behind(path_, e.times, place::restorable(e.attributes)))
+            return Step::kFailed;
         pending_.push_back(
             Finished{std::move(temp_), e.rel, path_, how_, e.attributes, e.widened || renamed_});
-        return pending_.size() < kBatchFiles || place_pending() ? kNextEntry : 1;
+        return pending_.size() < kBatchFiles || place_pending() ? Step::kNext : Step::kFailed;
     }
     // Puts every finished file in place: after the last entry, and whatever
     // ended the archive. false when one could not be (a box has said why);
@@ -156,25 +157,26 @@ class Restore : public EntrySink {
 class Stage : public EntrySink {
   public:
     Stage(place::Destination &to, WriteBehind *behind) : to_(to), behind_(behind) {}
-    int32_t begin(const Entry &e) override {
+    Step begin(const Entry &e) override {
         if (e.folder) {
             staging.add(true, e.rel, nullptr, 0, e.widened);
-            return kNextEntry;
+            return Step::kNext;
         }
         shown_ = to_.folder() + e.rel;
         std::string folder;
         plat::Folder *in;
         to_.staging_folder(e.rel, &folder, &in);
         temp_ = std::make_unique<place::Temp>(behind_, plat::kFlushBatch);
-        return temp_->create(folder, shown_, in) ? kNextEntry : 1;
+        return temp_->create(folder, shown_, in) ? Step::kNext : Step::kFailed;
     }
     bool data(const unsigned char *bytes, size_t n) override {
         return temp_->write(bytes, n, shown_);
     }
-    int32_t end(const Entry &e) override {
-        if (!temp_->finish_behind(shown_, e.times, place::restorable(e.attributes))) return 1;
+    Step end(const Entry &e) override {
+        if (!temp_->finish_behind(shown_, e.times, place::restorable(e.attributes)))
+            return Step::kFailed;
         staging.add(false, e.rel, std::move(temp_), e.attributes, e.widened);
-        return kNextEntry;
+        return Step::kNext;
     }
     place::Staging staging;
 
@@ -190,7 +192,7 @@ class Stage : public EntrySink {
 class List : public EntrySink {
   public:
     List(quill_entry_handler handler, void *context) : handler_(handler), context_(context) {}
-    int32_t begin(const Entry &e) override {
+    Step begin(const Entry &e) override {
         quill_entry out{};
         out.folder = e.folder ? 1 : 0;
         out.compressed = e.compressed ? 1 : 0;
@@ -200,10 +202,10 @@ class List : public EntrySink {
         out.write = e.times.write;
         out.attributes = e.attributes;
         out.name = e.rel.c_str();
-        return handler_(context_, &out) != 0 ? 0 : kNextEntry;
+        return handler_(context_, &out) != 0 ? Step::kDone : Step::kNext;
     }
     bool data(const unsigned char *, size_t) override { return true; }
-    int32_t end(const Entry &) override { return kNextEntry; }
+    Step end(const Entry &) override { return Step::kNext; }
 
   private:
     quill_entry_handler handler_;
@@ -218,16 +220,21 @@ void report_widened(const std::string &archive, const std::vector<std::string> &
     note(archive, msg::kNamesChanged, lines);
 }
 
+// The exported result of how reading an archive ended: 0 done or stopped,
+// 1 failure (a damaged archive among them), 2 the wrong key.
+int32_t result_of(Step step) {
+    return step == Step::kDone ? 0 : step == Step::kWrongKey ? 2 : 1;
+}
+
 // The archive at path read into sink, for the destination folder. Results
-// as read_entries, a damaged archive a failure (1).
+// as fukugousyori.
 int32_t read_archive(const char *secret_path, const unsigned char *password,
                      const std::string &path, const std::string &folder, EntrySink &sink) {
     OpenArchive a;
     if (open_archive(path, secret_path, password, &a, nullptr) != 0) return 1;
     BlockReader reader(a.file, a.secrets);
     if (!reader.usable()) return 1;
-    const int32_t result = read_entries(reader, path, folder, a.size, sink);
-    return result == kDamaged ? 1 : result;
+    return result_of(read_entries(reader, path, folder, a.size, sink));
 }
 
 // The archive at path restored into folder. Results as fukugousyori.
@@ -276,21 +283,21 @@ int32_t decrypt_verified(const char *secret_path, const unsigned char *password,
     // The signed body: everything in front of the trailer.
     const int64_t smallest = int64_t(layout::kPublicValueBytes + kTrailerBytes);
     const uint64_t body_bytes = a.size >= smallest ? uint64_t(a.size) - kTrailerBytes : 0;
-    int32_t result;
+    Step read;
     {
         const uint64_t after_image =
             body_bytes > layout::kPublicValueBytes ? body_bytes - layout::kPublicValueBytes : 0;
         BlockReader reader(a.file, a.secrets, &body, after_image);
         if (!reader.usable()) return 1;
-        result = read_entries(reader, path, folder, a.size, sink);
+        read = read_entries(reader, path, folder, a.size, sink);
         // A damaged archive is read to its end too: its signature tells
         // whether it was changed after it was signed.
-        if ((result == 0 || result == kDamaged) && !reader.hash_rest()) {
+        if ((read == Step::kDone || read == Step::kDamaged) && !reader.hash_rest()) {
             fail(path.c_str(), msg::kReadFailed, reader.failure());
-            result = 1;
+            read = Step::kFailed;
         }
     }
-    if (result != 0 && result != kDamaged) return result;
+    if (read != Step::kDone && read != Step::kDamaged) return result_of(read);
     const int32_t verified = check_trailer(a.file, a.size, y, &body);
     if (verified != 0 && !keep_unverified) return -1;
     // Of a damaged archive, what was read whole in front of the damage.
@@ -301,7 +308,7 @@ int32_t decrypt_verified(const char *secret_path, const unsigned char *password,
             widened.push_back(item.renamed.empty() ? item.rel : item.renamed);
     report_widened(path, widened);
     if (committed != 0) return committed;
-    return result == kDamaged ? 1 : verified;
+    return read == Step::kDamaged ? 1 : verified;
 }
 
 // The destination folder of the archive at path: out_folder, or the
