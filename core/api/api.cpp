@@ -11,6 +11,7 @@
 
 #include "digest_text.h"
 #include "drivers/context.h"
+#include "guarded.h"
 #include "keys/keyfile.h"
 #include "platform/platform.h"
 #include "progress.h"
@@ -181,7 +182,7 @@ const quill_failure *quill_last_failure(const quill_ctx *ctx) {
 
 quill_status quill_keypair_create(quill_ctx *ctx, const char *secret_path, const char *public_path,
                                   const char *password) {
-    try {
+    return quill::guarded(QUILL_FAILED, [&]() -> quill_status {
         Call call(ctx);
         std::string secret, pub;
         Password p;
@@ -190,14 +191,12 @@ quill_status quill_keypair_create(quill_ctx *ctx, const char *secret_path, const
             return QUILL_FAILED;
         return call.result(kagisakusei(secret.c_str(), pub.c_str(), p.block), msg::kKeyPairFailed,
                            secret);
-    } catch (const std::bad_alloc &) {
-        return QUILL_FAILED;
-    }
+    });
 }
 
 quill_status quill_public_key(quill_ctx *ctx, const char *public_path,
                               char fingerprint[QUILL_FINGERPRINT_SIZE]) {
-    try {
+    return quill::guarded(QUILL_FAILED, [&]() -> quill_status {
         Call call(ctx);
         std::string pub;
         if (!path_of(call, public_path, &pub)) return QUILL_FAILED;
@@ -210,15 +209,13 @@ quill_status quill_public_key(quill_ctx *ctx, const char *public_path,
         std::memcpy(fingerprint, text, QUILL_FINGERPRINT_SIZE - 1);
         fingerprint[QUILL_FINGERPRINT_SIZE - 1] = '\0';
         return QUILL_OK;
-    } catch (const std::bad_alloc &) {
-        return QUILL_FAILED;
-    }
+    });
 }
 
 quill_status quill_encrypt(quill_ctx *ctx, const char *const *paths, size_t count,
                            const char *archive_path, const char *secret_path, const char *password,
                            const char *recipient_path, int compress) {
-    try {
+    return quill::guarded(QUILL_FAILED, [&]() -> quill_status {
         Call call(ctx);
         std::string secret, recipient, item;
         Password p;
@@ -235,13 +232,11 @@ quill_status quill_encrypt(quill_ctx *ctx, const char *const *paths, size_t coun
         }
         return call.result(angouka(secret.c_str(), p.block, recipient.c_str(), compress ? 1 : 0),
                            msg::kSigningFailed, secret);
-    } catch (const std::bad_alloc &) {
-        return QUILL_FAILED;
-    }
+    });
 }
 
 quill_status quill_verify(quill_ctx *ctx, const char *archive_path, const char *sender_path) {
-    try {
+    return quill::guarded(QUILL_FAILED, [&]() -> quill_status {
         Call call(ctx);
         std::string archive, sender;
         if (!path_of(call, archive_path, &archive) || !path_of(call, sender_path, &sender))
@@ -251,14 +246,12 @@ quill_status quill_verify(quill_ctx *ctx, const char *archive_path, const char *
             return call.fail(msg::kNotAKey, sender, quill::plat::last_failure());
         return call.result(syomei_kakunin(archive.c_str(), sender.c_str()), msg::kArchiveUnreadable,
                            archive);
-    } catch (const std::bad_alloc &) {
-        return QUILL_FAILED;
-    }
+    });
 }
 
 quill_status quill_list(quill_ctx *ctx, const char *archive_path, const char *secret_path,
                         const char *password, quill_entry_fn fn, void *user) {
-    try {
+    return quill::guarded(QUILL_FAILED, [&]() -> quill_status {
         Call call(ctx);
         std::string archive, secret;
         Password p;
@@ -269,15 +262,13 @@ quill_status quill_list(quill_ctx *ctx, const char *archive_path, const char *se
         Listing l{fn, user};
         return call.result(naiyou_ichiran(secret.c_str(), p.block, archive.c_str(), list_one, &l),
                            msg::kArchiveUnreadable, archive);
-    } catch (const std::bad_alloc &) {
-        return QUILL_FAILED;
-    }
+    });
 }
 
 quill_status quill_decrypt(quill_ctx *ctx, const char *archive_path, const char *secret_path,
                            const char *password, const char *sender_path, const char *out_folder,
                            int keep_unverified) {
-    try {
+    return quill::guarded(QUILL_FAILED, [&]() -> quill_status {
         Call call(ctx);
         std::string archive, secret, sender, out;
         Password p;
@@ -293,7 +284,5 @@ quill_status quill_decrypt(quill_ctx *ctx, const char *archive_path, const char 
             fukugou_kensyou(secret.c_str(), p.block, sender.c_str(), archive.c_str(),
                             out.empty() ? nullptr : out.c_str(), keep_unverified ? 1 : 0),
             msg::kArchiveUnreadable, archive);
-    } catch (const std::bad_alloc &) {
-        return QUILL_FAILED;
-    }
+    });
 }

@@ -17,6 +17,7 @@
 #include "engine/pipeline.h"
 #include "engine/writebehind.h"
 #include "format/layout.h"
+#include "guarded.h"
 #include "keys/keyfile.h"
 #include "keys/signing.h"
 #include "messages.h"
@@ -329,7 +330,7 @@ uint64_t archive_bytes(const std::string &path) {
 
 int32_t fukugouka(const char *secret_path, const unsigned char *password, const char *public_path) {
     if (!selection().made) return 1;
-    try {
+    return guarded(1, [&]() -> int32_t {
         // Archives that the walk could not list would be left out unseen.
         if (report_problems(msg::kCannotReadItems, false)) return 1;
         // Each archive is read twice: for the signature, then to decipher it.
@@ -349,57 +350,47 @@ int32_t fukugouka(const char *secret_path, const unsigned char *password, const 
             const int32_t result = fukugousyori(secret_path, password);
             if (result != 0) return result;
         }
-    } catch (const std::bad_alloc &) {
-        return 1;
-    }
-    return 0;
+        return 0;
+    });
 }
 
 int32_t fukugousyori(const char *secret_path, const unsigned char *password) {
-    try {
+    return guarded(1, [&] {
         progress::Scope scope(archive_bytes(current().archive));
         return restore_archive(secret_path, password, current().archive,
                                destination_of(current().archive.c_str(), nullptr));
-    } catch (const std::bad_alloc &) {
-        return 1;
-    }
+    });
 }
 
 int32_t naiyou_ichiran(const char *secret_path, const unsigned char *password,
                        const char *archive_path, quill_entry_handler handler, void *context) {
     if (!handler) return 1;
-    try {
+    return guarded(1, [&] {
         progress::Scope scope(archive_bytes(archive_path));
         List sink(handler, context);
         return read_archive(secret_path, password, archive_path,
                             destination_of(archive_path, nullptr), sink);
-    } catch (const std::bad_alloc &) {
-        return 1;
-    }
+    });
 }
 
 int32_t fukugou_kensyou(const char *secret_path, const unsigned char *password,
                         const char *public_path, const char *archive_path, const char *out_folder,
                         int32_t keep_unverified) {
-    try {
+    return guarded(1, [&] {
         uint32_t y[QUILL_LIMBS];
         if (load_public_key(public_path, y) != 0) return 1;
         progress::Scope scope(archive_bytes(archive_path));
         return decrypt_verified(secret_path, password, y, archive_path,
                                 destination_of(archive_path, out_folder), keep_unverified != 0);
-    } catch (const std::bad_alloc &) {
-        return 1;
-    }
+    });
 }
 
 int32_t fukugou_saki(const char *secret_path, const unsigned char *password,
                      const char *archive_path, const char *out_folder) {
     if (!out_folder || !*out_folder) return 1;
-    try {
+    return guarded(1, [&] {
         progress::Scope scope(archive_bytes(archive_path));
         return restore_archive(secret_path, password, archive_path,
                                destination_of(archive_path, out_folder));
-    } catch (const std::bad_alloc &) {
-        return 1;
-    }
+    });
 }

@@ -20,6 +20,7 @@
 #include "format/entryname.h"
 #include "format/layout.h"
 #include "format/stream.h"
+#include "guarded.h"
 #include "keys/keyfile.h"
 #include "keys/signing.h"
 #include "messages.h"
@@ -418,7 +419,7 @@ int32_t angouka(const char *secret_path, const unsigned char *password, const ch
                 int32_t compress) {
     current().archivefilepath[0] = '\0';
     if (!selection().made) return 1;
-    try {
+    return guarded(1, [&]() -> int32_t {
         progress::Scope scope(contents_bytes());
         Archive a;
         const int32_t written = write_archive(a, public_path, compress != 0);
@@ -439,9 +440,7 @@ int32_t angouka(const char *secret_path, const unsigned char *password, const ch
         current().archivefilepath[a.path.copy(current().archivefilepath,
                                               sizeof current().archivefilepath - 1)] = '\0';
         return signed_result;
-    } catch (const std::bad_alloc &) {
-        return 1;
-    }
+    });
 }
 
 const char *angoufilemei(void) {
@@ -450,7 +449,7 @@ const char *angoufilemei(void) {
 
 int32_t angoumain(const char * /*archive_path*/, void *archive, const uint32_t *key,
                   const uint32_t * /*inv*/, unsigned char *chain, int32_t compress) {
-    try {
+    return guarded(1, [&]() -> int32_t {
         // One entry on its own: the keystream is drawn exactly, so that the
         // next call goes on where this one ends.
         BlockWriter w(static_cast<plat::File *>(archive), key, chain, nullptr, false);
@@ -460,9 +459,7 @@ int32_t angoumain(const char * /*archive_path*/, void *archive, const uint32_t *
         const int32_t result = put_file(w, compression.get());
         const bool done = compression_done(compression.get());
         return w.finish() && done ? result : 1;
-    } catch (const std::bad_alloc &) {
-        return 1;
-    }
+    });
 }
 
 void angoufolder(const char * /*archive_path*/, void *archive, const uint32_t *key,
