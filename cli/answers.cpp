@@ -1,5 +1,6 @@
-// The library's boxes, answered as its YESNOCANCEL question is answered in
-// the desktop program: "上書き" IDYES, "別名保存" IDNO, "処理中止" IDCANCEL.
+// The library's reports, printed from their records, and its question,
+// answered as it is answered in the desktop program: "上書き" IDYES,
+// "別名保存" IDNO, "処理中止" IDCANCEL.
 #include "answers.h"
 
 #include "output.h"
@@ -34,6 +35,21 @@ int ask(const char *question, const std::string &path) {
         if (answer == "3") return QUILL_IDCANCEL;
         err() << text::kChooseAgain;
     }
+}
+
+// One line: the file, what, why. A detail of one line (a name) follows on
+// it; a list of several (the items an encryption cannot hold), one a line
+// below it.
+void on_report(void *, const quill_report *r) {
+    interrupt_progress();
+    if (r->kind != 0) seen.failed = true;
+    const std::string detail = r->detail;
+    const bool list = detail.find('\n') != std::string::npos;
+    std::string line = r->text;
+    if (!detail.empty() && !list) line += std::string(": ") + detail;
+    if (*r->cause_text) line += std::string(": ") + r->cause_text;
+    err() << Native{r->path} << ": " << line;
+    if (list) err() << detail;
 }
 
 int on_box(void *, const char *body, const char *caption, unsigned type) {
@@ -76,6 +92,7 @@ void install_answers(const Options &o) {
                                   : kAsk;
     forget_conflicts();
     msgbox_set(on_box);
+    report_set(on_report, nullptr);
 }
 
 const Conflicts &conflicts() {
