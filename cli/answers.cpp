@@ -52,13 +52,9 @@ void on_report(void *, const quill_report *r) {
     if (list) err() << detail;
 }
 
-int on_box(void *, const char *body, const char *caption, unsigned type) {
+// The question about an existing name: every other box comes as a record.
+int on_box(void *, const char *body, const char *caption, unsigned) {
     interrupt_progress();
-    if ((type & QUILL_MB_TYPEMASK) != QUILL_MB_YESNOCANCEL) {
-        // The caption is the concerned file's path.
-        err() << Native{caption} << ": " << body;
-        return QUILL_IDOK;
-    }
     int answer = QUILL_IDCANCEL;
     switch (preset) {
         case kOverwrite:
