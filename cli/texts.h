@@ -11,6 +11,8 @@
 #define QUILL_TEXT(name, japanese, english) inline constexpr Phrase name{japanese, english};
 #include "texts_common.h"
 
+#include "core/messages.h"
+
 namespace text {
 
 // Usage.
@@ -395,6 +397,113 @@ inline constexpr Phrase kListKeysExample{"例: quillseal list-keys\n",
 
 inline constexpr Phrase kCommonOptions{"  -q, --quiet   進行状況を表示しません\n\n",
                                        "  -q, --quiet   show no progress\n\n"};
+
+// The library's words (core/messages.h) in English. The library reports in
+// Japanese, its records too; quillseal looks its words up here
+// (library_words.h): a record's text and cause, the reason on each line of a
+// list, the question about an existing name. Captions and the buttons of the
+// library's own boxes never reach quillseal.
+struct Translation {
+    const char *japanese;
+    const char *english;
+};
+namespace msg = quill::msg;
+inline constexpr Translation kLibraryTexts[] = {
+    // Encryption.
+    {msg::kOpenFailed.text, "Cannot open the file"},
+    {msg::kAbnormalFile.text, "Stopped: something is wrong with the file"},
+    {msg::kTooLarge.text, "The file is 128 GByte or larger and cannot be processed."},
+    {msg::kNothingToEncrypt.text, "No file or folder to encrypt was found."},
+    {msg::kChanged.text, "Stopped: the file changed while it was read"},
+    {msg::kCannotEncryptItems.text,
+     "These files and folders cannot be encrypted, so no archive was made."},
+    {msg::kCannotReadItems.text,
+     "These files and folders cannot be read, so the decryption was stopped."},
+    {msg::kItemUnreadable, "cannot be read"},
+    {msg::kItemNameNotHeld, "the name holds a character that an archive cannot record"},
+    {msg::kItemNameShared,
+     "with its characters replaced, the name is that of another file or folder"},
+    {msg::kItemTooLong, "the path is too long"},
+    {msg::kItemTooDeep, "the folders are nested too deep"},
+    {msg::kItemElsewhere, "not in the folder of the first item chosen"},
+    {msg::kItemsIncomplete, "memory ran out, so the files and folders could not all be listed"},
+    {msg::kNoticeItems.text,
+     "These files and folders are not recorded in the archive as they are. The encryption "
+     "goes on."},
+    {msg::kItemLinkFollowed, "a link: the contents of the file it leads to are recorded"},
+    {msg::kItemLinkToFolder, "a link to a folder: not recorded"},
+    {msg::kItemLinkOutside, "a link out of the chosen folder: not recorded"},
+    {msg::kItemLinkNowhere, "a link that leads nowhere: not recorded"},
+    {msg::kItemLinkUnfollowed, "a link or junction: not recorded"},
+    {msg::kItemNotFileOrFolder, "not a regular file or folder: not recorded"},
+    {msg::kItemRespelled, "restored, its name is spelled differently"},
+    // Decryption.
+    {msg::kSignatureBad.text, "The public key is wrong, or the file has been tampered with"},
+    {msg::kSameName.text,
+     "The archive and a file it restores have the same name. Rename the "
+     "archive."},
+    {msg::kBadEntryName.text, "The archive holds an invalid name, so the decryption was stopped"},
+    {msg::kPathTooLong.text, "The path is too long to process."},
+    {msg::kSizeMismatch.text,
+     "The size of the compressed data does not match the record, so the decryption was stopped"},
+    {msg::kInflateFailed.text, "The compressed data is damaged, so the decryption was stopped"},
+    {msg::kArchiveDamaged.text,
+     "The archive is cut short or damaged, so the decryption was stopped"},
+    {msg::kEntriesLost.text,
+     "The archive is damaged partway, so nothing after this entry could be decrypted."},
+    {msg::kNamesChanged.text,
+     "These entries were restored under other names: their names cannot be used as they are, "
+     "or they meet entries restored before them."},
+    {msg::kReadFailed.text, "Reading the file failed"},
+    {msg::kWriteFailed.text, "Writing the file failed"},
+    {msg::kCreateFailed.text, "Cannot create the file"},
+    {msg::kFolderFailed.text, "Cannot create the folder"},
+    {msg::kPlaceFailed.text, "Cannot save the file under this name"},
+    // Key pairs, and what stopped runs left.
+    {msg::kKeyPairCompleted.text,
+     "A key pair creation that was interrupted has been completed. The new key pair is used."},
+    {msg::kKeyPairUndone.text,
+     "The files of a key pair creation that was interrupted have been removed. The key pair is "
+     "as it was before."},
+    {msg::kLeftoversRemoved.text, "Removed the temporary files that a run ended by force left."},
+    {msg::kLeftoversKept.text,
+     "A run ended by force left the files it was overwriting under these names. Rename them to "
+     "use them if need be."},
+    {msg::kKeptAside.text,
+     "The run failed and tried to put the file back, but this name is taken. The original file "
+     "is kept under this name:"},
+    // Causes.
+    {msg::kCauseNoSpace, "The disk is full."},
+    {msg::kCauseTooLarge, "This drive cannot hold a file this large."},
+    {msg::kCauseReadOnly, "The drive is write-protected."},
+    {msg::kCauseDenied, "Access is denied."},
+    {msg::kCauseInUse, "Another program is using it."},
+    {msg::kCauseMissing, "No such file or folder."},
+    {msg::kCauseExists, "A file or folder of the same name exists already."},
+    {msg::kCauseNotFile, "It is not a regular file."},
+    {msg::kCauseIO, "The disk reported an error while reading or writing."},
+    // What the calls of quill.h refuse.
+    {msg::kNoArgument.text, "A required argument is missing"},
+    {msg::kPathUnusable.text,
+     "The path holds a character that this system cannot represent, or is too long"},
+    {msg::kPasswordUnusable.text,
+     "The password must be 8 to 159 bytes long in this system's code page"},
+    {msg::kWrongPassword.text, "Wrong password"},
+    {msg::kNotAKey.text, "Not a key file, or it cannot be read"},
+    {msg::kKeyPairFailed.text, "Could not create the key pair"},
+    {msg::kSigningFailed.text, "Could not sign"},
+    {msg::kArchiveUnreadable.text, "Cannot read the archive"},
+    // Existing names.
+    {msg::kExistsReadOnly, "A read-only file of this name exists already. What shall be done?"},
+    {msg::kExists, "A file of this name exists already. What shall be done?"},
+    {msg::kFolderInTheWay,
+     "A folder of this name exists already, so no file of this name can be made. What shall be "
+     "done?"},
+    {msg::kFileInTheWay,
+     "A file of this name exists already, so no folder of this name can be made. What shall be "
+     "done?"},
+    {msg::kFolderNotReplaced.text, "A folder cannot be overwritten with a file."},
+};
 
 }  // namespace text
 
