@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Debian package as a fresh Debian machine would take it: its fields and
 # files, its dependencies resolved from Debian's archive alone, lintian's
-# verdict, the copyright file, the manual page, and the program unpacked and
+# verdict, the copyright file, the manual pages, and the program unpacked and
 # run with the library of the package.
 #   check_deb.sh PACKAGE VERSION LICENSE
 set -euo pipefail
@@ -30,6 +30,7 @@ sort >"$work/expected" <<EOF
 ./usr/lib/libquillcore.so.$version
 ./usr/share/bash-completion/completions/quillseal
 ./usr/share/doc/quillseal/copyright
+./usr/share/man/ja/man1/quillseal.1.gz
 ./usr/share/man/man1/quillseal.1.gz
 EOF
 diff -u "$work/expected" "$work/files" || fail "the package's files differ"
@@ -63,10 +64,12 @@ grep -qx "Copyright: $holder" "$copyright" || fail "the copyright file does not 
 sed -n '/^License: Expat$/,$ { /^License:/d; s/^ //; s/^\.$//; p }' "$copyright" >"$work/terms"
 sed -n '/^Permission/,$ p' "$licence" | diff -u - "$work/terms" || fail "the copyright file's terms differ"
 
-# The manual page renders without a warning.
-if man --warnings -l "$work/root/usr/share/man/man1/quillseal.1.gz" 2>&1 >/dev/null | grep .; then
-    fail "manual page warnings"
-fi
+# The manual pages render without a warning.
+for page in man1 ja/man1; do
+    if man --warnings -l "$work/root/usr/share/man/$page/quillseal.1.gz" 2>&1 >/dev/null | grep .; then
+        fail "manual page warnings ($page)"
+    fi
+done
 
 # The library has its soname, nothing has a run path, and the program runs.
 root=$work/root
