@@ -15,6 +15,8 @@ inline constexpr char kUnknownOption[] = "不明なオプションです: ";
 inline constexpr char kOptionNotHere[] = "このコマンドでは使えないオプションです: ";
 inline constexpr char kOptionNeedsValue[] = "オプションに値を指定して下さい: ";
 inline constexpr char kOptionTwice[] = "同じオプションが二度指定されています: ";
+inline constexpr char kAmbiguousOption[] = "複数のオプションに当てはまります: ";
+inline constexpr char kOptionTakesNoValue[] = "このオプションに値は指定できません: ";
 inline constexpr char kOptionMissing[] = "次のオプションを指定して下さい: ";
 inline constexpr char kOperandMissing[] = "ファイルを指定して下さい";
 inline constexpr char kTooManyOperands[] = "指定が多すぎます: ";
@@ -79,6 +81,24 @@ inline constexpr char kSecretKeys[] = "秘密鍵 ";
 inline constexpr char kPublicKeys[] = "公開鍵 ";
 inline constexpr char kNoKeys[] = "  (なし)";
 
+// Copies of public keys.
+inline constexpr char kPublicKeyExists[] = "同名の公開鍵が存在します。上書きしてよいですか。";
+inline constexpr char kOldFingerprint[] = "  既存の指紋: ";
+inline constexpr char kNewFingerprint[] = "  新しい指紋: ";
+inline constexpr char kKeyNotImported[] =
+    "公開鍵は取り込みませんでした。上書きするには --overwrite を、別のユーザーIDで取り込むには "
+    "--as を指定して下さい";
+inline constexpr char kAlreadyImported[] = "同じ公開鍵が既に取り込まれています: ";
+inline constexpr char kImported[] = "公開鍵を取り込みました: ";
+inline constexpr char kUserIdIs[] = "ユーザーID: ";
+inline constexpr char kFingerprintIs[] = "指紋: ";
+inline constexpr char kCompareFingerprint[] =
+    "指紋が相手の公開鍵の指紋と一致することを、電話など別の方法で確かめてから使って下さい";
+inline constexpr char kKeyNotWritten[] = ": 公開鍵を書き込めません";
+inline constexpr char kCopyStopped[] = ": 同名のファイルがあるため、書き出しませんでした";
+inline constexpr char kWhichKey[] =
+    "書き出す公開鍵のユーザーIDを指定して下さい (quillseal list-keys で確認できます)";
+
 // Key pair creation, as the key pair window.
 inline constexpr char kKeyKept[] =
     "鍵は作成しませんでした。上書きするには --overwrite を指定して下さい";
@@ -96,6 +116,25 @@ inline constexpr char kDecryptStopped1[] = ": 同名のファイル ";
 inline constexpr char kDecryptStopped2[] = " があるため、復号化を途中で中止しました";
 inline constexpr char kAnswerWithFlag[] =
     "同名のファイルを上書きするには --overwrite、別名で保存するには --rename を指定して下さい";
+inline constexpr char kStdinAlone[] = "標準入力 (-) は、ほかの項目と一緒には指定できません";
+inline constexpr char kNameWithoutStdin[] =
+    "--name は、標準入力 (-) を暗号化するときに指定して下さい";
+inline constexpr char kBadEntryName[] =
+    "--name には、フォルダを含まないファイル名を指定して下さい: ";
+inline constexpr char kArchiveToTerminal[] =
+    "暗号化ファイルは端末に出力しません。-o で保存先を指定するか、出力をリダイレクトして下さい";
+inline constexpr char kOutputIsItem[] =
+    ": 暗号化する項目と同じ名前です。-o には別の名前を指定して下さい";
+inline constexpr char kOutputOneArchive[] = "-o は、暗号化ファイルを一つだけ指定したときに使えます";
+inline constexpr char kOutputOrDirectory[] = "-o と -C は、どちらか一つだけ指定して下さい";
+inline constexpr char kNotOneFile[] =
+    ": -o は、ファイルを一つだけ含む暗号化ファイルに使えます。-C で復号化先のフォルダを"
+    "指定して下さい";
+inline constexpr char kStdinUnreadable[] = "標準入力を読み込めません";
+inline constexpr char kStdoutFailed[] = "標準出力に書き込めません";
+inline constexpr char kNoScratch[] = ": 一時フォルダを作成できません";
+inline constexpr char kScratchFull[] = ": 一時ファイルに書き込めません";
+inline constexpr char kNotPlaced[] = ": 復号化したファイルをこの名前にできません";
 inline constexpr char kRefused[] =
     "署名を確認できないため、このファイルは復号化しません。送信者の公開鍵 (-s) を確かめて"
     "下さい。確認せずに進めるには --ignore-signature を指定して下さい";
@@ -130,17 +169,23 @@ inline constexpr char kHelp[] =
     "  fingerprint 公開鍵...                 公開鍵の指紋を表示します\n"
     "  password-from ファイル                ファイルからパスワードを作成します\n"
     "  list-keys                             鍵のフォルダの鍵を表示します\n"
+    "  import 公開鍵ファイル                 相手の公開鍵を鍵のフォルダに取り込みます\n"
+    "  export [ユーザーID]                   自分の公開鍵を書き出します\n"
     "\n"
     "鍵は、ファイルのパスか、鍵のフォルダにあるユーザーIDで指定します。\n"
     "\n"
     "共通のオプション:\n"
     "  -q, --quiet    進行状況を表示しません\n"
     "  -h, --help     使い方を表示します (quillseal コマンド --help でコマンドごと)\n"
-    "  --version      バージョンを表示します\n"
+    "  -V, --version  バージョンを表示します\n"
+    "\n"
+    "短いオプションはまとめて (-qk alice)、長いオプションは一つに決まる先頭部分だけ "
+    "(--sec) でも指定できます。\n"
     "\n"
     "終了コード: 0 成功、1 失敗、2 鍵の不一致、3 署名を確認できない、64 使い方の誤り\n"
     "\n"
-    "例: quillseal encrypt -k alice -r bob 報告書.docx\n";
+    "例: quillseal encrypt -k alice -r bob 報告書.docx\n"
+    "    tar cf - 写真 | quillseal encrypt -k alice -r bob -o 写真.tar.velm -\n";
 
 inline constexpr char kPasswordOptions[] =
     "パスワード (指定がなければ端末で入力します):\n"
@@ -159,7 +204,7 @@ inline constexpr char kKeygenHelp[] =
     "\n"
     "秘密鍵・公開鍵ペアを作成します。ユーザーIDは鍵のファイル名に成りますので、だれの鍵か"
     "判るように、氏名、メールアドレスなどを入力して下さい。パスワードは8文字以上で、端末では"
-    "2回入力します。\n"
+    "2回入力します。短すぎるか2回が一致しなければ、3回まで入力し直せます。\n"
     "鍵は鍵のフォルダ (秘密鍵は himitu、公開鍵は koukai) に ユーザーID.velh と "
     "ユーザーID.velk として作成します。\n"
     "\n"
@@ -169,14 +214,20 @@ inline constexpr char kKeygenHelp[] =
 inline constexpr char kKeygenExample[] = "例: quillseal keygen alice@example.jp\n";
 
 inline constexpr char kEncryptHelp[] =
-    "使い方: quillseal encrypt -k 秘密鍵 -r 公開鍵 [--no-compress] 項目...\n"
+    "使い方: quillseal encrypt -k 秘密鍵 -r 公開鍵 [-o 暗号化ファイル] [--no-compress] 項目...\n"
+    "       quillseal encrypt -k 秘密鍵 -r 公開鍵 [-o 暗号化ファイル] [--name 名前] -\n"
     "\n"
     "ファイルやフォルダを相手の公開鍵で暗号化し、自分の秘密鍵で署名して、一つの暗号化ファイルに"
-    "します。暗号化ファイルは最初の項目と同じフォルダに 項目名.velm として作成し、そのパスを"
-    "表示します。項目はすべて同じフォルダに置いて下さい。\n"
+    "します。暗号化ファイルは最初の項目と同じフォルダに 項目名.velm として (-o があれば"
+    "そのパスに) 作成し、そのパスを表示します。項目はすべて同じフォルダに置いて下さい。\n"
+    "項目が - だけなら標準入力を一つのファイルとして暗号化し、暗号化ファイルを -o がなければ"
+    "標準出力に出力します。\n"
     "\n"
     "  -k, --secret-key 秘密鍵   自分の秘密鍵 (パスかユーザーID)\n"
     "  -r, --recipient 公開鍵    相手の公開鍵 (パスかユーザーID)\n"
+    "  -o, --output ファイル     暗号化ファイルのパス (- は標準出力)\n"
+    "  --name 名前               標準入力を復号化したときのファイル名 (指定がなければ -o の"
+    "ファイル名から .velm を除いた名前、-o もなければ stdin)\n"
     "  --no-compress             圧縮せずに暗号化します\n"
     "\n";
 inline constexpr char kEncryptExample[] =
@@ -184,6 +235,7 @@ inline constexpr char kEncryptExample[] =
 
 inline constexpr char kDecryptHelp[] =
     "使い方: quillseal decrypt -k 秘密鍵 -s 公開鍵 [-C フォルダ] 暗号化ファイル...\n"
+    "       quillseal decrypt -k 秘密鍵 -s 公開鍵 -o ファイル 暗号化ファイル\n"
     "\n"
     "暗号化ファイルの署名を送信者の公開鍵で確認してから、暗号化ファイルと同じフォルダに"
     "復号化します。署名を確認できないファイルは復号化しません。\n"
@@ -191,6 +243,8 @@ inline constexpr char kDecryptHelp[] =
     "  -k, --secret-key 秘密鍵   自分の秘密鍵 (パスかユーザーID)\n"
     "  -s, --sender 公開鍵       送信者の公開鍵 (パスかユーザーID)\n"
     "  -C, --directory フォルダ  指定のフォルダに復号化します\n"
+    "  -o, --output ファイル     ファイルを一つだけ含む暗号化ファイルを、このパスに復号化します "
+    "(- は標準出力。署名を確認するまで何も出力しません)\n"
     "  --ignore-signature        署名を確認できなくても、警告して復号化します\n"
     "\n";
 inline constexpr char kDecryptExample[] = "例: quillseal decrypt -k bob -s alice 写真.velm\n";
@@ -246,7 +300,32 @@ inline constexpr char kListKeysHelp[] =
     "\n";
 inline constexpr char kListKeysExample[] = "例: quillseal list-keys\n";
 
-inline constexpr char kCommonOptions[] = "  -q, --quiet   進行状況を表示しません\n\n";
+inline constexpr char kImportHelp[] =
+    "使い方: quillseal import [--as ユーザーID] [--overwrite | --skip] 公開鍵ファイル\n"
+    "\n"
+    "相手から受け取った公開鍵を鍵のフォルダ (koukai) にコピーし、ユーザーIDと指紋を表示します。"
+    "ユーザーIDは、指定がなければファイル名から .velk を除いたものです。指紋は、相手に電話など"
+    "別の方法で確かめて下さい。同名の公開鍵があれば、端末で尋ねます。\n"
+    "\n"
+    "  --as ユーザーID   このユーザーIDで取り込みます\n"
+    "  --overwrite       同名の公開鍵を尋ねずに上書きします\n"
+    "  --skip            同名の公開鍵があれば取り込みません\n"
+    "\n";
+inline constexpr char kImportExample[] = "例: quillseal import hanako.velk\n";
+
+inline constexpr char kExportHelp[] =
+    "使い方: quillseal export [-o ファイル] [ユーザーID]\n"
+    "\n"
+    "鍵のフォルダにある公開鍵を、相手に渡せるように書き出します。ユーザーIDは、秘密鍵が一つ"
+    "だけなら省略できます。-o がなければ標準出力に出力します。\n"
+    "\n"
+    "  -o, --output ファイル   書き出す先のパス (- は標準出力)\n"
+    "\n";
+inline constexpr char kExportExample[] = "例: quillseal export -o taro.velk\n";
+
+inline constexpr char kCommonOptions[] =
+    "  -q, --quiet     進行状況を表示しません\n"
+    "  -V, --version   バージョンを表示します\n\n";
 
 }  // namespace text
 
