@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""The manual page and the bash completion against the program's sources,
-so that neither drifts from the program: every command of the program's
-help and every long option of its option table is in both, and every
+"""The manual page and the completions against the program's sources, so
+that none drifts from the program: every command of the program's help and
+every long option of its option table is in each, and every
 Japanese message the manual page quotes is one the program or the library
 shows.
 
@@ -42,11 +42,22 @@ def main():
         if command not in documented:
             failures.append(f"the manual page does not describe {command}")
 
-    for name in re.findall(r'\{(?:\'.\'|0), "([a-z-]+)"', options):
+    names = re.findall(r'\{(?:\'.\'|0), "([a-z-]+)"', options)
+    for name in names:
         if f"--{name}" not in completion:
             failures.append(f"the completion lacks --{name}")
         if "\\-\\-" + name.replace("-", "\\-") not in manual:
             failures.append(f"the manual page lacks --{name}")
+
+    # zsh's names the options as bash's does, fish's as "-l NAME".
+    for path, form in (("packaging/quillseal.zsh", "--{}"), ("packaging/quillseal.fish", "-l {}")):
+        other = read(top, path)
+        for command in commands:
+            if not re.search(r"(?<![\w-])" + re.escape(command) + r"(?![\w-])", other):
+                failures.append(f"{path} lacks the command {command}")
+        for name in names:
+            if form.format(name) not in other:
+                failures.append(f"{path} lacks --{name}")
 
     for quoted in re.findall(r"\\\(lq(.*?)\\\(rq", manual, re.S):
         # \: marks where troff may break a line of Japanese, which has no spaces.
