@@ -1106,7 +1106,7 @@ class English(Case):
             self.assertTrue(self.first_line(**env).startswith(want), env)
 
     def test_help_and_version(self):
-        for command in ("keygen", "encrypt", "list-keys"):
+        for command in ("keygen", "encrypt", "list-keys", "import", "export"):
             r = self.ok(command, "--help")
             self.assertIn("Usage: quillseal " + command, r.out)
             self.assertIn("Example: quillseal " + command, r.out)
@@ -1115,6 +1115,21 @@ class English(Case):
         self.assertIn("Usage: quillseal COMMAND", r.err)
         self.assertTrue(r.err.isascii())
         self.assertEqual(self.ok("--version").out, "quillseal %s\n" % ARGS.version)
+
+    def test_keys_handed_over(self):
+        hanako = self.key_pair("hanako", ALICE_PW)
+        copy = self.path("hanako-copy.velk")
+        r = self.ok("export", "-o", native(copy), native(hanako[1]))
+        self.assertEqual(r.out, "%s\nFingerprint: %s\n" % (native(copy), fingerprint_of(copy)))
+        user = "hanako-en-%d" % os.getpid()
+        target = os.path.join(self.public_key_folder(), user + ".velk")
+        self.addCleanup(lambda: os.path.exists(target) and os.remove(target))
+        r = self.ok("import", "--as", user, native(copy))
+        self.assertEqual(r.out.splitlines()[1:], [
+            "User ID: " + user, "Fingerprint: " + fingerprint_of(copy),
+            "Before you use the key, check with its owner another way, by phone say, that the "
+            "fingerprints match"])
+        self.assertTrue(r.out.startswith("Public key imported: "))
 
     def test_the_librarys_reports(self):
         r, old = self.encrypt_onto_full_disk()
