@@ -29,6 +29,8 @@ sort >"$work/expected" <<EOF
 ./usr/lib/libquillcore.so.1->libquillcore.so.$version
 ./usr/lib/libquillcore.so.$version
 ./usr/share/bash-completion/completions/quillseal
+./usr/share/fish/vendor_completions.d/quillseal.fish
+./usr/share/zsh/vendor-completions/_quillseal
 ./usr/share/doc/quillseal/copyright
 ./usr/share/man/ja/man1/quillseal.1.gz
 ./usr/share/man/man1/quillseal.1.gz
