@@ -209,7 +209,7 @@ bool run_file_dialog(bool save, const std::string &filter, const std::string &fo
 // The whole run: resources, menus, class, the main window; returns the exit code.
 int run_program(HINSTANCE instance);
 // A font of the program for a window at dpi.
-HFONT make_font(const FontSpec &spec, int dpi);
+HFONT make_font(const FontDef &font, int dpi);
 // Fonts F3 and F4 for the main window's DPI, made when it initialises.
 void create_main_fonts();
 

@@ -71,9 +71,9 @@ const Layout kKeyPairLayout = {
 };
 
 // Characters 12 pixels high at 96 DPI, in a sans-serif face (FF_SWISS).
-const FontSpec kFontF1 = {-12, 400, 0x20};
-const FontSpec kFontF3 = {18, 600, 0};
-const FontSpec kFontF4 = {13, 500, 0};
+const FontDef kFontF1 = {-12, 400, 0x20};
+const FontDef kFontF3 = {18, 600, 0};
+const FontDef kFontF4 = {13, 500, 0};
 
 int scale(int length, int dpi) {
     return MulDiv(length, dpi, kBaseDpi);

@@ -43,15 +43,15 @@ extern const Layout kKeyPairLayout;  // the key pair window
 
 // A font of the windows; the height is in pixels at 96 DPI, as CreateFont
 // takes it (negative: the height of the characters without their leading).
-struct FontSpec {
+struct FontDef {
     int height;
     int weight;
     int pitch_and_family;
 };
 
-extern const FontSpec kFontF1;  // F1 and F2: every control of both windows
-extern const FontSpec kFontF3;  // the two large command buttons
-extern const FontSpec kFontF4;  // the selection buttons, the info label, the create button
+extern const FontDef kFontF1;  // F1 and F2: every control of both windows
+extern const FontDef kFontF3;  // the two large command buttons
+extern const FontDef kFontF4;  // the selection buttons, the info label, the create button
 
 // The tables hold pixels at 96 DPI. A window shown at another DPI scales
 // every position, size and font height by dpi / 96, here and only here.

@@ -77,10 +77,10 @@ void register_class() {
 
 }  // namespace
 
-HFONT make_font(const FontSpec &spec, int dpi) {
-    return CreateFontA(scale(spec.height, dpi), 0, 0, 0, spec.weight, FALSE, FALSE, FALSE,
+HFONT make_font(const FontDef &font, int dpi) {
+    return CreateFontA(scale(font.height, dpi), 0, 0, 0, font.weight, FALSE, FALSE, FALSE,
                        SHIFTJIS_CHARSET, OUT_STROKE_PRECIS, CLIP_STROKE_PRECIS, DRAFT_QUALITY,
-                       spec.pitch_and_family, text::kFontFace);
+                       font.pitch_and_family, text::kFontFace);
 }
 
 void create_main_fonts() {
