@@ -48,9 +48,11 @@ struct App {
     HINSTANCE instance;
     SelectionState sel;
     KeyPairState pair;
-    HWND main;      // the main window
-    HWND key_pair;  // the key pair window while it is open
-    HFONT f1, f2, f3, f4;
+    HWND main;               // the main window
+    HWND key_pair;           // the key pair window while it is open
+    HFONT f1, f2, f3, f4;    // F1, F3 and F4 made for main_dpi, F2 for pair_dpi
+    HFONT pair_f4;           // F4 made for pair_dpi: the key pair window's create button
+    int main_dpi, pair_dpi;  // the DPI of the main window and of the key pair window
     HBRUSH brush;
     HMENU bar, file_menu, tools_menu, help_menu;
     WNDPROC secret_field_proc, public_field_proc, file_field_proc;  // before the drop procedures
@@ -167,10 +169,31 @@ std::string special_folder(int csidl);
 // Text of a control, at most limit - 1 bytes, zero-filled to limit.
 void read_field(HWND window, int id, void *buffer, int limit);
 
+// ---- DPI (dpi.cpp) ------------------------------------------------------------
+
+// The system's DPI: the screen's, for what is made before any window.
+int system_dpi();
+// The DPI a window is shown at: its monitor's, or the system's where Windows
+// knows no other.
+int window_dpi(HWND window);
+// The outer size of a window of the layout at dpi: the client area the
+// layout leaves at 96 DPI, scaled, inside frame, caption and menu bar at dpi.
+SIZE window_size(const Layout &layout, int dpi);
+// Moves each control of the table to its place at dpi, in the given font.
+void place_controls(HWND window, const ControlTable &controls, HFONT font, int dpi);
+// Moves and sizes a window to r (screen coordinates), as WM_DPICHANGED suggests.
+void move_to(HWND window, const RECT &r);
+// The program's icon (101) as the window's small icon, drawn at the size of
+// a small icon at dpi; the one it replaces is destroyed, as is the last one
+// by release_small_icon.
+void set_small_icon(HWND window, int dpi);
+void release_small_icon(HWND window);
+
 // ---- controls and file dialogs (dialogs.cpp) ---------------------------------
 
-// Creates the controls in table order, each with the given font.
-void create_controls(HWND window, const ControlTable &controls, HFONT font);
+// Creates the controls in table order at their places for dpi, each with
+// the given font.
+void create_controls(HWND window, const ControlTable &controls, HFONT font, int dpi);
 // A dialog filter from description and pattern pairs.
 std::string make_filter(std::initializer_list<std::string> parts);
 // The filter entry of one kind of file: "秘密鍵ファイル(*.velh)" and "*.velh".
@@ -185,7 +208,9 @@ bool run_file_dialog(bool save, const std::string &filter, const std::string &fo
 
 // The whole run: resources, menus, class, the main window; returns the exit code.
 int run_program(HINSTANCE instance);
-// Fonts F3 and F4, made when the main window initialises.
+// A font of the program for a window at dpi.
+HFONT make_font(const FontDef &font, int dpi);
+// Fonts F3 and F4 for the main window's DPI, made when it initialises.
 void create_main_fonts();
 
 int message(HWND owner, const char *text, const char *caption, UINT type = MB_OK);

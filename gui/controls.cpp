@@ -1,5 +1,5 @@
 // The tables of controls.h: where each window's controls are, what they
-// show and how they behave.
+// show and how they behave, and their scaling to a window's DPI.
 
 #include "controls.h"
 
@@ -53,6 +53,7 @@ const Layout kMainLayout = {
     text::kMainTitle,
     WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX,
     WS_EX_CONTROLPARENT,
+    true,
     570,
     276,
     {kMainControls, std::size(kMainControls)},
@@ -63,7 +64,21 @@ const Layout kKeyPairLayout = {
     text::kKeyPairTitle,
     WS_CAPTION | WS_SYSMENU,
     0,
+    false,
     573,
     206,
     {kKeyPairControls, std::size(kKeyPairControls)},
 };
+
+// Characters 12 pixels high at 96 DPI, in a sans-serif face (FF_SWISS).
+const FontDef kFontF1 = {-12, 400, 0x20};
+const FontDef kFontF3 = {18, 600, 0};
+const FontDef kFontF4 = {13, 500, 0};
+
+int scale(int length, int dpi) {
+    return MulDiv(length, dpi, kBaseDpi);
+}
+
+RECT control_rect(const Control &c, int dpi) {
+    return {scale(c.x, dpi), scale(c.y, dpi), scale(c.x + c.w, dpi), scale(c.y + c.h, dpi)};
+}

@@ -51,10 +51,12 @@ bool run_file_dialog(bool save, const std::string &filter, const std::string &fo
     return chosen && !too_long;
 }
 
-void create_controls(HWND window, const ControlTable &controls, HFONT font) {
+void create_controls(HWND window, const ControlTable &controls, HFONT font, int dpi) {
     for (const Control &c : controls) {
-        CreateWindowExA(c.ex_style, c.cls, c.text, WS_CHILD | WS_VISIBLE | c.style, c.x, c.y, c.w,
-                        c.h, window, reinterpret_cast<HMENU>(INT_PTR(c.id)), app.instance, nullptr);
+        const RECT r = control_rect(c, dpi);
+        CreateWindowExA(c.ex_style, c.cls, c.text, WS_CHILD | WS_VISIBLE | c.style, r.left, r.top,
+                        r.right - r.left, r.bottom - r.top, window,
+                        reinterpret_cast<HMENU>(INT_PTR(c.id)), app.instance, nullptr);
         SendDlgItemMessageA(window, c.id, WM_SETFONT, WPARAM(font), TRUE);
     }
 }

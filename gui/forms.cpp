@@ -11,17 +11,26 @@ int open_form(HWND owner, const char *name) {
     if (!main_form && strcmp(name, text::kKeyPairForm) != 0) return 0;
 
     const Layout &layout = main_form ? kMainLayout : kKeyPairLayout;
+    // Sized for the system's DPI, and again for its own if its monitor has
+    // another.
+    const int expected_dpi = system_dpi();
+    SIZE size = window_size(layout, expected_dpi);
     HWND window = CreateWindowExA(layout.ex_style, text::kClassName, layout.title, layout.style,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, layout.width, layout.height, owner,
-                                  nullptr, app.instance, nullptr);
+                                  CW_USEDEFAULT, CW_USEDEFAULT, size.cx, size.cy, owner, nullptr,
+                                  app.instance, nullptr);
     if (!window) return 0;
+    const int dpi = window_dpi(window);
+    if (dpi != expected_dpi) {
+        size = window_size(layout, dpi);
+        SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     (main_form ? app.main : app.key_pair) = window;
     // SetWindowLongPtrA keeps the whole pointer on 64-bit Windows.
     SetWindowLongPtrA(window, GWLP_WNDPROC,
                       reinterpret_cast<LONG_PTR>(main_form ? main_proc : key_pair_proc));
     SendMessageA(window, WM_INITDIALOG, 0, 0);
-    SendMessageA(window, WM_SETICON, ICON_SMALL,
-                 reinterpret_cast<LPARAM>(LoadIconA(app.instance, MAKEINTRESOURCEA(kIconApp))));
+    set_small_icon(window, dpi);
     ShowWindow(window, SW_SHOW);
     EnableWindow(owner, FALSE);
 

@@ -29,7 +29,14 @@ void wipe_passwords() {
 
 // The main window's password, if any, is offered in both password fields.
 void on_init(HWND window) {
-    create_controls(window, kKeyPairLayout.controls, app.f2);
+    // F2 was made for the DPI the window had last, or for the system's.
+    if (const int dpi = window_dpi(window); dpi != app.pair_dpi) {
+        DeleteObject(app.f2);
+        app.pair_dpi = dpi;
+        app.f2 = make_font(kFontF1, dpi);
+    }
+    app.pair_f4 = make_font(kFontF4, app.pair_dpi);
+    create_controls(window, kKeyPairLayout.controls, app.f2, app.pair_dpi);
     SetDlgItemTextA(window, IDK_FIRST, as_text(app.sel.password));
     SetDlgItemTextA(window, IDK_SECOND, as_text(app.sel.password));
     wipe_passwords();
@@ -114,6 +121,27 @@ void create_pair(HWND window) {
     close_form(window, 1);
 }
 
+// On a monitor of another DPI, as the main window (mainwnd.cpp).
+void on_dpi_changed(HWND window, int dpi, const RECT &suggested) {
+    const HFONT old[] = {app.f2, app.pair_f4};
+    app.pair_dpi = dpi;
+    app.f2 = make_font(kFontF1, dpi);
+    app.pair_f4 = make_font(kFontF4, dpi);
+    place_controls(window, kKeyPairLayout.controls, app.f2, dpi);
+    SendDlgItemMessageA(window, IDK_CREATE, WM_SETFONT, WPARAM(app.pair_f4), TRUE);
+    for (HFONT font : old) DeleteObject(font);
+    set_small_icon(window, dpi);
+    move_to(window, suggested);
+}
+
+// Its own F4 and icon go with the window; F2 stays for the next time.
+void on_destroy(HWND window) {
+    wipe_passwords();
+    release_small_icon(window);
+    DeleteObject(app.pair_f4);
+    app.pair_f4 = nullptr;
+}
+
 void on_command(HWND window, WORD id, WORD code) {
     switch (id) {
         case IDK_USER_ID:
@@ -146,7 +174,7 @@ void cmd_key_pair() {
 LRESULT CALLBACK key_pair_proc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) {
     // The create button shows in F4, whatever font it was given before.
     if (HWND create = GetDlgItem(window, IDK_CREATE))
-        SendMessageA(create, WM_SETFONT, WPARAM(app.f4), FALSE);
+        SendMessageA(create, WM_SETFONT, WPARAM(app.pair_f4), FALSE);
     switch (msg) {
         case WM_INITDIALOG:
             on_init(window);
@@ -155,7 +183,10 @@ LRESULT CALLBACK key_pair_proc(HWND window, UINT msg, WPARAM wparam, LPARAM lpar
             close_form(window, 0);
             return 0;
         case WM_DESTROY:
-            wipe_passwords();
+            on_destroy(window);
+            return 0;
+        case WM_DPICHANGED:
+            on_dpi_changed(window, HIWORD(wparam), *reinterpret_cast<const RECT *>(lparam));
             return 0;
         case WM_COMMAND:
             on_command(window, LOWORD(wparam), HIWORD(wparam));

@@ -10,12 +10,6 @@ App app;
 
 namespace {
 
-HFONT make_font(int height, int weight, int pitch) {
-    return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                       OUT_STROKE_PRECIS, CLIP_STROKE_PRECIS, DRAFT_QUALITY, pitch,
-                       text::kFontFace);
-}
-
 struct MenuItem {
     UINT id;
     const char *text;
@@ -83,9 +77,15 @@ void register_class() {
 
 }  // namespace
 
+HFONT make_font(const FontDef &font, int dpi) {
+    return CreateFontA(scale(font.height, dpi), 0, 0, 0, font.weight, FALSE, FALSE, FALSE,
+                       SHIFTJIS_CHARSET, OUT_STROKE_PRECIS, CLIP_STROKE_PRECIS, DRAFT_QUALITY,
+                       font.pitch_and_family, text::kFontFace);
+}
+
 void create_main_fonts() {
-    app.f3 = make_font(18, 600, 0);
-    app.f4 = make_font(13, 500, 0);
+    app.f3 = make_font(kFontF3, app.main_dpi);
+    app.f4 = make_font(kFontF4, app.main_dpi);
 }
 
 int message(HWND owner, const char *body, const char *caption, UINT type) {
@@ -98,8 +98,11 @@ int run_program(HINSTANCE instance) {
     if (hand_over()) return 0;
     INITCOMMONCONTROLSEX icc = {sizeof icc, 0xFF};
     InitCommonControlsEx(&icc);
-    app.f1 = make_font(-12, 400, 0x20);
-    app.f2 = make_font(-12, 400, 0x20);
+    // Made before any window, for the system's DPI; a window that opens at
+    // another DPI makes its own anew.
+    app.main_dpi = app.pair_dpi = system_dpi();
+    app.f1 = make_font(kFontF1, app.main_dpi);
+    app.f2 = make_font(kFontF1, app.pair_dpi);
     app.brush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
     build_menus();
     register_class();

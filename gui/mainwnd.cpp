@@ -90,10 +90,25 @@ void first_run_check() {
         FindClose(search);
 }
 
+// F3 on the two large command buttons, F4 on the selection buttons and the
+// info label.
+void set_command_fonts() {
+    set_font(IDC_ENCRYPT, app.f3);
+    set_font(IDC_DECRYPT, app.f3);
+    for (int id : {IDC_SECRET_BUTTON, IDC_PUBLIC_BUTTON, IDC_FILE_BUTTON, IDC_INFO_LABEL})
+        set_font(id, app.f4);
+}
+
 void on_init(HWND window) {
     app.main = window;
+    // F1 was made for the system's DPI, before the window was on a monitor.
+    if (const int dpi = window_dpi(window); dpi != app.main_dpi) {
+        DeleteObject(app.f1);
+        app.main_dpi = dpi;
+        app.f1 = make_font(kFontF1, dpi);
+    }
     SetMenu(window, app.bar);
-    create_controls(window, kMainLayout.controls, app.f1);
+    create_controls(window, kMainLayout.controls, app.f1, app.main_dpi);
     app.secret_field_proc = replace_proc(IDC_SECRET_FIELD, secret_drop_proc);
     app.public_field_proc = replace_proc(IDC_PUBLIC_FIELD, public_drop_proc);
     app.file_field_proc = replace_proc(IDC_FILE_FIELD, file_drop_proc);
@@ -103,10 +118,7 @@ void on_init(HWND window) {
     SecureZeroMemory(app.sel.password, sizeof app.sel.password);
     app.sel.masking = 1;
     create_main_fonts();
-    set_font(IDC_ENCRYPT, app.f3);
-    set_font(IDC_DECRYPT, app.f3);
-    for (int id : {IDC_SECRET_BUTTON, IDC_PUBLIC_BUTTON, IDC_FILE_BUTTON, IDC_INFO_LABEL})
-        set_font(id, app.f4);
+    set_command_fonts();
     app.gathered = 0;
     read_command_line();
     gather_begin();
@@ -115,9 +127,25 @@ void on_init(HWND window) {
     first_run_check();
 }
 
+// On a monitor of another DPI: the controls, their fonts and the icon made
+// anew for it, in the place Windows suggests. The fonts they had go once
+// nothing shows in them.
+void on_dpi_changed(HWND window, int dpi, const RECT &suggested) {
+    const HFONT old[] = {app.f1, app.f3, app.f4};
+    app.main_dpi = dpi;
+    app.f1 = make_font(kFontF1, dpi);
+    create_main_fonts();
+    place_controls(window, kMainLayout.controls, app.f1, dpi);
+    set_command_fonts();
+    for (HFONT font : old) DeleteObject(font);
+    set_small_icon(window, dpi);
+    move_to(window, suggested);
+}
+
 // The password goes with the window: nothing needs it after the last command.
 void on_destroy(HWND window) {
     SecureZeroMemory(app.sel.password, sizeof app.sel.password);
+    release_small_icon(window);
     DeleteObject(app.f3);
     DeleteObject(app.f4);
     replace_proc(IDC_PUBLIC_FIELD, app.public_field_proc);
@@ -219,6 +247,9 @@ LRESULT CALLBACK main_proc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) 
             return on_items(reinterpret_cast<const COPYDATASTRUCT *>(lparam));
         case WM_TIMER:
             on_gather_timer(UINT_PTR(wparam));
+            return 0;
+        case WM_DPICHANGED:
+            on_dpi_changed(window, HIWORD(wparam), *reinterpret_cast<const RECT *>(lparam));
             return 0;
     }
     return DefWindowProcA(window, msg, wparam, lparam);

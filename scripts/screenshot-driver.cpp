@@ -8,6 +8,11 @@
 // (the screen rectangle to save) into the handshake folder and waits for
 // NAME.done. The exit code is the program's, or 99 when a step failed.
 //   screenshot-driver HANDSHAKE_FOLDER FILE_TO_ENCRYPT LARGE_FILE
+// With --main-window it starts the program once more, after the walk made the
+// key pair, for the file, picks both keys in the open dialogs, types the
+// password and saves the main window as the scene NAME (the script does so
+// at each DPI it sets):
+//   screenshot-driver --main-window NAME HANDSHAKE_FOLDER FILE_TO_ENCRYPT
 #include <windows.h>
 
 #include <shlobj.h>
@@ -118,9 +123,55 @@ void scene(const char *name, HWND window) {
         "the screenshot was not taken");
 }
 
+// The user's key file of the walk's key pair.
+std::string key_file(rules::Kind kind) {
+    char appdata[MAX_PATH] = {};
+    SHGetSpecialFolderPathA(nullptr, appdata, CSIDL_APPDATA, FALSE);
+    const char *folder =
+        kind == rules::kSecretKey ? rules::kSecretKeyFolder : rules::kPublicKeyFolder;
+    return std::string(appdata) + "\\" + rules::kKeyFolder + "\\" + folder + "\\" + kUserId +
+           rules::extension(kind);
+}
+
+// Picks a file in the open dialog that the button opens.
+void choose(HWND main_window, int button, const char *title, const std::string &path) {
+    PostMessageA(GetDlgItem(main_window, button), BM_CLICK, 0, 0);
+    HWND dialog = wait_window("#32770", title);
+    set_text(dialog, 0x47C, path.c_str());
+    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    wait_for([&] { return !IsWindow(dialog); }, "the open dialog stays open");
+}
+
+// The main window with a file, both keys and the password, as the scene name.
+int main_window_scene(const char *name, const char *file) {
+    PROCESS_INFORMATION pi = start(std::string("\"") + file + "\"");
+    program_pid = pi.dwProcessId;
+    HWND main_window = wait_window(text::kClassName, text::kMainTitle);
+    choose(main_window, IDC_SECRET_BUTTON, text::kSelectSecretTitle, key_file(rules::kSecretKey));
+    choose(main_window, IDC_PUBLIC_BUTTON, text::kSelectPublicTitle, key_file(rules::kPublicKey));
+    set_text(main_window, IDC_PASSWORD, kPassword);
+    const std::string shown = std::string(kUserId) + rules::extension(rules::kPublicKey);
+    wait_for([&] { return text_of(GetDlgItem(main_window, IDC_PUBLIC_FIELD)) == shown; },
+             "the public key is not selected");
+    scene(name, main_window);
+    PostMessageA(main_window, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(pi.hProcess, kTimeoutMs) != WAIT_OBJECT_0)
+        fail("the program stays open");
+    DWORD code = 99;
+    GetExitCodeProcess(pi.hProcess, &code);
+    return int(code);
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
+    // Rectangles of the program's windows in the screen's pixels at any DPI,
+    // not in those of a program that knows only 96 DPI.
+    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+    if (argc == 5 && strcmp(argv[1], "--main-window") == 0) {
+        handshake = argv[3];
+        return main_window_scene(argv[2], argv[4]);
+    }
     if (argc != 4) fail("usage: screenshot-driver HANDSHAKE_FOLDER FILE_TO_ENCRYPT LARGE_FILE");
     handshake = argv[1];
 
@@ -138,21 +189,10 @@ int main(int argc, char **argv) {
 
     // The new pair's public key, chosen in the open dialog.
     HWND main_window = wait_window(text::kClassName, text::kMainTitle);
-    char appdata[MAX_PATH] = {};
-    SHGetSpecialFolderPathA(nullptr, appdata, CSIDL_APPDATA, FALSE);
-    const char *ext = rules::extension(rules::kPublicKey);
-    const std::string public_key = std::string(appdata) + "\\" + rules::kKeyFolder + "\\" +
-                                   rules::kPublicKeyFolder + "\\" + kUserId + ext;
-    PostMessageA(GetDlgItem(main_window, IDC_PUBLIC_BUTTON), BM_CLICK, 0, 0);
-    HWND dialog = wait_window("#32770", text::kSelectPublicTitle);
-    set_text(dialog, 0x47C, public_key.c_str());
-    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-    wait_for([&] { return !IsWindow(dialog); }, "the open dialog stays open");
-    wait_for(
-        [&] {
-            return text_of(GetDlgItem(main_window, IDC_PUBLIC_FIELD)) == std::string(kUserId) + ext;
-        },
-        "the public key is not selected");
+    choose(main_window, IDC_PUBLIC_BUTTON, text::kSelectPublicTitle, key_file(rules::kPublicKey));
+    const std::string shown = std::string(kUserId) + rules::extension(rules::kPublicKey);
+    wait_for([&] { return text_of(GetDlgItem(main_window, IDC_PUBLIC_FIELD)) == shown; },
+             "the public key is not selected");
     scene("main-window", main_window);
 
     // The archive exists already: the library asks what to do, in its own
@@ -167,11 +207,7 @@ int main(int argc, char **argv) {
 
     // A large file, chosen in the open dialog and encrypted: the information
     // line shows how far the call has come.
-    PostMessageA(GetDlgItem(main_window, IDC_FILE_BUTTON), BM_CLICK, 0, 0);
-    dialog = wait_window("#32770", text::kSelectFileTitle);
-    set_text(dialog, 0x47C, argv[3]);
-    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-    wait_for([&] { return !IsWindow(dialog); }, "the open dialog stays open");
+    choose(main_window, IDC_FILE_BUTTON, text::kSelectFileTitle, argv[3]);
     PostMessageA(GetDlgItem(main_window, IDC_ENCRYPT), BM_CLICK, 0, 0);
     wait_for(
         [&] { return text_of(GetDlgItem(main_window, IDC_INFO)).find('%') != std::string::npos; },

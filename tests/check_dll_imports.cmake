@@ -1,6 +1,8 @@
 cmake_policy(SET CMP0057 NEW)
-# quillcore.dll may import from system DLLs only: zlib and the GCC runtime are
-# linked in statically.
+# A library DLL may import from these system DLLs only: zlib and the GCC
+# runtime are linked in statically, and its random bytes come from the
+# system's preferred generator in bcrypt.dll, not from the older CryptoAPI of
+# advapi32.dll.
 execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C ${OBJDUMP} -p ${LIBRARY} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "${OBJDUMP} failed on ${LIBRARY}")
@@ -9,12 +11,15 @@ string(REGEX MATCHALL "DLL Name: [^\n]+" rows "${dump}")
 if(NOT rows)
   message(FATAL_ERROR "no import table read from ${LIBRARY}")
 endif()
-set(allowed kernel32.dll advapi32.dll msvcrt.dll user32.dll imagehlp.dll)
+set(allowed kernel32.dll bcrypt.dll msvcrt.dll user32.dll imagehlp.dll)
 foreach(row IN LISTS rows)
   string(REGEX REPLACE "DLL Name: " "" dll "${row}")
   string(TOLOWER "${dll}" dll)
   if(NOT dll IN_LIST allowed AND NOT dll MATCHES "^api-ms-win-")
-    message(FATAL_ERROR "${LIBRARY} imports ${dll}, which is not a system DLL")
+    message(FATAL_ERROR "${LIBRARY} imports ${dll}, which is not among: ${allowed}")
   endif()
   message(STATUS "imports ${dll}")
 endforeach()
+if(NOT dump MATCHES "[ \t]BCryptGenRandom\n")
+  message(FATAL_ERROR "${LIBRARY} does not take its random bytes from BCryptGenRandom")
+endif()

@@ -1,10 +1,18 @@
 # quillgui imports from quillcore.dll exactly the functions it calls, each
 # by name: the eight of its commands and progress_set for its information
-# line. Reads the import table with objdump in the C locale.
+# line. The calls of Windows 10 for a window's own DPI it looks up at run
+# time: imported, they would keep the program from starting on the older
+# Windows its manifest names. Reads the import table with objdump in the C
+# locale.
 execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C ${OBJDUMP} -p ${PROGRAM}
   OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "${OBJDUMP} failed on ${PROGRAM}")
+endif()
+string(REGEX MATCHALL "[ \t](GetDpiFor[A-Za-z]*|[A-Za-z]*ForDpi|[A-Za-z]*DpiAwareness[A-Za-z]*)\n"
+  dpi_imports "${dump}")
+if(dpi_imports)
+  message(FATAL_ERROR "quillgui imports calls of Windows 10: ${dpi_imports}")
 endif()
 
 string(REPLACE ";" "," dump "${dump}")

@@ -5,7 +5,9 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <initializer_list>
 #include <iterator>
 
 #include "copy_text.h"
@@ -57,10 +59,16 @@ LOGFONTA font_of(HWND parent, int id) {
     return lf;
 }
 
-// A window as its table in the program describes it: title, style, size,
-// and its controls in table order (the tab order) with their classes, texts,
-// styles and places.
-void check_layout(HWND window, const Layout &layout) {
+// A length of the tables (pixels at 96 DPI) at dpi, to the nearest pixel.
+long at_dpi(long length, int dpi) {
+    return std::lround(double(length) * dpi / 96);
+}
+
+// A window as its table in the program describes it at dpi: title, style,
+// and its controls in table order (the tab order) with their classes,
+// texts, styles and places (the table's edges scaled), all inside the
+// client area; at 96 DPI the table's outer size too.
+void check_layout(HWND window, const Layout &layout, int dpi = 96) {
     QS_CHECK_EQ(class_name(window), text::kClassName);
     QS_CHECK_EQ(text_of(window), layout.title);
     QS_CHECK_EQ(GetWindowLongPtrA(window, GWL_STYLE) & layout.style, LONG_PTR(layout.style));
@@ -68,8 +76,12 @@ void check_layout(HWND window, const Layout &layout) {
                 LONG_PTR(layout.ex_style));
     RECT frame;
     GetWindowRect(window, &frame);
-    QS_CHECK_EQ(frame.right - frame.left, layout.width);
-    QS_CHECK_EQ(frame.bottom - frame.top, layout.height);
+    if (dpi == 96) {
+        QS_CHECK_EQ(frame.right - frame.left, layout.width);
+        QS_CHECK_EQ(frame.bottom - frame.top, layout.height);
+    }
+    RECT client;
+    GetClientRect(window, &client);
 
     HWND child = GetWindow(window, GW_CHILD);
     for (const Control &c : layout.controls) {
@@ -84,10 +96,130 @@ void check_layout(HWND window, const Layout &layout) {
         QS_CHECK_EQ(GetWindowLongPtrA(w, GWL_STYLE) & want, want);
         QS_CHECK_EQ(GetWindowLongPtrA(w, GWL_EXSTYLE) & c.ex_style, LONG_PTR(c.ex_style));
         const RECT r = client_rect_of(window, w);
-        QS_CHECK_EQ(place(c.id, r.left, r.top, r.right - r.left, r.bottom - r.top),
-                    place(c.id, c.x, c.y, c.w, c.h));
+        const long left = at_dpi(c.x, dpi), top = at_dpi(c.y, dpi);
+        QS_CHECK_EQ(
+            place(c.id, r.left, r.top, r.right - r.left, r.bottom - r.top),
+            place(c.id, left, top, at_dpi(c.x + c.w, dpi) - left, at_dpi(c.y + c.h, dpi) - top));
+        const bool inside = r.right <= client.right && r.bottom <= client.bottom;
+        QS_CHECK_EQ(std::to_string(c.id) + (inside ? " inside" : " cut off by the window's edge"),
+                    std::to_string(c.id) + " inside");
     }
     QS_CHECK(child == nullptr);
+}
+
+// The fonts of a window's controls at dpi: every control in F1 (F2), those
+// named in F3 or F4; the heights of the table scaled.
+void check_fonts(HWND window, const Layout &layout, int dpi, std::initializer_list<int> in_f3,
+                 std::initializer_list<int> in_f4) {
+    const auto in = [](int id, std::initializer_list<int> ids) {
+        return std::find(ids.begin(), ids.end(), id) != ids.end();
+    };
+    for (const Control &e : layout.controls) {
+        const LOGFONTA lf = font_of(window, e.id);
+        QS_CHECK_EQ(std::string(lf.lfFaceName), text::kFontFace);
+        QS_CHECK_EQ(lf.lfCharSet, SHIFTJIS_CHARSET);
+        long height = -12, weight = 400;
+        if (in(e.id, in_f3)) height = 18, weight = 600;
+        if (in(e.id, in_f4)) height = 13, weight = 500;
+        QS_CHECK_EQ(font(e.id, lf.lfHeight, lf.lfWeight), font(e.id, at_dpi(height, dpi), weight));
+    }
+}
+
+void check_main_fonts(HWND main, int dpi) {
+    check_fonts(main, kMainLayout, dpi, {IDC_ENCRYPT, IDC_DECRYPT},
+                {IDC_SECRET_BUTTON, IDC_PUBLIC_BUTTON, IDC_FILE_BUTTON, IDC_INFO_LABEL});
+}
+
+void check_key_pair_fonts(HWND pair, int dpi) {
+    check_fonts(pair, kKeyPairLayout, dpi, {}, {IDK_CREATE});
+}
+
+// Every text of a window shows whole in its control, as the control draws
+// it in its font: a static text wraps within the control's inner area; a
+// button's stays on one line inside its frame, a check box's beside its box.
+// The typed texts of edit fields scroll and are not measured.
+void check_texts_fit(HWND window, const Layout &layout, int dpi) {
+    for (const Control &c : layout.controls) {
+        HWND w = GetDlgItem(window, c.id);
+        const std::string text = text_of(w);
+        if (!w || text.empty() || std::string(c.cls) == "EDIT") continue;
+        RECT room;
+        GetClientRect(w, &room);
+        HDC dc = GetDC(w);
+        HGDIOBJ kept = SelectObject(dc, HGDIOBJ(SendMessageA(w, WM_GETFONT, 0, 0)));
+        SIZE need = {};
+        if (std::string(c.cls) == "STATIC") {
+            RECT r = {0, 0, room.right, 0};
+            DrawTextA(dc, text.c_str(), -1, &r, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+            need = {r.right, r.bottom};
+        } else {
+            GetTextExtentPoint32A(dc, text.c_str(), int(text.size()), &need);
+            const bool check_box = (c.style & BS_TYPEMASK) == BS_AUTOCHECKBOX;
+            room.right -= at_dpi(check_box ? 16 : 6, dpi);
+        }
+        char face[LF_FACESIZE] = {};
+        GetTextFaceA(dc, sizeof face, face);
+        SelectObject(dc, kept);
+        ReleaseDC(w, dc);
+        // The text's size where the room is too small, in the font's face
+        // as drawn.
+        QS_CHECK_EQ(
+            place(c.id, 0, 0, std::max(need.cx, room.right), std::max(need.cy, room.bottom)) + " " +
+                face,
+            place(c.id, 0, 0, room.right, room.bottom) + " " + face);
+    }
+}
+
+// The width of the window's small icon as drawn.
+long small_icon_width(HWND window) {
+    HICON icon = reinterpret_cast<HICON>(SendMessageA(window, WM_GETICON, ICON_SMALL, 0));
+    ICONINFO info = {};
+    if (!icon || !GetIconInfo(icon, &info)) return 0;
+    BITMAP bm = {};
+    GetObjectA(info.hbmColor, sizeof bm, &bm);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return bm.bmWidth;
+}
+
+// Sends WM_DPICHANGED as Windows does when a window moves to a monitor of
+// another DPI, suggesting its frame scaled by percent; the window takes it.
+void move_to_dpi(HWND window, int dpi, int percent) {
+    RECT r;
+    GetWindowRect(window, &r);
+    RECT suggested = {r.left, r.top, r.left + (r.right - r.left) * percent / 100,
+                      r.top + (r.bottom - r.top) * percent / 100};
+    SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    GetWindowRect(window, &r);
+    QS_CHECK(EqualRect(&r, &suggested));
+}
+
+// Both windows at the system's DPI, which the runner sets for scenarios
+// named dpi<N>_*: the windows know it (the program is aware of each
+// monitor's DPI), their
+// places and fonts are the table's scaled by N / 96, every text shows whole,
+// and the small icon is drawn at the small icon size for N.
+void check_at_system_dpi(int dpi) {
+    HWND main = main_window();
+    QS_CHECK_EQ(GetDpiForWindow(main), UINT(dpi));
+    QS_CHECK_EQ(long(GetAwarenessFromDpiAwarenessContext(GetWindowDpiAwarenessContext(main))),
+                long(DPI_AWARENESS_PER_MONITOR_AWARE));
+    check_layout(main, kMainLayout, dpi);
+    check_main_fonts(main, dpi);
+    check_texts_fit(main, kMainLayout, dpi);
+    QS_CHECK_EQ(small_icon_width(main), at_dpi(16, dpi));
+
+    command(IDM_KEY_PAIR);
+    HWND pair = key_pair_window();
+    QS_CHECK(pair != nullptr);
+    if (!pair) return;
+    check_layout(pair, kKeyPairLayout, dpi);
+    check_key_pair_fonts(pair, dpi);
+    check_texts_fit(pair, kKeyPairLayout, dpi);
+    QS_CHECK_EQ(small_icon_width(pair), at_dpi(16, dpi));
+    PostMessageA(pair, WM_CLOSE, 0, 0);
+    settle();
+    close_main();
 }
 
 // The texts the three fields and the information line show.
@@ -136,18 +268,8 @@ QS_SCENARIO(main_window_layout) {
     QS_CHECK(GetWindow(main, GW_OWNER) == nullptr);
     QS_CHECK(IsWindowEnabled(main));
     QS_CHECK(key_pair_window(300) == nullptr);
-
-    for (const Control &e : kMainLayout.controls) {
-        const LOGFONTA lf = font_of(main, e.id);
-        QS_CHECK_EQ(std::string(lf.lfFaceName), text::kFontFace);
-        QS_CHECK_EQ(lf.lfCharSet, SHIFTJIS_CHARSET);
-        int height = -12, weight = 400;
-        if (e.id == IDC_ENCRYPT || e.id == IDC_DECRYPT) height = 18, weight = 600;
-        if (e.id == IDC_SECRET_BUTTON || e.id == IDC_PUBLIC_BUTTON || e.id == IDC_FILE_BUTTON ||
-            e.id == IDC_INFO_LABEL)
-            height = 13, weight = 500;
-        QS_CHECK_EQ(font(e.id, lf.lfHeight, lf.lfWeight), font(e.id, height, weight));
-    }
+    check_main_fonts(main, 96);
+    check_texts_fit(main, kMainLayout, 96);
 
     QS_CHECK(checked(main, IDC_COMPRESS));
     QS_CHECK(!checked(main, IDC_SHOW_PASSWORD));
@@ -168,6 +290,53 @@ QS_SCENARIO(main_window_layout) {
     QS_CHECK_EQ(after.left, before.left);
     QS_CHECK_EQ(after.top, before.top);
     QS_CHECK_EQ(after.right - after.left, before.right - before.left);
+    close_main();
+}
+
+QS_SCENARIO(dpi144_windows_scaled) {
+    check_at_system_dpi(144);
+}
+
+QS_SCENARIO(dpi192_windows_scaled) {
+    check_at_system_dpi(192);
+}
+
+// Moved to a monitor of 192 DPI, the main window takes the place Windows
+// suggests with its controls, fonts and icon scaled; the key pair window
+// follows its own monitor and leaves the main window's fonts alone, and
+// opens again at its own DPI; back at 96 DPI the main window is as its table
+// says.
+QS_SCENARIO(main_follows_dpi_changes) {
+    HWND main = main_window();
+    move_to_dpi(main, 192, 200);
+    check_layout(main, kMainLayout, 192);
+    check_main_fonts(main, 192);
+    check_texts_fit(main, kMainLayout, 192);
+    QS_CHECK_EQ(small_icon_width(main), 32);
+
+    command(IDM_KEY_PAIR);
+    HWND pair = key_pair_window();
+    QS_CHECK(pair != nullptr);
+    if (!pair) return;
+    move_to_dpi(pair, 144, 150);
+    check_layout(pair, kKeyPairLayout, 144);
+    check_key_pair_fonts(pair, 144);
+    check_texts_fit(pair, kKeyPairLayout, 144);
+    check_main_fonts(main, 192);
+    PostMessageA(pair, WM_CLOSE, 0, 0);
+    settle();
+    command(IDM_KEY_PAIR);
+    pair = key_pair_window();
+    QS_CHECK(pair != nullptr);
+    if (!pair) return;
+    check_key_pair_fonts(pair, 96);
+    PostMessageA(pair, WM_CLOSE, 0, 0);
+    settle();
+
+    move_to_dpi(main, 96, 50);
+    check_layout(main, kMainLayout);
+    check_main_fonts(main, 96);
+    QS_CHECK_EQ(small_icon_width(main), 16);
     close_main();
 }
 
@@ -314,6 +483,8 @@ QS_SCENARIO(firstrun_key_pair_first) {
     QS_CHECK(pair != nullptr);
     if (!pair) return;
     check_layout(pair, kKeyPairLayout);
+    check_key_pair_fonts(pair, 96);
+    check_texts_fit(pair, kKeyPairLayout, 96);
     QS_CHECK(GetWindow(pair, GW_OWNER) == app.main);
     QS_CHECK(!IsWindowEnabled(app.main));
     QS_CHECK(!exists(secret_folder()));

@@ -1,11 +1,13 @@
-// quillgui's icons, wait cursor and version record as Windows loads them from
-// the program file and from tokei.cur: sizes, colours, hot spot, and masks
-// that agree with the colour pixels (a transparent pixel with a colour would
-// show as an inverted spot on the screen).
+// The resources of the Windows build as Windows loads them: quillgui's icons
+// and wait cursor (sizes, colours, hot spot, and masks that agree with the
+// colour pixels: a transparent pixel with a colour would show as an inverted
+// spot on the screen), the version record of every DLL and program, and the
+// manifest of each program as the loader reads it.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -134,37 +136,122 @@ TEST_F(ProgramFile, HoldsFourIconGroupsOfOne48x48ImageIn16Colours) {
     }
 }
 
-// The maker, and the project version both as text and as the four numbers.
-TEST_F(ProgramFile, NamesItsMakerAndTheProjectVersionInTheVersionRecord) {
-    char path[MAX_PATH];
-    ASSERT_GT(GetFullPathNameA("quillgui.exe", MAX_PATH, path, nullptr), 0u);
-    DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeA(path, &ignored);
-    ASSERT_GT(size, 0u);
-    std::vector<char> record(size);
-    ASSERT_TRUE(GetFileVersionInfoA(path, 0, size, record.data()));
-    const auto value = [&](const char *name) {
-        char *text = nullptr;
-        UINT length = 0;
-        const std::string key = std::string("\\StringFileInfo\\041104B0\\") + name;
-        if (!VerQueryValueA(record.data(), key.c_str(), reinterpret_cast<void **>(&text), &length))
-            return std::string("(none)");
-        return std::string(text);
-    };
-    EXPECT_EQ(value("CompanyName"), "Quillseal 開発チーム");
-    EXPECT_EQ(value("FileVersion"), QUILL_VERSION);
-    EXPECT_EQ(value("ProductVersion"), QUILL_VERSION);
+// The files of the build beside the test.
+struct Binary {
+    const char *name;
+    DWORD type;  // VFT_APP or VFT_DLL
+};
+const Binary kBinaries[] = {{"quillgui.exe", VFT_APP},
+                            {"quillseal.exe", VFT_APP},
+                            {"quillcore.dll", VFT_DLL},
+                            {"quill.dll", VFT_DLL}};
 
-    VS_FIXEDFILEINFO *fixed = nullptr;
-    UINT length = 0;
-    ASSERT_TRUE(VerQueryValueA(record.data(), "\\", reinterpret_cast<void **>(&fixed), &length));
-    const DWORD ms = (DWORD(QUILL_VERSION_MAJOR) << 16) | QUILL_VERSION_MINOR;
-    const DWORD ls = (DWORD(QUILL_VERSION_PATCH) << 16) | QUILL_VERSION_TWEAK;
-    EXPECT_EQ(fixed->dwFileVersionMS, ms);
-    EXPECT_EQ(fixed->dwFileVersionLS, ls);
-    EXPECT_EQ(fixed->dwProductVersionMS, ms);
-    EXPECT_EQ(fixed->dwProductVersionLS, ls);
+std::string full_path(const char *name) {
+    char path[MAX_PATH] = {};
+    GetFullPathNameA(name, MAX_PATH, path, nullptr);
+    return path;
 }
+
+// Each file names itself, its maker and the project version, both as text
+// and as the four numbers, and says whether it is a program or a DLL.
+TEST(VersionRecord, NamesTheFileItsMakerAndTheProjectVersion) {
+    for (const Binary &file : kBinaries) {
+        SCOPED_TRACE(file.name);
+        const std::string path = full_path(file.name);
+        DWORD ignored = 0;
+        const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+        ASSERT_GT(size, 0u);
+        std::vector<char> record(size);
+        ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, record.data()));
+        const auto value = [&](const char *name) {
+            char *text = nullptr;
+            UINT length = 0;
+            const std::string key = std::string("\\StringFileInfo\\041104B0\\") + name;
+            if (!VerQueryValueA(record.data(), key.c_str(), reinterpret_cast<void **>(&text),
+                                &length))
+                return std::string("(none)");
+            return std::string(text);
+        };
+        const std::string name = file.name;
+        EXPECT_EQ(value("OriginalFilename"), name);
+        EXPECT_EQ(value("InternalName"), name.substr(0, name.find('.')));
+        EXPECT_EQ(value("CompanyName"), "Quillseal 開発チーム");
+        EXPECT_EQ(value("ProductName"), "Quillseal");
+        EXPECT_EQ(value("FileDescription").find("Quillseal"), 0u);
+        EXPECT_EQ(value("FileVersion"), QUILL_VERSION);
+        EXPECT_EQ(value("ProductVersion"), QUILL_VERSION);
+
+        VS_FIXEDFILEINFO *fixed = nullptr;
+        UINT length = 0;
+        ASSERT_TRUE(
+            VerQueryValueA(record.data(), "\\", reinterpret_cast<void **>(&fixed), &length));
+        const DWORD ms = (DWORD(QUILL_VERSION_MAJOR) << 16) | QUILL_VERSION_MINOR;
+        const DWORD ls = (DWORD(QUILL_VERSION_PATCH) << 16) | QUILL_VERSION_TWEAK;
+        EXPECT_EQ(fixed->dwFileVersionMS, ms);
+        EXPECT_EQ(fixed->dwFileVersionLS, ls);
+        EXPECT_EQ(fixed->dwProductVersionMS, ms);
+        EXPECT_EQ(fixed->dwProductVersionLS, ls);
+        EXPECT_EQ(fixed->dwFileType, file.type);
+    }
+}
+
+// A program's manifest, read by the loader into an activation context.
+class Manifest : public ::testing::TestWithParam<const char *> {
+  protected:
+    void SetUp() override {
+        const std::string path = full_path(GetParam());
+        ACTCTXA request = {};
+        request.cbSize = sizeof request;
+        request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+        request.lpSource = path.c_str();
+        request.lpResourceName = CREATEPROCESS_MANIFEST_RESOURCE_ID;
+        context = CreateActCtxA(&request);
+        ASSERT_NE(context, INVALID_HANDLE_VALUE) << "error " << GetLastError();
+    }
+    void TearDown() override {
+        if (context != INVALID_HANDLE_VALUE) ReleaseActCtx(context);
+    }
+    std::wstring setting(const wchar_t *name_space, const wchar_t *name) const {
+        wchar_t value[128] = {};
+        SIZE_T written = 0;
+        if (!QueryActCtxSettingsW(0, context, name_space, name, value, 128, &written))
+            return L"(none)";
+        return value;
+    }
+    HANDLE context = INVALID_HANDLE_VALUE;
+};
+
+// Aware of each monitor's DPI (version 2), or of the system's where Windows
+// knows no per-monitor awareness: never stretched as a bitmap.
+TEST_P(Manifest, DeclaresPerMonitorDpiAwarenessWithTheSystemAsFallback) {
+    EXPECT_EQ(setting(L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"dpiAwareness"),
+              L"PerMonitorV2, system");
+    EXPECT_EQ(setting(L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", L"dpiAware"),
+              L"true");
+}
+
+// Inside the program's context comctl32.dll comes from the assembly of the
+// common controls of version 6, which draw in the system's visual style.
+TEST_P(Manifest, BringsTheCommonControlsOfVersion6) {
+    ULONG_PTR cookie = 0;
+    ASSERT_TRUE(ActivateActCtx(context, &cookie));
+    HMODULE controls = LoadLibraryA("comctl32.dll");
+    DeactivateActCtx(0, cookie);
+    ASSERT_NE(controls, nullptr);
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(controls, path, MAX_PATH);
+    FreeLibrary(controls);
+    std::string folder = path;
+    for (char &c : folder) c = char(tolower(static_cast<unsigned char>(c)));
+    EXPECT_NE(folder.find("microsoft.windows.common-controls_"), std::string::npos) << path;
+    EXPECT_NE(folder.find("_6.0."), std::string::npos) << path;
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, Manifest, ::testing::Values("quillgui.exe", "quillseal.exe"),
+                         [](const ::testing::TestParamInfo<const char *> &info) {
+                             const std::string name = info.param;
+                             return name.substr(0, name.find('.'));
+                         });
 
 TEST(WaitCursor, IsAClockWhoseHotSpotIsItsCentre) {
     HCURSOR cursor = LoadCursorFromFileA("tokei.cur");
