@@ -1,5 +1,5 @@
 cmake_policy(SET CMP0057 NEW)
-# quillcore.dll may import from system DLLs only: zlib and the GCC runtime are
+# The DLL may import from system DLLs only: zlib and the GCC runtime are
 # linked in statically.
 execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C ${OBJDUMP} -p ${LIBRARY} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
