@@ -5,6 +5,7 @@
 
 #include "quillcore.h"
 #include "symmetric/cipher.h"
+#include "symmetric/random.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ void BM_Keystream(benchmark::State &state) {
     CipherRun run(size_t(state.range(0)));
     std::vector<uint64_t> stream(run.buf.size() / 8);
     for (auto _ : state) {
-        quill::cipher::draw_stream(stream.data(), run.buf.size() / 32);
+        quill::cipher::draw_stream(quill::active_generator(), stream.data(), run.buf.size() / 32);
         benchmark::DoNotOptimize(stream.data());
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * state.range(0));
@@ -70,7 +71,7 @@ void bulk(benchmark::State &state) {
     std::vector<uint64_t> stream(r.buf.size() / 8);
     quill::cipher::Schedule s;
     quill::cipher::load_schedule(r.key, r.inv, &s);
-    quill::cipher::draw_stream(stream.data(), r.buf.size() / 32);
+    quill::cipher::draw_stream(quill::active_generator(), stream.data(), r.buf.size() / 32);
     for (auto _ : state) {
         run(r.buf.data(), r.buf.size() / 32, r.chain, s, stream.data());
         benchmark::DoNotOptimize(r.buf.data());

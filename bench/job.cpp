@@ -21,6 +21,7 @@
 #include "engine/compressor.h"
 #include "quillcore.h"
 #include "symmetric/cipher.h"
+#include "symmetric/random.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ int floor_job(unsigned long long bytes) {
     const size_t chunk_blocks = 8192;
     std::vector<unsigned char> data(chunk_blocks * 32, 0x5A);
     std::vector<uint64_t> stream(chunk_blocks * 4);
-    quill::cipher::draw_stream(stream.data(), chunk_blocks);
+    quill::cipher::draw_stream(quill::active_generator(), stream.data(), chunk_blocks);
     unsigned char chain[32] = {};
     for (unsigned long long left = bytes / 32; left != 0;) {
         const size_t n = left < chunk_blocks ? size_t(left) : chunk_blocks;

@@ -1,6 +1,7 @@
 // Archives and their signatures.
 #include "archives.h"
 
+#include "answers.h"
 #include "causes.h"
 #include "commands.h"
 #include "output.h"
@@ -60,6 +61,7 @@ int reader_status(int result, const std::string &archive) {
         err() << Native{archive} << ": " << text::kKeysMayNotMatch;
         return kExitKeyMismatch;
     }
-    err() << Native{archive} << ": " << text::kFailed;
+    // The library has said what failed and why, unless it had no cause.
+    if (!conflicts().failed) err() << Native{archive} << ": " << text::kFailed;
     return kExitFailure;
 }

@@ -63,7 +63,8 @@ int run_encrypt(const Options &o) {
                          o.has(kOptNoCompress) ? 0 : 1);
     }
     if (result == 1) {
-        err() << Native{items.front()} << ": " << text::kFailed;
+        // The library has said what failed and why, unless it had no cause.
+        if (!conflicts().failed) err() << Native{items.front()} << ": " << text::kFailed;
         return kExitFailure;
     }
     // The name the library settled, a free name(N) after "別名保存".

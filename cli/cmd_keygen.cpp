@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "answers.h"
 #include "commands.h"
 #include "keys.h"
 #include "output.h"
@@ -114,7 +115,7 @@ int run_keygen(const Options &o) {
     // them in place together; a failure leaves the pair as it was, and its
     // box has said why.
     if (kagisakusei(secret.c_str(), public_key.c_str(), first.block) != 0) {
-        err() << Native{secret} << ": " << text::kFailed;
+        if (!conflicts().failed) err() << Native{secret} << ": " << text::kFailed;
         return kExitFailure;
     }
     out() << text::kSecretKeyMade << Native{secret};

@@ -1,59 +1,65 @@
-// The one progress state of the library: callback, the outermost call's
-// total and what has passed, and the point last reported, so that the
-// callback runs at most once every 64 KiB and once at the end.
+// Progress of the running call: through the state of the call's context,
+// so that the callback runs at most once every 64 KiB and once at the end.
 #include "progress.h"
-
-#include "quillcore.h"
 
 namespace {
 
 constexpr uint64_t kReportEvery = 64 * 1024;
 
-quill_progress_handler handler = nullptr;
-void *context = nullptr;
-int depth = 0;
-uint64_t total_bytes = 0;
-uint64_t done_bytes = 0;
-uint64_t reported = 0;
+// The state the exported calls share, and the one each thread reports to.
+quill::progress::State shared;
+thread_local quill::progress::State *active = &shared;
 
 }  // namespace
 
 void progress_set(quill_progress_handler h, void *ctx) {
-    handler = h;
-    context = ctx;
+    shared.handler = h;
+    shared.context = ctx;
 }
 
 namespace quill::progress {
 
+Use::Use(State &s) : previous_(active) {
+    active = &s;
+}
+
+Use::~Use() {
+    active = previous_;
+}
+
 Scope::Scope(uint64_t total) {
-    if (depth++ != 0) return;
-    total_bytes = total;
-    done_bytes = 0;
-    reported = 0;
+    State &s = *active;
+    if (s.depth++ != 0) return;
+    s.total = total;
+    s.done = 0;
+    s.reported = 0;
 }
 
 Scope::~Scope() {
-    if (--depth != 0) return;
+    State &s = *active;
+    if (--s.depth != 0) return;
     // The call has ended: whatever the estimate, all of it is done.
-    if (handler) handler(context, total_bytes, total_bytes);
+    if (s.handler) s.handler(s.context, s.total, s.total);
 }
 
 void advance(uint64_t bytes) {
-    if (depth == 0) return;
-    done_bytes += bytes;
-    if (done_bytes > total_bytes) total_bytes = done_bytes;
-    if (handler && done_bytes - reported >= kReportEvery) {
-        reported = done_bytes;
-        handler(context, done_bytes, total_bytes);
+    State &s = *active;
+    if (s.depth == 0) return;
+    s.done += bytes;
+    if (s.done > s.total) s.total = s.done;
+    if (s.handler && s.done - s.reported >= kReportEvery) {
+        s.reported = s.done;
+        s.handler(s.context, s.done, s.total);
     }
 }
 
 void set_total(uint64_t total) {
-    if (depth != 0) total_bytes = total < done_bytes ? done_bytes : total;
+    State &s = *active;
+    if (s.depth != 0) s.total = total < s.done ? s.done : total;
 }
 
 uint64_t done() {
-    return done_bytes;
+    return active->done;
 }
 
 }  // namespace quill::progress

@@ -9,7 +9,34 @@
 
 #include <cstdint>
 
+#include "quillcore.h"
+
 namespace quill::progress {
+
+// The progress of one context's calls: its callback, and of the outermost
+// call running, the bytes expected, the bytes passed and the point last
+// reported. Read and changed on the thread that runs the call alone.
+struct State {
+    quill_progress_handler handler = nullptr;
+    void *context = nullptr;
+    int depth = 0;
+    uint64_t total = 0;
+    uint64_t done = 0;
+    uint64_t reported = 0;
+};
+
+// For its lifetime, the calls on this thread report to s; without one they
+// report to the state progress_set sets, which the exported calls share.
+class Use {
+  public:
+    explicit Use(State &s);
+    ~Use();
+    Use(const Use &) = delete;
+    Use &operator=(const Use &) = delete;
+
+  private:
+    State *previous_;
+};
 
 class Scope {
   public:

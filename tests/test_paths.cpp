@@ -14,6 +14,7 @@
 #include "numbers/gf.h"
 #include "quillcore.h"
 #include "symmetric/cipher.h"
+#include "symmetric/random.h"
 #include "symmetric/sha256.h"
 
 namespace {
@@ -108,7 +109,7 @@ TEST(Paths, BulkCipherEqualsOneBlockAtATime) {
     kagikazusakusei(material, key, inv);
     quill::cipher::load_schedule(key, inv, &s);
     std::vector<uint64_t> stream(4 * blocks);
-    quill::cipher::draw_stream(stream.data(), blocks);
+    quill::cipher::draw_stream(quill::active_generator(), stream.data(), blocks);
     bulk = plain;
     unsigned char chain_bulk[32] = {1, 2, 3};
     quill::cipher::encipher(bulk.data(), blocks, chain_bulk, s, stream.data());

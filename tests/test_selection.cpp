@@ -28,7 +28,7 @@ using Names = std::vector<std::string>;
 // The problems the walk noted, as (kind, path) pairs.
 std::vector<std::pair<Problem::Kind, std::string>> problems() {
     std::vector<std::pair<Problem::Kind, std::string>> all;
-    for (const Problem &p : selection.problems) all.emplace_back(p.kind, p.path);
+    for (const Problem &p : selection().problems) all.emplace_back(p.kind, p.path);
     return all;
 }
 
@@ -41,10 +41,10 @@ TEST(Selection, SingleFile) {
     ScratchDir d("sel_single");
     write_text(d / "b.txt", "x");
     EXPECT_EQ(file_get(0, (d / "b.txt").c_str()), 1);
-    EXPECT_EQ(selection.files, natives({"b.txt"}));
-    EXPECT_TRUE(selection.folders.empty());
-    EXPECT_EQ(selection.a_folder, d.str() + kSep);
-    EXPECT_TRUE(selection.problems.empty());
+    EXPECT_EQ(selection().files, natives({"b.txt"}));
+    EXPECT_TRUE(selection().folders.empty());
+    EXPECT_EQ(selection().a_folder, d.str() + kSep);
+    EXPECT_TRUE(selection().problems.empty());
 }
 
 TEST(Selection, FolderTreeIsListedDepthFirstFolderBeforeContents) {
@@ -58,7 +58,7 @@ TEST(Selection, FolderTreeIsListedDepthFirstFolderBeforeContents) {
 
     // Siblings come in the platform's order; what holds everywhere is that a
     // folder precedes its contents and the chosen folder comes first.
-    Names folders = selection.folders;
+    Names folders = selection().folders;
     ASSERT_EQ(folders.size(), 4u);
     EXPECT_EQ(folders[0], "photos");
     auto pos = [&](const Names &v, const std::string &s) {
@@ -66,12 +66,12 @@ TEST(Selection, FolderTreeIsListedDepthFirstFolderBeforeContents) {
     };
     EXPECT_LT(pos(folders, "photos/2009"), pos(folders, "photos/2009/deep"));
     EXPECT_LT(pos(folders, "photos/e"), 4);
-    Names files = selection.files;
+    Names files = selection().files;
     std::sort(files.begin(), files.end());
     EXPECT_EQ(files, natives({"photos/2009/a.jpg", "photos/2009/deep/b.jpg", "photos/x.jpg"}));
     // Depth first: a sub-folder's files are contiguous.
-    const auto a = pos(selection.files, "photos/2009/a.jpg");
-    const auto b = pos(selection.files, "photos/2009/deep/b.jpg");
+    const auto a = pos(selection().files, "photos/2009/a.jpg");
+    const auto b = pos(selection().files, "photos/2009/deep/b.jpg");
     EXPECT_EQ(std::abs(long(a - b)), 1);
 }
 
@@ -84,11 +84,11 @@ TEST(Selection, NamesBeginningWithAFullStopAreTaken) {
     write_text(d / "f/.git/config", "x");
     write_text(d / "f/..x", "y");
     EXPECT_EQ(file_get(0, (d / "f").c_str()), 3);
-    EXPECT_EQ(selection.folders, natives({"f", "f/.git"}));
-    Names files = selection.files;
+    EXPECT_EQ(selection().folders, natives({"f", "f/.git"}));
+    Names files = selection().files;
     std::sort(files.begin(), files.end());
     EXPECT_EQ(files, natives({"f/..x", "f/.env", "f/.git/config"}));
-    EXPECT_TRUE(selection.problems.empty());
+    EXPECT_TRUE(selection().problems.empty());
 }
 
 TEST(Selection, IndexZeroStartsAfreshAndCountsOnlyFiles) {
@@ -101,8 +101,8 @@ TEST(Selection, IndexZeroStartsAfreshAndCountsOnlyFiles) {
     EXPECT_EQ(file_get(1, (d / "b").c_str()), 2);
     EXPECT_EQ(file_get(0, (d / "empty1").c_str()), 0);
     EXPECT_EQ(file_get(1, (d / "empty2").c_str()), 0);
-    EXPECT_TRUE(selection.files.empty());
-    EXPECT_EQ(selection.folders, natives({"empty1", "empty2"}));
+    EXPECT_TRUE(selection().files.empty());
+    EXPECT_EQ(selection().folders, natives({"empty1", "empty2"}));
 }
 
 TEST(Selection, TrailingSeparatorAndMissingItems) {
@@ -110,9 +110,9 @@ TEST(Selection, TrailingSeparatorAndMissingItems) {
     fs::create_directories(d / "f");
     write_text(d / "f/x", "x");
     EXPECT_EQ(file_get(0, (d.str() + kSep + "f" + kSep).c_str()), 1);
-    EXPECT_EQ(selection.folders, natives({"f"}));
+    EXPECT_EQ(selection().folders, natives({"f"}));
     EXPECT_EQ(file_get(1, (d / "missing").c_str()), 1);
-    EXPECT_TRUE(selection.problems.empty());
+    EXPECT_TRUE(selection().problems.empty());
 }
 
 TEST(Selection, TreeDeeperThanTheWalkFailsTheSelection) {
@@ -124,7 +124,7 @@ TEST(Selection, TreeDeeperThanTheWalkFailsTheSelection) {
     fs::create_directories(d / rel);
     write_text(d / (rel + "/ok"), "x");
     EXPECT_EQ(file_get(0, (d / "t").c_str()), 1);
-    EXPECT_TRUE(selection.problems.empty());
+    EXPECT_TRUE(selection().problems.empty());
 
     fs::create_directories(d / (rel + "/d"));
     write_text(d / (rel + "/d/lost"), "x");
@@ -171,9 +171,9 @@ TEST(Selection, UnreadableFoldersAndFilesAreNoted) {
             {Problem::kUnreadableFile, d / "t/open/secret"}};
         auto got = problems();
         std::sort(got.begin(), got.end());
-        const bool denied =
-            selection.problems.size() == 2 && selection.problems[0].why == quill::plat::kFailDenied;
-        _exit(got == want && denied && selection.files.size() == 2 ? 0 : 1);
+        const bool denied = selection().problems.size() == 2 &&
+                            selection().problems[0].why == quill::plat::kFailDenied;
+        _exit(got == want && denied && selection().files.size() == 2 ? 0 : 1);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
@@ -204,13 +204,13 @@ TEST(Selection, LinksAreTakenAsTheFileTheyLeadToInsideTheChosenFolderOnly) {
     for (const char *item : {"t", "via"}) {
         SCOPED_TRACE(item);
         EXPECT_EQ(file_get(0, (d / item).c_str()), 4);
-        Names linked = selection.linked;
+        Names linked = selection().linked;
         std::sort(linked.begin(), linked.end());
         const std::string t = item;
         EXPECT_EQ(linked, (Names{t + "/alias", t + "/back_in", t + "/sub/chain"}));
-        EXPECT_TRUE(selection.problems.empty());
+        EXPECT_TRUE(selection().problems.empty());
         std::vector<std::pair<Problem::Kind, std::string>> noted;
-        for (const Problem &p : selection.notices) noted.emplace_back(p.kind, p.path);
+        for (const Problem &p : selection().notices) noted.emplace_back(p.kind, p.path);
         std::sort(noted.begin(), noted.end(),
                   [](const auto &a, const auto &b) { return a.second < b.second; });
         const std::string at = d / item;

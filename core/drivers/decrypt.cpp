@@ -11,15 +11,16 @@
 #include <vector>
 
 #include "bytes.h"
+#include "drivers/context.h"
 #include "drivers/selection.h"
 #include "engine/entries.h"
 #include "engine/pipeline.h"
 #include "engine/writebehind.h"
 #include "format/layout.h"
+#include "guarded.h"
 #include "keys/keyfile.h"
 #include "keys/signing.h"
 #include "messages.h"
-#include "msgbox.h"
 #include "paths.h"
 #include "place/attributes.h"
 #include "place/destination.h"
@@ -29,6 +30,7 @@
 #include "platform/platform.h"
 #include "progress.h"
 #include "quillcore.h"
+#include "report.h"
 
 namespace {
 
@@ -36,11 +38,10 @@ using namespace quill;
 using place::Outcome;
 
 // The archive fukugousyori decrypts (full native path).
-std::string a_filepath;
 
 // An archive's result for what became of an entry.
-int32_t result_of(Outcome o) {
-    return o == place::kPlaced ? kNextEntry : o == place::kStopped ? 0 : 1;
+Step step_of(Outcome o) {
+    return o == place::kPlaced ? Step::kNext : o == place::kStopped ? Step::kDone : Step::kFailed;
 }
 
 // The folder of a full path, its separator included.
@@ -55,40 +56,41 @@ std::string folder_of(const std::string &path) {
 class Restore : public EntrySink {
   public:
     Restore(place::Destination &to, WriteBehind *behind) : to_(to), behind_(behind) {}
-    int32_t begin(const Entry &e) override {
+    Step begin(const Entry &e) override {
         if (e.folder) {
             std::string made;
             const Outcome o = to_.folder_of(e.rel, &made);
             if (o == place::kPlaced && e.widened) widened.push_back(made);
-            return result_of(o);
+            return step_of(o);
         }
         plat::Folder *in;
         const Outcome o = to_.file_path(e.rel, &path_, &in);
-        if (o != place::kPlaced) return result_of(o);
+        if (o != place::kPlaced) return step_of(o);
         renamed_ = !to_.claim(path_);
         if (renamed_) {
             // The name of a file restored before: the entry goes beside it.
-            if (!to_.claim_free(&path_)) return 1;
+            if (!to_.claim_free(&path_)) return Step::kFailed;
             how_ = place::kRenamed;
         } else {
             const bool taken = place::taken(path_, in);
-            if (taken && to_.refuses_archive(path_)) return 1;
+            if (taken && to_.refuses_archive(path_)) return Step::kFailed;
             how_ = taken ? place::settle(&path_) : place::kFree;
-            if (how_ == place::kStop) return 0;
-            if (how_ == place::kFail) return 1;
+            if (how_ == place::kStop) return Step::kDone;
+            if (how_ == place::kFail) return Step::kFailed;
             if (how_ == place::kRenamed) to_.claim(path_);
         }
         temp_ = std::make_unique<place::Temp>(behind_, plat::kFlushBatch);
-        return temp_->create(folder_of(path_), path_, in) ? kNextEntry : 1;
+        return temp_->create(folder_of(path_), path_, in) ? Step::kNext : Step::kFailed;
     }
     bool data(const unsigned char *bytes, size_t n) override {
         return temp_->write(bytes, n, path_);
     }
-    int32_t end(const Entry &e) override {
-        if (!temp_->finish_behind(path_, e.times, place::restorable(e.attributes))) return 1;
+    Step end(const Entry &e) override {
+        if (!temp_->finish_behind(path_, e.times, place::restorable(e.attributes)))
+            return Step::kFailed;
         pending_.push_back(
             Finished{std::move(temp_), e.rel, path_, how_, e.attributes, e.widened || renamed_});
-        return pending_.size() < kBatchFiles || place_pending() ? kNextEntry : 1;
+        return pending_.size() < kBatchFiles || place_pending() ? Step::kNext : Step::kFailed;
     }
     // Puts every finished file in place: after the last entry, and whatever
     // ended the archive. false when one could not be (a box has said why);
@@ -156,25 +158,26 @@ class Restore : public EntrySink {
 class Stage : public EntrySink {
   public:
     Stage(place::Destination &to, WriteBehind *behind) : to_(to), behind_(behind) {}
-    int32_t begin(const Entry &e) override {
+    Step begin(const Entry &e) override {
         if (e.folder) {
             staging.add(true, e.rel, nullptr, 0, e.widened);
-            return kNextEntry;
+            return Step::kNext;
         }
         shown_ = to_.folder() + e.rel;
         std::string folder;
         plat::Folder *in;
         to_.staging_folder(e.rel, &folder, &in);
         temp_ = std::make_unique<place::Temp>(behind_, plat::kFlushBatch);
-        return temp_->create(folder, shown_, in) ? kNextEntry : 1;
+        return temp_->create(folder, shown_, in) ? Step::kNext : Step::kFailed;
     }
     bool data(const unsigned char *bytes, size_t n) override {
         return temp_->write(bytes, n, shown_);
     }
-    int32_t end(const Entry &e) override {
-        if (!temp_->finish_behind(shown_, e.times, place::restorable(e.attributes))) return 1;
+    Step end(const Entry &e) override {
+        if (!temp_->finish_behind(shown_, e.times, place::restorable(e.attributes)))
+            return Step::kFailed;
         staging.add(false, e.rel, std::move(temp_), e.attributes, e.widened);
-        return kNextEntry;
+        return Step::kNext;
     }
     place::Staging staging;
 
@@ -190,7 +193,7 @@ class Stage : public EntrySink {
 class List : public EntrySink {
   public:
     List(quill_entry_handler handler, void *context) : handler_(handler), context_(context) {}
-    int32_t begin(const Entry &e) override {
+    Step begin(const Entry &e) override {
         quill_entry out{};
         out.folder = e.folder ? 1 : 0;
         out.compressed = e.compressed ? 1 : 0;
@@ -200,10 +203,10 @@ class List : public EntrySink {
         out.write = e.times.write;
         out.attributes = e.attributes;
         out.name = e.rel.c_str();
-        return handler_(context_, &out) != 0 ? 0 : kNextEntry;
+        return handler_(context_, &out) != 0 ? Step::kDone : Step::kNext;
     }
     bool data(const unsigned char *, size_t) override { return true; }
-    int32_t end(const Entry &) override { return kNextEntry; }
+    Step end(const Entry &) override { return Step::kNext; }
 
   private:
     quill_entry_handler handler_;
@@ -213,21 +216,26 @@ class List : public EntrySink {
 // Tells the user which names were restored with full-width forms.
 void report_widened(const std::string &archive, const std::vector<std::string> &names) {
     if (names.empty()) return;
-    std::string text = msg::kNamesChanged;
-    for (const std::string &name : names) text += "\n" + name;
-    show_message(text.c_str(), archive.c_str(), QUILL_MB_OK);
+    std::string lines;
+    for (const std::string &name : names) lines += (lines.empty() ? "" : "\n") + name;
+    note(archive, msg::kNamesChanged, lines);
+}
+
+// The exported result of how reading an archive ended: 0 done or stopped,
+// 1 failure (a damaged archive among them), 2 the wrong key.
+int32_t result_of(Step step) {
+    return step == Step::kDone ? 0 : step == Step::kWrongKey ? 2 : 1;
 }
 
 // The archive at path read into sink, for the destination folder. Results
-// as read_entries, a damaged archive a failure (1).
+// as fukugousyori.
 int32_t read_archive(const char *secret_path, const unsigned char *password,
                      const std::string &path, const std::string &folder, EntrySink &sink) {
     OpenArchive a;
     if (open_archive(path, secret_path, password, &a, nullptr) != 0) return 1;
     BlockReader reader(a.file, a.secrets);
     if (!reader.usable()) return 1;
-    const int32_t result = read_entries(reader, path, folder, a.size, sink);
-    return result == kDamaged ? 1 : result;
+    return result_of(read_entries(reader, path, folder, a.size, sink));
 }
 
 // The archive at path restored into folder. Results as fukugousyori.
@@ -276,21 +284,21 @@ int32_t decrypt_verified(const char *secret_path, const unsigned char *password,
     // The signed body: everything in front of the trailer.
     const int64_t smallest = int64_t(layout::kPublicValueBytes + kTrailerBytes);
     const uint64_t body_bytes = a.size >= smallest ? uint64_t(a.size) - kTrailerBytes : 0;
-    int32_t result;
+    Step read;
     {
         const uint64_t after_image =
             body_bytes > layout::kPublicValueBytes ? body_bytes - layout::kPublicValueBytes : 0;
         BlockReader reader(a.file, a.secrets, &body, after_image);
         if (!reader.usable()) return 1;
-        result = read_entries(reader, path, folder, a.size, sink);
+        read = read_entries(reader, path, folder, a.size, sink);
         // A damaged archive is read to its end too: its signature tells
         // whether it was changed after it was signed.
-        if ((result == 0 || result == kDamaged) && !reader.hash_rest()) {
-            warn(path.c_str(), msg::kReadFailed, reader.failure());
-            result = 1;
+        if ((read == Step::kDone || read == Step::kDamaged) && !reader.hash_rest()) {
+            fail(path.c_str(), msg::kReadFailed, reader.failure());
+            read = Step::kFailed;
         }
     }
-    if (result != 0 && result != kDamaged) return result;
+    if (read != Step::kDone && read != Step::kDamaged) return result_of(read);
     const int32_t verified = check_trailer(a.file, a.size, y, &body);
     if (verified != 0 && !keep_unverified) return -1;
     // Of a damaged archive, what was read whole in front of the damage.
@@ -301,7 +309,7 @@ int32_t decrypt_verified(const char *secret_path, const unsigned char *password,
             widened.push_back(item.renamed.empty() ? item.rel : item.renamed);
     report_widened(path, widened);
     if (committed != 0) return committed;
-    return result == kDamaged ? 1 : verified;
+    return read == Step::kDamaged ? 1 : verified;
 }
 
 // The destination folder of the archive at path: out_folder, or the
@@ -321,78 +329,68 @@ uint64_t archive_bytes(const std::string &path) {
 }  // namespace
 
 int32_t fukugouka(const char *secret_path, const unsigned char *password, const char *public_path) {
-    if (!selection.made) return 1;
-    try {
+    if (!selection().made) return 1;
+    return guarded(1, [&]() -> int32_t {
         // Archives that the walk could not list would be left out unseen.
         if (report_problems(msg::kCannotReadItems, false)) return 1;
         // Each archive is read twice: for the signature, then to decipher it.
         uint64_t total = 0;
         std::string path;
-        for (const std::string &rel : selection.files)
+        for (const std::string &rel : selection().files)
             if (full_path(rel, &path)) total += 2 * archive_bytes(path);
         progress::Scope scope(total);
-        for (const std::string &rel : selection.files) {
-            if (!full_path(rel, &a_filepath)) {
-                warn((selection.a_folder + rel).c_str(), msg::kPathTooLong);
+        for (const std::string &rel : selection().files) {
+            if (!full_path(rel, &current().archive)) {
+                fail((selection().a_folder + rel).c_str(), msg::kPathTooLong);
                 return 1;
             }
             // A failed check only warns: the user may still want the content.
-            if (syomei_kakunin(a_filepath.c_str(), public_path) != 0)
-                show_message(msg::kSignatureBad, a_filepath.c_str(), QUILL_MB_OK);
+            if (syomei_kakunin(current().archive.c_str(), public_path) != 0)
+                note(current().archive, msg::kSignatureBad);
             const int32_t result = fukugousyori(secret_path, password);
             if (result != 0) return result;
         }
-    } catch (const std::bad_alloc &) {
-        return 1;
-    }
-    return 0;
+        return 0;
+    });
 }
 
 int32_t fukugousyori(const char *secret_path, const unsigned char *password) {
-    try {
-        progress::Scope scope(archive_bytes(a_filepath));
-        return restore_archive(secret_path, password, a_filepath,
-                               destination_of(a_filepath.c_str(), nullptr));
-    } catch (const std::bad_alloc &) {
-        return 1;
-    }
+    return guarded(1, [&] {
+        progress::Scope scope(archive_bytes(current().archive));
+        return restore_archive(secret_path, password, current().archive,
+                               destination_of(current().archive.c_str(), nullptr));
+    });
 }
 
 int32_t naiyou_ichiran(const char *secret_path, const unsigned char *password,
                        const char *archive_path, quill_entry_handler handler, void *context) {
     if (!handler) return 1;
-    try {
+    return guarded(1, [&] {
         progress::Scope scope(archive_bytes(archive_path));
         List sink(handler, context);
         return read_archive(secret_path, password, archive_path,
                             destination_of(archive_path, nullptr), sink);
-    } catch (const std::bad_alloc &) {
-        return 1;
-    }
+    });
 }
 
 int32_t fukugou_kensyou(const char *secret_path, const unsigned char *password,
                         const char *public_path, const char *archive_path, const char *out_folder,
                         int32_t keep_unverified) {
-    try {
+    return guarded(1, [&] {
         uint32_t y[QUILL_LIMBS];
         if (load_public_key(public_path, y) != 0) return 1;
         progress::Scope scope(archive_bytes(archive_path));
         return decrypt_verified(secret_path, password, y, archive_path,
                                 destination_of(archive_path, out_folder), keep_unverified != 0);
-    } catch (const std::bad_alloc &) {
-        return 1;
-    }
+    });
 }
 
 int32_t fukugou_saki(const char *secret_path, const unsigned char *password,
                      const char *archive_path, const char *out_folder) {
     if (!out_folder || !*out_folder) return 1;
-    try {
+    return guarded(1, [&] {
         progress::Scope scope(archive_bytes(archive_path));
         return restore_archive(secret_path, password, archive_path,
                                destination_of(archive_path, out_folder));
-    } catch (const std::bad_alloc &) {
-        return 1;
-    }
+    });
 }

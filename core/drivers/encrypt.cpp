@@ -13,16 +13,17 @@
 #include <vector>
 
 #include "bytes.h"
+#include "drivers/context.h"
 #include "drivers/selection.h"
 #include "engine/compressor.h"
 #include "engine/pipeline.h"
 #include "format/entryname.h"
 #include "format/layout.h"
 #include "format/stream.h"
+#include "guarded.h"
 #include "keys/keyfile.h"
 #include "keys/signing.h"
 #include "messages.h"
-#include "msgbox.h"
 #include "paths.h"
 #include "place/leftovers.h"
 #include "place/settle.h"
@@ -30,6 +31,7 @@
 #include "platform/platform.h"
 #include "progress.h"
 #include "quillcore.h"
+#include "report.h"
 
 namespace {
 
@@ -40,8 +42,6 @@ constexpr char kArchiveExtension[] = ".velm";
 
 // The item whose entry angoufolder or angoumain writes next: its full native
 // path, and its entry name (code page 932, "\" between components).
-std::string a_filepath;
-std::string a_filename;
 
 // The blocks in front of an entry's data: its header, a file's times, and
 // the current entry name with its NUL in whole blocks, zero filler.
@@ -51,14 +51,14 @@ static_assert(kEntryFrontBytes <= kStreamPrefixBytes, "an entry's front goes bef
 size_t entry_front(unsigned char *to, uint64_t size, uint32_t kind, const plat::FileTimes *times,
                    uint32_t attributes) {
     std::memset(to, 0, kEntryFrontBytes);
-    const size_t length = a_filename.size() + 1;
+    const size_t length = current().a_filename.size() + 1;
     layout::store_header(to, size, uint32_t(length), kind);
     unsigned char *at = to + kBlockBytes;
     if (times) {
         layout::store_times(at, *times, attributes);
         at += kBlockBytes;
     }
-    std::memcpy(at, a_filename.c_str(), length);
+    std::memcpy(at, current().a_filename.c_str(), length);
     return size_t(at - to) + size_t(layout::blocks_for(length)) * kBlockBytes;
 }
 
@@ -66,9 +66,9 @@ size_t entry_front(unsigned char *to, uint64_t size, uint32_t kind, const plat::
 // The header already promised them, so the encryption fails.
 bool source_failed(plat::ReadEnd end, plat::Failure why) {
     if (end == plat::kReadShort)
-        warn(a_filepath.c_str(), msg::kChanged);
+        fail(current().a_filepath.c_str(), msg::kChanged);
     else
-        warn(a_filepath.c_str(), msg::kReadFailed, why);
+        fail(current().a_filepath.c_str(), msg::kReadFailed, why);
     return false;
 }
 
@@ -164,15 +164,15 @@ bool compression_done(Compression *c) {
 // compression is given, which reads the whole source before it returns
 // and lets the entry out behind those given before.
 int32_t put_file_entry(BlockWriter &w, plat::File *src, Compression *c) {
-    const char *path = a_filepath.c_str();
+    const char *path = current().a_filepath.c_str();
     plat::FileInfo info;
     if (!plat::describe(src, path, &info) || info.size < 0) {
-        warn(path, msg::kAbnormalFile);
+        fail(path, msg::kAbnormalFile);
         return 1;
     }
     const uint64_t size = uint64_t(info.size);
     if (size >= layout::kSizeLimit) {
-        warn(path, msg::kTooLarge);
+        fail(path, msg::kTooLarge);
         return 1;
     }
     unsigned char front[kEntryFrontBytes];
@@ -188,9 +188,9 @@ int32_t put_file_entry(BlockWriter &w, plat::File *src, Compression *c) {
 
 // The file entry of the item at a_filepath.
 int32_t put_file(BlockWriter &w, Compression *compress) {
-    plat::File *src = plat::open_read(a_filepath.c_str());
+    plat::File *src = plat::open_read(current().a_filepath.c_str());
     if (!src) {
-        warn(a_filepath.c_str(), msg::kOpenFailed, plat::last_failure());
+        fail(current().a_filepath.c_str(), msg::kOpenFailed, plat::last_failure());
         return 1;
     }
     const int32_t result = put_file_entry(w, src, compress);
@@ -205,7 +205,6 @@ void put_folder(BlockWriter &w) {
 }
 
 // The archive the last call of angouka left, or empty.
-char archivefilepath[plat::kPathMax] = {};
 
 // The archive being written: its name, the temporary file that becomes it,
 // and what it is enciphered and signed with.
@@ -222,8 +221,8 @@ constexpr int32_t kStopped = 3;
 // The files an archive holds: the selection's, then the links that the walk
 // took as the files they lead to.
 std::vector<std::string> entry_files() {
-    std::vector<std::string> files = selection.files;
-    files.insert(files.end(), selection.linked.begin(), selection.linked.end());
+    std::vector<std::string> files = selection().files;
+    files.insert(files.end(), selection().linked.begin(), selection().linked.end());
     return files;
 }
 
@@ -275,7 +274,7 @@ void name_all(const std::vector<std::string> &folders, const std::vector<std::st
             if (made == plat::kNameOk) control_character(rel, note);
             problems->push_back(
                 {made == plat::kNameTooLong ? Problem::kTooLong : Problem::kNameNotHeld,
-                 selection.a_folder + rel, plat::kFailUnknown, note});
+                 selection().a_folder + rel, plat::kFailUnknown, note});
         }
     };
     name_list(folders, &names->folders);
@@ -289,17 +288,17 @@ void name_all(const std::vector<std::string> &folders, const std::vector<std::st
         const bool shared = uses[h.name] > 1;
         (shared ? problems : respelled)
             ->push_back({shared ? Problem::kNameShared : Problem::kRespelled,
-                         selection.a_folder + *h.rel, plat::kFailUnknown, note});
+                         selection().a_folder + *h.rel, plat::kFailUnknown, note});
     }
 }
 
 // Makes a_filepath and a_filename the item at relative path rel, named name.
 bool set_item(const std::string &rel, const std::string &name) {
-    if (!full_path(rel, &a_filepath)) {
-        warn((selection.a_folder + rel).c_str(), msg::kPathTooLong);
+    if (!full_path(rel, &current().a_filepath)) {
+        fail((selection().a_folder + rel).c_str(), msg::kPathTooLong);
         return false;
     }
-    a_filename = name;
+    current().a_filename = name;
     return true;
 }
 
@@ -317,7 +316,7 @@ uint64_t contents_bytes() {
 // True when at least one selected file or folder still exists.
 bool anything_left(const std::vector<std::string> &files) {
     std::string path;
-    const std::vector<std::string> *lists[] = {&selection.folders, &files};
+    const std::vector<std::string> *lists[] = {&selection().folders, &files};
     for (const std::vector<std::string> *list : lists)
         for (const std::string &rel : *list)
             if (full_path(rel, &path) && plat::attributes(path.c_str()) != plat::kNoAttributes)
@@ -334,23 +333,29 @@ int32_t write_archive(Archive &a, const char *public_path, bool compress) {
     const std::vector<std::string> files = entry_files();
     EntryNames names;
     std::vector<Problem> unnamed, respelled;
-    name_all(selection.folders, files, &names, &unnamed, &respelled);
+    name_all(selection().folders, files, &names, &unnamed, &respelled);
     if (report_problems(msg::kCannotEncryptItems, true, unnamed)) return 1;
     report_notices(msg::kNoticeItems, respelled);
     // An archive of no entries holds nothing the user chose: every item has
     // gone since it was chosen (or none existed).
     if (!anything_left(files)) {
-        warn(selection.first_item.c_str(), msg::kNothingToEncrypt);
+        fail(selection().first_item.c_str(), msg::kNothingToEncrypt);
         return 1;
     }
-    const std::string &item = selection.first_item;
-    if (item.size() + sizeof kArchiveExtension > plat::kPathMax) {
-        warn(item.c_str(), msg::kPathTooLong);
+    // The first item followed by ".velm", unless the call named the archive.
+    const std::string &item = selection().first_item;
+    const std::string &named = current().archive_named;
+    const std::string &shown = named.empty() ? item : named;
+    if ((named.empty() ? item.size() + sizeof kArchiveExtension : named.size() + 1) >
+        plat::kPathMax) {
+        fail(shown, msg::kPathTooLong);
         return 1;
     }
     char path[plat::kPathMax] = {};
     char scratch[plat::kPathMax] = {};
-    const int32_t code = angoufilemeisakusei(item.c_str(), path, scratch);
+    named.copy(path, named.size());
+    const int32_t code =
+        named.empty() ? angoufilemeisakusei(item.c_str(), path, scratch) : filenamesyori(path);
     a.path = path;
     a.how = place::settled_from(code, a.path);
     if (a.how == place::kStop) return kStopped;
@@ -381,8 +386,8 @@ int32_t write_archive(Archive &a, const char *public_path, bool compress) {
     if (!w.usable()) return 1;
     std::unique_ptr<Compression> compression;
     if (!compression_for(compress, w, &compression)) return 1;
-    for (size_t i = 0; i < selection.folders.size(); i++) {
-        if (!set_item(selection.folders[i], names.folders[i])) return 1;
+    for (size_t i = 0; i < selection().folders.size(); i++) {
+        if (!set_item(selection().folders[i], names.folders[i])) return 1;
         put_folder(w);
     }
     for (size_t i = 0; i < files.size(); i++) {
@@ -391,7 +396,7 @@ int32_t write_archive(Archive &a, const char *public_path, bool compress) {
     }
     if (!compression_done(compression.get())) return 1;
     if (!w.finish()) {
-        warn(a.path.c_str(), msg::kWriteFailed, w.failure());
+        fail(a.path.c_str(), msg::kWriteFailed, w.failure());
         return 1;
     }
     return 0;
@@ -412,9 +417,9 @@ int32_t sign_archive(Archive &a, const char *secret_path, const unsigned char *p
 
 int32_t angouka(const char *secret_path, const unsigned char *password, const char *public_path,
                 int32_t compress) {
-    archivefilepath[0] = '\0';
-    if (!selection.made) return 1;
-    try {
+    current().archivefilepath[0] = '\0';
+    if (!selection().made) return 1;
+    return guarded(1, [&]() -> int32_t {
         progress::Scope scope(contents_bytes());
         Archive a;
         const int32_t written = write_archive(a, public_path, compress != 0);
@@ -432,20 +437,19 @@ int32_t angouka(const char *secret_path, const unsigned char *password, const ch
             case place::kFailed:
                 return 1;
         }
-        archivefilepath[a.path.copy(archivefilepath, sizeof archivefilepath - 1)] = '\0';
+        current().archivefilepath[a.path.copy(current().archivefilepath,
+                                              sizeof current().archivefilepath - 1)] = '\0';
         return signed_result;
-    } catch (const std::bad_alloc &) {
-        return 1;
-    }
+    });
 }
 
 const char *angoufilemei(void) {
-    return archivefilepath;
+    return current().archivefilepath;
 }
 
 int32_t angoumain(const char * /*archive_path*/, void *archive, const uint32_t *key,
                   const uint32_t * /*inv*/, unsigned char *chain, int32_t compress) {
-    try {
+    return guarded(1, [&]() -> int32_t {
         // One entry on its own: the keystream is drawn exactly, so that the
         // next call goes on where this one ends.
         BlockWriter w(static_cast<plat::File *>(archive), key, chain, nullptr, false);
@@ -455,9 +459,7 @@ int32_t angoumain(const char * /*archive_path*/, void *archive, const uint32_t *
         const int32_t result = put_file(w, compression.get());
         const bool done = compression_done(compression.get());
         return w.finish() && done ? result : 1;
-    } catch (const std::bad_alloc &) {
-        return 1;
-    }
+    });
 }
 
 void angoufolder(const char * /*archive_path*/, void *archive, const uint32_t *key,

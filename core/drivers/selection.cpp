@@ -31,10 +31,10 @@
 
 #include "escaped.h"
 #include "messages.h"
-#include "msgbox.h"
 #include "paths.h"
 #include "platform/platform.h"
 #include "quillcore.h"
+#include "report.h"
 
 namespace {
 
@@ -47,13 +47,10 @@ namespace plat = quill::plat;
 // lies at level kLevels - 1.
 constexpr int32_t kLevels = 52;
 
-// The walk's shared state.
-std::string a_filepath;   // the item or entry being added, full path
-std::string a_dir;        // the folder being enumerated, separator included
-std::string a_root;       // the chosen folder being walked, no separator
-int32_t depth = 0;        // its level
-plat::DirEntry findfile;  // the entry enumerated last
-int32_t filesuu = 0;      // files selected so far
+// The walk's state, in the selection of the running call.
+quill::Selection::Walk &walk() {
+    return quill::selection().walk;
+}
 
 bool fits(const std::string &path) {
     return path.size() < plat::kPathMax;
@@ -61,28 +58,28 @@ bool fits(const std::string &path) {
 
 void note(Problem::Kind kind, const std::string &path, plat::Failure why = plat::kFailUnknown,
           const char *detail = "") {
-    selection.problems.push_back({kind, path, why, detail});
+    selection().problems.push_back({kind, path, why, detail});
 }
 
 void notice(Problem::Kind kind, const std::string &path) {
-    selection.notices.push_back({kind, path, plat::kFailUnknown});
+    selection().notices.push_back({kind, path, plat::kFailUnknown});
 }
 
 // The folder a_dir, without its separator.
 std::string walked_folder() {
-    return a_dir.substr(0, a_dir.size() - 1);
+    return walk().a_dir.substr(0, walk().a_dir.size() - 1);
 }
 
 std::string relative(const std::string &full) {
-    return full.substr(selection.a_folder.size());
+    return full.substr(selection().a_folder.size());
 }
 
 // A file is listed even when it cannot be read: a decryption of it as an
 // archive reports its own failure. found_in: the listing of its folder that
 // found it, when there is one.
 void add_file(const std::string &path, const plat::DirSearch *found_in = nullptr) {
-    selection.files.push_back(relative(path));
-    filesuu++;
+    selection().files.push_back(relative(path));
+    walk().filesuu++;
     if (!plat::readable(path.c_str(), found_in))
         note(Problem::kUnreadableFile, path, plat::last_failure());
 }
@@ -90,80 +87,82 @@ void add_file(const std::string &path, const plat::DirSearch *found_in = nullptr
 // The link at a_filepath, found by found_in: a link to a regular file inside
 // the chosen folder is listed as that file, any other is left out.
 void add_link(const plat::DirSearch *found_in) {
-    switch (plat::link_end(a_filepath.c_str(), a_root.c_str())) {
+    switch (plat::link_end(walk().a_filepath.c_str(), walk().a_root.c_str())) {
         case plat::kLinkFileInside:
-            if (!findfile.exact) {
-                note(Problem::kNameNotHeld, a_filepath, plat::kFailUnknown, findfile.unheld);
+            if (!walk().findfile.exact) {
+                note(Problem::kNameNotHeld, walk().a_filepath, plat::kFailUnknown,
+                     walk().findfile.unheld);
                 return;
             }
-            selection.linked.push_back(relative(a_filepath));
-            filesuu++;
-            if (!plat::readable(a_filepath.c_str(), found_in))
-                note(Problem::kUnreadableFile, a_filepath, plat::last_failure());
-            return notice(Problem::kLinkFollowed, a_filepath);
+            selection().linked.push_back(relative(walk().a_filepath));
+            walk().filesuu++;
+            if (!plat::readable(walk().a_filepath.c_str(), found_in))
+                note(Problem::kUnreadableFile, walk().a_filepath, plat::last_failure());
+            return notice(Problem::kLinkFollowed, walk().a_filepath);
         case plat::kLinkFolder:
-            return notice(Problem::kLinkToFolder, a_filepath);
+            return notice(Problem::kLinkToFolder, walk().a_filepath);
         case plat::kLinkOutside:
-            return notice(Problem::kLinkOutside, a_filepath);
+            return notice(Problem::kLinkOutside, walk().a_filepath);
         case plat::kLinkNowhere:
-            return notice(Problem::kLinkNowhere, a_filepath);
+            return notice(Problem::kLinkNowhere, walk().a_filepath);
         case plat::kLinkOther:
-            return notice(Problem::kNotFileOrFolder, a_filepath);
+            return notice(Problem::kNotFileOrFolder, walk().a_filepath);
         case plat::kLinkUnfollowed:
             break;
     }
-    notice(Problem::kLinkUnfollowed, a_filepath);
+    notice(Problem::kLinkUnfollowed, walk().a_filepath);
 }
 
 void enumerate();
 
 // The entry in findfile, found in a_dir (by found_in, when given).
 void add_entry(const plat::DirSearch *found_in = nullptr) {
-    a_filepath = a_dir + findfile.name;
+    walk().a_filepath = walk().a_dir + walk().findfile.name;
     // What an archive leaves out needs no name of its own.
-    if (findfile.kind == plat::kEntryOther) return notice(Problem::kNotFileOrFolder, a_filepath);
-    if (!fits(a_filepath)) {
-        note(Problem::kTooLong, a_filepath);
+    if (walk().findfile.kind == plat::kEntryOther)
+        return notice(Problem::kNotFileOrFolder, walk().a_filepath);
+    if (!fits(walk().a_filepath)) {
+        note(Problem::kTooLong, walk().a_filepath);
         return;
     }
-    if (findfile.kind == plat::kEntryLink) return add_link(found_in);
-    if (!findfile.exact) {
-        note(Problem::kNameNotHeld, a_filepath, plat::kFailUnknown, findfile.unheld);
+    if (walk().findfile.kind == plat::kEntryLink) return add_link(found_in);
+    if (!walk().findfile.exact) {
+        note(Problem::kNameNotHeld, walk().a_filepath, plat::kFailUnknown, walk().findfile.unheld);
         return;
     }
-    if (findfile.kind == plat::kEntryFile) {
-        add_file(a_filepath, found_in);
-    } else if (findfile.kind == plat::kEntryFolder) {
-        selection.folders.push_back(relative(a_filepath));
-        a_dir = a_filepath + plat::kSep;
-        depth++;
+    if (walk().findfile.kind == plat::kEntryFile) {
+        add_file(walk().a_filepath, found_in);
+    } else if (walk().findfile.kind == plat::kEntryFolder) {
+        selection().folders.push_back(relative(walk().a_filepath));
+        walk().a_dir = walk().a_filepath + plat::kSep;
+        walk().depth++;
         enumerate();
-        depth--;
+        walk().depth--;
         // Back to the parent: cut after the separator in front of the last
         // component (the scan steps over double-byte characters).
-        a_dir.resize(quill::name_start(walked_folder()));
+        walk().a_dir.resize(quill::name_start(walked_folder()));
     }
 }
 
 // Lists the folder a_dir at level depth, depth first: a folder is listed
 // before its contents.
 void enumerate() {
-    if (depth >= kLevels) {
+    if (walk().depth >= kLevels) {
         note(Problem::kTooDeep, walked_folder());
         return;
     }
     // The search pattern on Windows adds one byte ("*") to the folder.
-    if (!fits(a_dir + "*")) {
+    if (!fits(walk().a_dir + "*")) {
         note(Problem::kTooLong, walked_folder());
         return;
     }
-    plat::DirSearch *search = plat::dir_open(a_dir.c_str());
+    plat::DirSearch *search = plat::dir_open(walk().a_dir.c_str());
     if (!search) {
         note(Problem::kUnreadableFolder, walked_folder(), plat::last_failure());
         return;
     }
-    while (plat::dir_next(search, &findfile)) {
-        const char *name = findfile.name;
+    while (plat::dir_next(search, &walk().findfile)) {
+        const char *name = walk().findfile.name;
         // The entries for the folder itself and its parent.
         if (name[0] == '\0' ||
             (name[0] == '.' && (name[1] == '\0' || std::strcmp(name, "..") == 0)))
@@ -177,28 +176,29 @@ void enumerate() {
 
 // The chosen item at a_filepath: a file, or a folder with its whole tree.
 void add_item() {
-    depth = 0;
-    const std::string &base = selection.a_folder;
+    walk().depth = 0;
+    const std::string &base = selection().a_folder;
     // Relative names are the path with the first item's folder cut off; an
     // item elsewhere has no such name.
-    if (a_filepath.compare(0, base.size(), base) != 0 || a_filepath.size() == base.size()) {
-        note(Problem::kElsewhere, a_filepath);
+    if (walk().a_filepath.compare(0, base.size(), base) != 0 ||
+        walk().a_filepath.size() == base.size()) {
+        note(Problem::kElsewhere, walk().a_filepath);
         return;
     }
-    if (!fits(a_filepath)) {
-        note(Problem::kTooLong, a_filepath);
+    if (!fits(walk().a_filepath)) {
+        note(Problem::kTooLong, walk().a_filepath);
         return;
     }
-    const uint32_t attrs = plat::attributes(a_filepath.c_str());
+    const uint32_t attrs = plat::attributes(walk().a_filepath.c_str());
     if (attrs == plat::kNoAttributes) return;  // missing: contributes nothing
     if (!(attrs & plat::kAttrDirectory)) {
-        add_file(a_filepath);
+        add_file(walk().a_filepath);
         return;
     }
-    selection.folders.push_back(relative(a_filepath));
-    a_root = a_filepath;
-    a_dir = a_filepath + plat::kSep;
-    depth = 1;
+    selection().folders.push_back(relative(walk().a_filepath));
+    walk().a_root = walk().a_filepath;
+    walk().a_dir = walk().a_filepath + plat::kSep;
+    walk().depth = 1;
     enumerate();
 }
 
@@ -209,14 +209,14 @@ void guarded(Step step) {
     try {
         step();
     } catch (const std::bad_alloc &) {
-        selection.incomplete.set(a_dir.c_str());
+        selection().incomplete.set(walk().a_dir.c_str());
     }
 }
 
 // A path as a line of the problems' box: relative to the first item's
 // folder, and escaped, so that each name keeps to its line.
 std::string shown(const std::string &path) {
-    const std::string &base = selection.a_folder;
+    const std::string &base = selection().a_folder;
     const bool inside = path.compare(0, base.size(), base) == 0 && path.size() > base.size();
     return escaped(inside ? path.substr(base.size()) : path);
 }
@@ -268,11 +268,13 @@ std::string reason(const Problem &p) {
 
 // The box's text: header first, then one line for each item in the order of
 // the paths, so that the names of one folder stand together.
-std::string listing(const char *header, std::vector<const Problem *> items) {
+// One line a problem, sorted by path.
+std::string listing(std::vector<const Problem *> items) {
     std::stable_sort(items.begin(), items.end(),
                      [](const Problem *a, const Problem *b) { return a->path < b->path; });
-    std::string text = header;
-    for (const Problem *p : items) text += "\n" + shown(p->path) + ": " + reason(*p);
+    std::string text;
+    for (const Problem *p : items)
+        text += (text.empty() ? "" : "\n") + shown(p->path) + ": " + reason(*p);
     return text;
 }
 
@@ -280,40 +282,41 @@ std::string listing(const char *header, std::vector<const Problem *> items) {
 
 namespace quill {
 
-Selection selection;
-
 bool full_path(const std::string &relative, std::string *out) {
-    *out = selection.a_folder + relative;
+    *out = selection().a_folder + relative;
     return out->size() < plat::kPathMax;
 }
 
-bool report_problems(const char *header, bool files_too, const std::vector<Problem> &more) {
+bool report_problems(const Message &header, bool files_too, const std::vector<Problem> &more) {
     std::vector<const Problem *> shown_ones;
     const auto take = [&](const std::vector<Problem> &list) {
         for (const Problem &p : list)
             if (files_too || p.kind != Problem::kUnreadableFile) shown_ones.push_back(&p);
     };
-    take(selection.problems);
+    take(selection().problems);
     take(more);
-    if (shown_ones.empty() && selection.incomplete.empty()) return false;
-    std::string text = listing(header, shown_ones);
-    if (!selection.incomplete.empty())
-        text += "\n" + shown(selection.incomplete.c_str()) + ": " + msg::kItemsIncomplete;
-    warn(selection.first_item.c_str(), text.c_str());
+    if (shown_ones.empty() && selection().incomplete.empty()) return false;
+    std::string lines = listing(shown_ones);
+    if (!selection().incomplete.empty())
+        lines += (lines.empty() ? "" : "\n") + shown(selection().incomplete.c_str()) + ": " +
+                 msg::kItemsIncomplete;
+    fail(selection().first_item, header, plat::kFailUnknown, lines);
     return true;
 }
 
-void report_notices(const char *header, const std::vector<Problem> &more) {
+void report_notices(const Message &header, const std::vector<Problem> &more) {
     std::vector<const Problem *> items;
-    for (const Problem &p : selection.notices) items.push_back(&p);
+    for (const Problem &p : selection().notices) items.push_back(&p);
     for (const Problem &p : more) items.push_back(&p);
-    if (!items.empty()) warn(selection.first_item.c_str(), listing(header, items).c_str());
+    if (!items.empty()) note(selection().first_item, header, listing(items));
 }
 
 }  // namespace quill
 
 void foldersakusei(void) {
-    guarded([] { selection.a_folder = a_filepath.substr(0, quill::name_start(a_filepath)); });
+    guarded([] {
+        selection().a_folder = walk().a_filepath.substr(0, quill::name_start(walk().a_filepath));
+    });
 }
 
 void foldersyori(void) {
@@ -329,24 +332,24 @@ void filesyori2(void) {
 }
 
 int32_t file_get(int32_t index, const char *path) {
-    if (index != 0 && !selection.made) return 0;
+    if (index != 0 && !selection().made) return 0;
     try {
-        a_filepath = path ? path : "";
+        std::string item = path ? path : "";
         // "photos/" names the same folder as "photos".
-        while (a_filepath.size() > 1 && a_filepath.back() != ':' &&
-               plat::is_separator(a_filepath.back()))
-            a_filepath.pop_back();
+        while (item.size() > 1 && item.back() != ':' && plat::is_separator(item.back()))
+            item.pop_back();
+        // A new selection starts with a new walk.
         if (index == 0) {
-            selection = quill::Selection{};
-            selection.made = true;
-            selection.first_item = a_filepath;
-            filesuu = 0;
-            foldersakusei();
+            selection() = quill::Selection{};
+            selection().made = true;
+            selection().first_item = item;
         }
+        walk().a_filepath = item;
+        if (index == 0) foldersakusei();
     } catch (const std::bad_alloc &) {
-        selection.incomplete.set(path ? path : "");
-        return filesuu;
+        selection().incomplete.set(path ? path : "");
+        return walk().filesuu;
     }
     foldersyori();
-    return filesuu;
+    return walk().filesuu;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "report.h"
 
 namespace quill {
 
@@ -72,9 +73,19 @@ struct Selection {
     std::vector<Problem> notices;
     // Set when memory ran out during the walk: where it stopped.
     PathText incomplete;
+    // The walk's state between its exported steps.
+    struct Walk {
+        std::string a_filepath;   // the item or entry being added, full path
+        std::string a_dir;        // the folder being enumerated, separator included
+        std::string a_root;       // the chosen folder being walked, no separator
+        int32_t depth = 0;        // its level
+        plat::DirEntry findfile;  // the entry enumerated last
+        int32_t filesuu = 0;      // files selected so far
+    } walk;
 };
 
-extern Selection selection;
+// The selection of the calls on this thread (context.h).
+Selection &selection();
 
 // a_folder followed by a relative path, or false when it would not fit a
 // path buffer of the platform.
@@ -84,13 +95,13 @@ bool full_path(const std::string &relative, std::string *out);
 // with the first item, header first and one line for each; unreadable
 // files only when files_too (a decryption meets them at the archive that
 // cannot be opened). True when there was anything to show.
-bool report_problems(const char *header, bool files_too,
+bool report_problems(const Message &header, bool files_too,
                      const std::vector<Problem> &more = std::vector<Problem>());
 
 // Shows the selection's notices and those in more in one box captioned with
 // the first item, header first and one line for each; nothing when there
 // are none. The caller goes on.
-void report_notices(const char *header, const std::vector<Problem> &more);
+void report_notices(const Message &header, const std::vector<Problem> &more);
 
 }  // namespace quill
 

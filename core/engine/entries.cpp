@@ -16,9 +16,9 @@
 #include "format/layout.h"
 #include "keys/keyfile.h"
 #include "messages.h"
-#include "msgbox.h"
 #include "progress.h"
 #include "quillcore.h"
+#include "report.h"
 
 namespace quill {
 
@@ -27,22 +27,22 @@ namespace {
 using layout::kBlockBytes;
 
 // Why the block stream ended early, shown with the archive as caption: a
-// read the system refused (1), or an archive cut short or damaged
+// read the system refused (kFailed), or an archive cut short or damaged
 // (kDamaged).
-int32_t stream_failed(const BlockReader &in, const std::string &path) {
+Step stream_failed(const BlockReader &in, const std::string &path) {
     if (in.failed()) {
-        warn(path.c_str(), msg::kReadFailed, in.failure());
-        return 1;
+        fail(path.c_str(), msg::kReadFailed, in.failure());
+        return Step::kFailed;
     }
-    warn(path.c_str(), msg::kArchiveDamaged);
-    return kDamaged;
+    fail(path.c_str(), msg::kArchiveDamaged);
+    return Step::kDamaged;
 }
 
 // A header that fails where no trailer begins: the block stream is garbled
 // from here on, and every entry after the one read last is lost. kDamaged.
-int32_t entries_lost(const std::string &path, const std::string &last) {
-    warn(path.c_str(), (std::string(msg::kEntriesLost) + "\n" + last).c_str());
-    return kDamaged;
+Step entries_lost(const std::string &path, const std::string &last) {
+    fail(path, msg::kEntriesLost, plat::kFailUnknown, last);
+    return Step::kDamaged;
 }
 
 // Exactly blocks deciphered blocks into data, counted for the progress.
@@ -65,15 +65,15 @@ void consume_blocks(BlockReader &in, size_t blocks) {
 }
 
 // Stored data: exactly ceil(size / 32) blocks, size bytes of them kept,
-// handed on from where the reader deciphered them. kNextEntry, 1, or
+// handed on from where the reader deciphered them. kNext, kFailed or
 // kDamaged.
-int32_t take_stored(BlockReader &in, const std::string &path, EntrySink &sink, uint64_t size) {
+Step take_stored(BlockReader &in, const std::string &path, EntrySink &sink, uint64_t size) {
     uint64_t blocks = size / kBlockBytes;
     while (blocks != 0) {
         size_t n;
         const unsigned char *at = peek_blocks(in, blocks, &n);
         if (n == 0) return stream_failed(in, path);
-        if (!sink.data(at, n * kBlockBytes)) return 1;
+        if (!sink.data(at, n * kBlockBytes)) return Step::kFailed;
         consume_blocks(in, n);
         blocks -= n;
     }
@@ -81,9 +81,9 @@ int32_t take_stored(BlockReader &in, const std::string &path, EntrySink &sink, u
     if (tail != 0) {
         unsigned char block[kBlockBytes];
         if (!take_blocks(in, block, 1)) return stream_failed(in, path);
-        if (!sink.data(block, tail)) return 1;
+        if (!sink.data(block, tail)) return Step::kFailed;
     }
-    return kNextEntry;
+    return Step::kNext;
 }
 
 constexpr size_t kOutputBytes = 64 * 1024;
@@ -120,15 +120,15 @@ class Inflater {
 // the rest of the last block is filler. The zlib stream's own check value
 // guards the contents, and the header's size bounds them: a stream that
 // would give more (a decompression bomb) fails before a byte beyond the size
-// is handed on, and so does one that ends short of it. kNextEntry, 1, or
+// is handed on, and so does one that ends short of it. kNext, kFailed or
 // kDamaged.
-int32_t take_compressed(BlockReader &in, const std::string &path, EntrySink &sink, uint64_t size,
-                        Inflater &inf) {
-    if (!inf.start()) return 1;
+Step take_compressed(BlockReader &in, const std::string &path, EntrySink &sink, uint64_t size,
+                     Inflater &inf) {
+    if (!inf.start()) return Step::kFailed;
     z_stream &z = inf.z;
     unsigned char *const piece = inf.piece.get();
     uint64_t left = size;  // bytes the header still allows
-    const char *damage = nullptr;
+    const Message *damage = nullptr;
     bool ok = true, ended = false;
     while (ok && !ended) {
         size_t blocks;
@@ -146,9 +146,9 @@ int32_t take_compressed(BlockReader &in, const std::string &path, EntrySink &sin
             const size_t filled = kOutputBytes - z.avail_out;
             if (filled > inf.dirty) inf.dirty = filled;
             if (!ended && rc != Z_OK)
-                damage = msg::kInflateFailed;
+                damage = &msg::kInflateFailed;
             else if (filled > left)
-                damage = msg::kSizeMismatch;
+                damage = &msg::kSizeMismatch;
             else if (filled != 0 && !sink.data(piece, filled))
                 ok = false;
             ok = ok && !damage;
@@ -158,12 +158,12 @@ int32_t take_compressed(BlockReader &in, const std::string &path, EntrySink &sin
         const size_t used = offered - z.avail_in;
         consume_blocks(in, ended ? (used + kBlockBytes - 1) / kBlockBytes : blocks);
     }
-    if (ok && left != 0) damage = msg::kSizeMismatch;
+    if (ok && left != 0) damage = &msg::kSizeMismatch;
     if (damage) {
-        warn(path.c_str(), damage);
-        return kDamaged;
+        fail(path, *damage);
+        return Step::kDamaged;
     }
-    return ok ? kNextEntry : 1;
+    return ok ? Step::kNext : Step::kFailed;
 }
 
 // The box that refuses an archive for the entry name: the name follows, as
@@ -180,13 +180,13 @@ void refuse_name(const std::string &path, const char *name) {
             shown += *p >= 0x20 && *p < 0x7F ? std::string(1, char(*p)) : std::string(hex);
         }
     }
-    warn(path.c_str(), (std::string(msg::kBadEntryName) + "\n" + shown).c_str());
+    fail(path, msg::kBadEntryName, plat::kFailUnknown, shown);
 }
 
 // The rest of one entry after its header: times, name, then the sink, and
-// for a file its data. kNextEntry when done; else the archive's result.
-int32_t read_entry(BlockReader &in, const std::string &path, const std::string &folder,
-                   EntrySink &sink, Entry &e, Inflater &inf) {
+// for a file its data. kNext when done; else how the archive ended.
+Step read_entry(BlockReader &in, const std::string &path, const std::string &folder,
+                EntrySink &sink, Entry &e, Inflater &inf) {
     unsigned char block[kBlockBytes];
     if (!e.folder) {
         if (!take_blocks(in, block, 1)) return stream_failed(in, path);
@@ -201,7 +201,7 @@ int32_t read_entry(BlockReader &in, const std::string &path, const std::string &
     // it cannot hold as it is (a device name, a ":") is made holdable.
     if (!entry_name_safe(name, false)) {
         refuse_name(path, name);
-        return kDamaged;
+        return Step::kDamaged;
     }
     const std::string spelled = plat::kWindowsNames ? windows_spelling(name, &e.widened) : name;
     char native[plat::kPathMax];
@@ -209,32 +209,32 @@ int32_t read_entry(BlockReader &in, const std::string &path, const std::string &
         case plat::kNameOk:
             break;
         case plat::kNameTooLong:
-            warn(path.c_str(), msg::kPathTooLong);
-            return 1;
+            fail(path.c_str(), msg::kPathTooLong);
+            return Step::kFailed;
         default:
             refuse_name(path, name);
-            return kDamaged;
+            return Step::kDamaged;
     }
     e.rel = native;
     const std::string target =
         folder + e.rel + (e.folder ? std::string(1, plat::kSep) : std::string());
     if (target.size() >= plat::kPathMax) {
-        warn(target.c_str(), msg::kPathTooLong);
-        return 1;
+        fail(target.c_str(), msg::kPathTooLong);
+        return Step::kFailed;
     }
     // The archive's own name: unpacking would replace the archive with its
     // own content. The archive under another spelling (case, a short name, a
     // link in its place) is found where the name turns out to be taken
     // (Destination::refuses_archive), which spares a new name the lookup.
     if (!e.folder && target == path) {
-        warn(msg::kCannotDecrypt, msg::kSameName);
-        return 1;
+        fail(target, msg::kSameName);
+        return Step::kFailed;
     }
-    const int32_t begun = sink.begin(e);
-    if (begun != kNextEntry || e.folder) return begun;
-    const int32_t taken = e.compressed ? take_compressed(in, path, sink, e.size, inf)
-                                       : take_stored(in, path, sink, e.size);
-    return taken == kNextEntry ? sink.end(e) : taken;
+    const Step begun = sink.begin(e);
+    if (begun != Step::kNext || e.folder) return begun;
+    const Step taken = e.compressed ? take_compressed(in, path, sink, e.size, inf)
+                                    : take_stored(in, path, sink, e.size);
+    return taken == Step::kNext ? sink.end(e) : taken;
 }
 
 }  // namespace
@@ -244,23 +244,23 @@ int32_t open_archive(const std::string &path, const char *secret_path,
     if (load_secret_exponent(secret_path, password, a->secrets.exponent) != 0) return 1;
     a->file = plat::open_read(path.c_str());
     if (!a->file) {
-        warn(path.c_str(), msg::kOpenFailed, plat::last_failure());
+        fail(path.c_str(), msg::kOpenFailed, plat::last_failure());
         return 1;
     }
     unsigned char image[layout::kPublicValueBytes];
     const int64_t got = plat::read(a->file, image, sizeof image);
     if (got < 0) {
-        warn(path.c_str(), msg::kReadFailed, plat::last_failure());
+        fail(path.c_str(), msg::kReadFailed, plat::last_failure());
         return 1;
     }
     // Shorter than its public value: no archive, or one cut before it began.
     if (got != int64_t(sizeof image)) {
-        warn(path.c_str(), msg::kArchiveDamaged);
+        fail(path.c_str(), msg::kArchiveDamaged);
         return 1;
     }
     a->size = plat::size(a->file);
     if (a->size < 0) {
-        warn(path.c_str(), msg::kReadFailed, plat::last_failure());
+        fail(path.c_str(), msg::kReadFailed, plat::last_failure());
         return 1;
     }
     progress::advance(sizeof image);
@@ -272,8 +272,8 @@ int32_t open_archive(const std::string &path, const char *secret_path,
     return 0;
 }
 
-int32_t read_entries(BlockReader &reader, const std::string &path, const std::string &folder,
-                     int64_t size, EntrySink &sink) {
+Step read_entries(BlockReader &reader, const std::string &path, const std::string &folder,
+                  int64_t size, EntrySink &sink) {
     bool accepted = false;
     std::string last;  // the name of the entry read last
     Inflater inf;
@@ -285,7 +285,8 @@ int32_t read_entries(BlockReader &reader, const std::string &path, const std::st
         // trailer (its signing failed); a partial block is no part of any
         // archive: it was cut or damaged.
         if (have == 0)
-            return reader.tail() != 0 || reader.failed() ? stream_failed(reader, path) : 0;
+            return reader.tail() != 0 || reader.failed() ? stream_failed(reader, path)
+                                                         : Step::kDone;
         const uint64_t at = layout::kPublicValueBytes + reader.taken() * kBlockBytes;
         take_blocks(reader, block, 1);
         uint32_t w[layout::kBlockWords];
@@ -294,8 +295,8 @@ int32_t read_entries(BlockReader &reader, const std::string &path, const std::st
             // A first header that fails means the key is not the archive's;
             // the first block of the trailer ends a complete archive. Any
             // other header that fails is damage, never an end.
-            if (!accepted) return 2;
-            if (at + kTrailerBytes == uint64_t(size)) return 0;
+            if (!accepted) return Step::kWrongKey;
+            if (at + kTrailerBytes == uint64_t(size)) return Step::kDone;
             return entries_lost(path, last);
         }
         accepted = true;
@@ -304,8 +305,8 @@ int32_t read_entries(BlockReader &reader, const std::string &path, const std::st
         e.compressed = !e.folder && (w[layout::kKind] & layout::kKindCompressed) != 0;
         e.size = e.folder ? 0 : layout::header_size(w);
         e.name_length = w[layout::kNameLength];
-        const int32_t result = read_entry(reader, path, folder, sink, e, inf);
-        if (result != kNextEntry) return result;
+        const Step result = read_entry(reader, path, folder, sink, e, inf);
+        if (result != Step::kNext) return result;
         last = e.rel;
     }
 }

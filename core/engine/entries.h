@@ -29,22 +29,28 @@ struct Entry {
     bool widened;           // rel holds full-width forms of characters Windows refuses
 };
 
-// What the sink answers to go on with the archive.
-constexpr int32_t kNextEntry = -1;
+// How reading an archive goes on, or how it ended.
+enum class Step {
+    kNext,      // on with the next entry (or the entry's data)
+    kDone,      // read to its end, or stopped (at a prompt, by a list's caller)
+    kFailed,    // a failure that a report has named
+    kWrongKey,  // the first header is not valid under this key (or no archive)
+    kDamaged,   // bytes no writer writes: cut short, garbled, an impossible
+                // entry; a report has said so
+};
 
 // Where the reader hands the entries it accepted.
 class EntrySink {
   public:
     virtual ~EntrySink() = default;
-    // The entry passed every check that comes before its data. kNextEntry to
-    // go on (with its data, for a file), or the archive's result, which ends
-    // the reading: 0 stopped, 1 failure (a box has said why).
-    virtual int32_t begin(const Entry &e) = 0;
+    // The entry passed every check that comes before its data. kNext to go
+    // on (with its data, for a file), kDone to stop, kFailed after a report.
+    virtual Step begin(const Entry &e) = 0;
     // The next piece of the file's data, deciphered and inflated; false after
     // a box that says why.
     virtual bool data(const unsigned char *bytes, size_t n) = 0;
-    // The file's data is complete. kNextEntry, or the archive's result.
-    virtual int32_t end(const Entry &e) = 0;
+    // The file's data is complete: kNext, kDone or kFailed, as begin.
+    virtual Step end(const Entry &e) = 0;
 };
 
 // The archive at path opened (for reading, not shared), measured, and its
@@ -59,21 +65,15 @@ struct OpenArchive {
 int32_t open_archive(const std::string &path, const char *secret_path,
                      const unsigned char *password, OpenArchive *a, Sha256 *body);
 
-// What read_entries gives for an archive whose bytes no writer writes: cut
-// short, garbled (a zlib stream that fails, a header that fails where no
-// trailer begins) or holding an impossible entry. A box has said so; the
-// entries in front of the damage went to the sink.
-constexpr int32_t kDamaged = 3;
-
 // The entries of the archive at path (size bytes), read from reader into
 // sink, for the destination folder (separator included; a list checks its
 // entries against the archive's own folder, as decrypting it there would).
 // The entries end where the trailer begins, the last 192 bytes, whose first
 // block fails as a header, or at the physical end of an archive without
-// trailer. 0 read to its end, or stopped by the sink; 1 failure, a box has
-// said why; 2 the first header is not valid under this key; kDamaged.
-int32_t read_entries(BlockReader &reader, const std::string &path, const std::string &folder,
-                     int64_t size, EntrySink &sink);
+// trailer. kDone, kFailed, kWrongKey, or kDamaged (the entries in front of
+// the damage went to the sink).
+Step read_entries(BlockReader &reader, const std::string &path, const std::string &folder,
+                  int64_t size, EntrySink &sink);
 
 }  // namespace quill
 

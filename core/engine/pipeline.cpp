@@ -18,7 +18,7 @@ constexpr size_t kChunkBlocks = kStreamChunkBytes / cipher::kBlockBytes;
 
 StreamBase::StreamBase(plat::File *file, const uint32_t *key, const uint32_t *inv,
                        const unsigned char *chain, bool ahead)
-    : file_(file), ahead_(ahead), helper_(ahead ? 1 : 0) {
+    : generator_(active_generator()), file_(file), ahead_(ahead), helper_(ahead ? 1 : 0) {
     cipher::load_schedule(key, inv, &schedule_);
     std::memcpy(chain_, chain, sizeof chain_);
     for (Chunk *&c : chunks_) {
@@ -43,7 +43,8 @@ StreamBase::~StreamBase() {
 }
 
 void StreamBase::draw_task(void *chunk, size_t) {
-    cipher::draw_stream(static_cast<Chunk *>(chunk)->stream, kChunkBlocks);
+    Chunk *c = static_cast<Chunk *>(chunk);
+    cipher::draw_stream(c->owner->generator_, c->stream, kChunkBlocks);
 }
 
 // ---- writing ------------------------------------------------------------------
@@ -120,7 +121,7 @@ void BlockWriter::seal() {
 void BlockWriter::encipher_at(const unsigned char *in, size_t n) {
     Chunk *c = chunks_[current_];
     uint64_t *stream = c->stream + c->bytes / cipher::kBlockBytes * cipher::kStreamWords;
-    if (!ahead_) cipher::draw_stream(stream, n);
+    if (!ahead_) cipher::draw_stream(generator_, stream, n);
     cipher::encipher_into(in, c->data + c->bytes, n, chain_, schedule_, stream);
     c->bytes += n * cipher::kBlockBytes;
     if (c->bytes == kStreamChunkBytes) seal();
@@ -251,7 +252,7 @@ void BlockReader::fill_task(void *chunk, size_t) {
         sha256_add(r.hash_, c->data, n);
         r.hash_left_ -= n;
     }
-    cipher::draw_stream(c->stream, c->bytes / cipher::kBlockBytes);
+    cipher::draw_stream(r.generator_, c->stream, c->bytes / cipher::kBlockBytes);
 }
 
 // Takes the current chunk once the helper has filled it and deciphers its

@@ -13,9 +13,9 @@
 // thread every task runs on the caller's, in the same order, with the same
 // result.
 //
-// While a stream is open nothing else may use the library's generator: the
-// helper draws from it. Closing the stream (finish, or the destructor) waits
-// until the helper has stopped.
+// While a stream is open nothing else may use its generator, the one of the
+// call that opened it (random.h): the helper draws from it. Closing the
+// stream (finish, or the destructor) waits until the helper has stopped.
 #ifndef QUILL_PIPELINE_H
 #define QUILL_PIPELINE_H
 
@@ -27,6 +27,7 @@
 #include "format/stream.h"
 #include "platform/platform.h"
 #include "symmetric/cipher.h"
+#include "symmetric/random.h"
 #include "symmetric/sha256.h"
 
 namespace quill {
@@ -37,6 +38,8 @@ constexpr size_t kStreamChunkBytes = 256 * 1024;
 constexpr size_t kStreamChunks = 4;
 
 // One chunk of the stream and its keystream.
+// Every field belongs to the thread that holds the chunk (above); owner is
+// set once, before the helper starts.
 struct Chunk {
     unsigned char data[kStreamChunkBytes];
     uint64_t stream[kStreamChunkBytes / cipher::kBlockBytes * cipher::kStreamWords];
@@ -63,6 +66,9 @@ class StreamBase {
 
   protected:
     static void draw_task(void *chunk, size_t);
+    // The generator of the call that opened the stream, which the helper
+    // draws the keystream from: the helper's thread has none of its own.
+    Generator &generator_;
     plat::File *file_;
     cipher::Schedule schedule_;
     unsigned char chain_[cipher::kBlockBytes];

@@ -58,22 +58,22 @@ typedef enum quill_status {
 /* What failed. */
 typedef enum quill_failure_kind {
     QUILL_FAIL_NONE = 0,
-    QUILL_FAIL_ARGUMENT,  /* a null or empty argument, or a password too long */
-    QUILL_FAIL_PATH,      /* a path the system cannot spell, or longer than it takes */
-    QUILL_FAIL_MEMORY,    /* memory ran out */
-    QUILL_FAIL_RANDOM,    /* the system's random source failed */
-    QUILL_FAIL_KEY,       /* no key file, or a key no key pair can have */
-    QUILL_FAIL_PASSWORD,  /* the password does not open the secret key */
-    QUILL_FAIL_ITEMS,     /* an item to encrypt cannot be read or its name held */
-    QUILL_FAIL_OPEN,      /* a file could not be opened */
-    QUILL_FAIL_READ,      /* a file could not be read */
-    QUILL_FAIL_CREATE,    /* a file could not be made */
-    QUILL_FAIL_WRITE,     /* a file could not be written */
-    QUILL_FAIL_PLACE,     /* a finished file could not take its name */
-    QUILL_FAIL_FOLDER,    /* a folder could not be made */
-    QUILL_FAIL_DAMAGED,   /* the archive is cut short or damaged */
-    QUILL_FAIL_NAME,      /* an entry name would leave the destination */
-    QUILL_FAIL_CONFLICT   /* an existing name could not be settled */
+    QUILL_FAIL_ARGUMENT, /* a null or empty argument, or a password too long */
+    QUILL_FAIL_PATH,     /* a path the system cannot spell, or longer than it takes */
+    QUILL_FAIL_MEMORY,   /* memory ran out */
+    QUILL_FAIL_RANDOM,   /* the system's random source failed */
+    QUILL_FAIL_KEY,      /* no key file, or a key no key pair can have */
+    QUILL_FAIL_PASSWORD, /* the password does not open the secret key */
+    QUILL_FAIL_ITEMS,    /* an item to encrypt cannot be read or its name held */
+    QUILL_FAIL_OPEN,     /* a file could not be opened */
+    QUILL_FAIL_READ,     /* a file could not be read */
+    QUILL_FAIL_CREATE,   /* a file could not be made */
+    QUILL_FAIL_WRITE,    /* a file could not be written */
+    QUILL_FAIL_PLACE,    /* a finished file could not take its name */
+    QUILL_FAIL_FOLDER,   /* a folder could not be made */
+    QUILL_FAIL_DAMAGED,  /* the archive is cut short or damaged */
+    QUILL_FAIL_NAME,     /* an entry name would leave the destination */
+    QUILL_FAIL_CONFLICT  /* an existing name could not be settled */
 } quill_failure_kind;
 
 /* Why, as the operating system said. */

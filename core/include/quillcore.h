@@ -145,11 +145,10 @@ QUILL_API int32_t decode_str(const char *in, unsigned char *out);
  * (".quillseal-<process>-<tag>.new", the tag telling which key file) and
  * flushed to stable storage, and only then are both renamed into place, so
  * that an interruption, a full disk or a power cut leaves the old pair or
- * the new one, and never a secret key that does not open. A link at either name is replaced, never written
- * through; a file replaced keeps its permissions. 0 both in place; 1
- * failure, after a box that names the file and the cause (the pair in place
- * is then the old one). What an earlier creation at the same paths left
- * unfinished is settled first, as by kagi_shuufuku. */
+ * the new one, and never a secret key that does not open. A link at either name is replaced, never
+ * written through; a file replaced keeps its permissions. 0 both in place; 1 failure, after a box
+ * that names the file and the cause (the pair in place is then the old one). What an earlier
+ * creation at the same paths left unfinished is settled first, as by kagi_shuufuku. */
 QUILL_API int32_t kagisakusei(const char *secret_path, const char *public_path,
                               const unsigned char *password);
 /* Settles a key pair creation at these paths that a run stopped outright
@@ -234,6 +233,25 @@ typedef int (*quill_msgbox_handler)(void *owner, const char *text, const char *c
                                     unsigned type);
 QUILL_API void msgbox_set(quill_msgbox_handler handler);
 
+/* A failure or a notice of the library as a value. kind: a
+ * quill_failure_kind of quill.h (0: a notice, after which the call goes on);
+ * cause: a quill_cause of quill.h; path: the file concerned (the box's
+ * caption); text: the library's words; detail: a name, or names one a line,
+ * that follow them ("" for none); cause_text: the cause in words ("" for
+ * none). */
+typedef struct quill_report {
+    int32_t kind;
+    int32_t cause;
+    const char *path;
+    const char *text;
+    const char *detail;
+    const char *cause_text;
+} quill_report;
+typedef void (*quill_report_handler)(void *context, const quill_report *report);
+/* When handler is set, every failure and notice of the library goes to it
+ * as a record instead of a box (the questions about existing names still go
+ * through msgbox_set's handler); null restores the boxes. */
+QUILL_API void report_set(quill_report_handler handler, void *context);
 /* Progress of long calls: handler, when set, is called with the bytes done
  * and the bytes expected in all by the running call of angouka, fukugouka,
  * syomei_kakunin, SHA256, naiyou_ichiran or fukugou_saki, at most once every

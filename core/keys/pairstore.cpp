@@ -9,10 +9,10 @@
 #include "cleanup.h"
 #include "keys/keyfile.h"
 #include "messages.h"
-#include "msgbox.h"
 #include "paths.h"
 #include "platform/platform.h"
 #include "quillcore.h"
+#include "report.h"
 
 namespace quill {
 
@@ -81,7 +81,7 @@ bool write_pending(const std::string &pending, const std::string &shown_as, cons
     *listed = cleanup::add_temp(pending);
     plat::File *f = plat::create_private(pending.c_str());
     if (!f) {
-        warn(shown_as.c_str(), msg::kCreateFailed, plat::last_failure());
+        fail(shown_as.c_str(), msg::kCreateFailed, plat::last_failure());
         return false;
     }
     // A public key is for everyone to read, as a new file of the user is.
@@ -96,7 +96,7 @@ bool write_pending(const std::string &pending, const std::string &shown_as, cons
         ok = false;
         why = plat::last_failure();
     }
-    if (!ok) warn(shown_as.c_str(), msg::kWriteFailed, why);
+    if (!ok) fail(shown_as.c_str(), msg::kWriteFailed, why);
     return ok;
 }
 
@@ -122,7 +122,7 @@ bool commit(const std::string &pending, const std::string &path) {
     if (plat::rename_replace(pending.c_str(), path.c_str()) &&
         plat::flush_folder(folder_of(path).c_str()))
         return true;
-    warn(path.c_str(), msg::kPlaceFailed, plat::last_failure());
+    fail(path.c_str(), msg::kPlaceFailed, plat::last_failure());
     return false;
 }
 
@@ -134,14 +134,14 @@ int store_key_pair(const char *secret_path, const unsigned char *record, const c
     const std::string secret_pending = pending_name(secret_path, me);
     const std::string public_pending = pending_name(public_path, me);
     if (secret_pending.size() >= plat::kPathMax || public_pending.size() >= plat::kPathMax) {
-        warn(secret_path, msg::kPathTooLong);
+        fail(secret_path, msg::kPathTooLong);
         return 1;
     }
     // A folder, device or FIFO at either name stops the pair before anything
     // is written.
     for (const char *path : {secret_path, public_path}) {
         if (!plat::replaceable(path)) {
-            warn(path, msg::kPlaceFailed, plat::last_failure());
+            fail(path, msg::kPlaceFailed, plat::last_failure());
             return 1;
         }
     }
@@ -201,8 +201,8 @@ Repair repair_key_pair(const char *secret_path, const char *public_path) {
         }
         plat::dir_close(search);
     }
-    if (done == kRepairCompleted) warn(secret_path, msg::kKeyPairCompleted);
-    if (done == kRepairUndone) warn(secret_path, msg::kKeyPairUndone);
+    if (done == kRepairCompleted) note(secret_path, msg::kKeyPairCompleted);
+    if (done == kRepairUndone) note(secret_path, msg::kKeyPairUndone);
     return done;
 }
 

@@ -2,11 +2,11 @@
 #include "place/destination.h"
 
 #include "messages.h"
-#include "msgbox.h"
 #include "paths.h"
 #include "place/leftovers.h"
 #include "place/names.h"
 #include "quillcore.h"
+#include "report.h"
 
 namespace quill::place {
 
@@ -139,29 +139,28 @@ Outcome Destination::enter(const std::string &rel, const std::string &parent, pl
                 return kPlaced;
             case plat::kDirsLink:
                 // A link in the destination would lead the entry out of it.
-                warn(archive_.c_str(), msg::kBadEntryName);
+                fail(archive_.c_str(), msg::kBadEntryName);
                 return kFailed;
             case plat::kDirsFailed:
-                warn((folder_ + on_disk).c_str(), msg::kFolderFailed, plat::last_failure());
+                fail((folder_ + on_disk).c_str(), msg::kFolderFailed, plat::last_failure());
                 return kFailed;
             case plat::kDirsNotFolder:
                 break;
         }
         // A file holds the name of a folder.
         std::string in_the_way = folder_ + on_disk;
-        const int answer =
-            show_message(msg::kFileInTheWay, in_the_way.c_str(), QUILL_MB_YESNOCANCEL);
+        const int answer = ask(in_the_way, msg::kFileInTheWay);
         if (answer == QUILL_IDYES) {
             // Kept aside, not removed, until the run has succeeded.
             const std::string aside = aside_for(in_the_way);
             if (!plat::rename_new(in_the_way.c_str(), aside.c_str())) {
-                warn(in_the_way.c_str(), msg::kFolderFailed, plat::last_failure());
+                fail(in_the_way.c_str(), msg::kFolderFailed, plat::last_failure());
                 return kFailed;
             }
             touched(in_the_way);
         } else if (answer == QUILL_IDNO) {
             if (!free_name(&in_the_way)) {
-                warn(in_the_way.c_str(), msg::kPathTooLong);
+                fail(in_the_way.c_str(), msg::kPathTooLong);
                 return kFailed;
             }
             name = in_the_way.substr(name_start(in_the_way));
@@ -173,7 +172,7 @@ Outcome Destination::enter(const std::string &rel, const std::string &parent, pl
 
 bool Destination::refuses_archive(const std::string &path) const {
     if (!plat::same_file(path.c_str(), archive_.c_str())) return false;
-    warn(msg::kCannotDecrypt, msg::kSameName);
+    fail(path, msg::kSameName);
     return true;
 }
 
@@ -195,7 +194,7 @@ bool Destination::claim_free(std::string *path) {
         return claimed_.count(plat::name_key(p)) != 0;
     };
     if (free_name(path, claimed)) return claim(*path);
-    warn(path->c_str(), msg::kPathTooLong);
+    fail(path->c_str(), msg::kPathTooLong);
     return false;
 }
 
@@ -221,7 +220,7 @@ void Destination::settle_asides(bool succeeded) {
                 if (now != plat::kNoAttributes && (now & plat::kAttrDirectory))
                     plat::remove_folder(it->path.c_str());
                 if (!plat::put_back(aside, it->path.c_str()))
-                    warn(it->path.c_str(), (std::string(msg::kKeptAside) + "\n" + aside).c_str());
+                    note(it->path, msg::kKeptAside, aside);
             }
             touched(it->path);
         }
@@ -238,7 +237,7 @@ bool Destination::flush_touched() {
     bool ok = true;
     for (const std::string &folder : touched_) {
         if (plat::flush_folder(folder.c_str())) continue;
-        warn(folder.c_str(), msg::kWriteFailed, plat::last_failure());
+        fail(folder.c_str(), msg::kWriteFailed, plat::last_failure());
         ok = false;
         break;
     }

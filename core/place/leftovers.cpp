@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "messages.h"
-#include "msgbox.h"
 #include "platform/platform.h"
+#include "report.h"
 
 namespace quill::place {
 
@@ -43,14 +43,15 @@ void sweep_leftovers(const std::string &folder) {
             plat::process_alive(process))
             continue;
         if (suffix == kTempSuffix) {
-            if (plat::remove_file((folder + e.name).c_str())) removed += std::string("\n") + e.name;
+            if (plat::remove_file((folder + e.name).c_str()))
+                removed += (removed.empty() ? "" : "\n") + std::string(e.name);
         } else if (suffix == kAsideSuffix) {
-            kept += std::string("\n") + e.name;
+            kept += (kept.empty() ? "" : "\n") + std::string(e.name);
         }
     }
     plat::dir_close(search);
-    if (!removed.empty()) warn(folder.c_str(), (msg::kLeftoversRemoved + removed).c_str());
-    if (!kept.empty()) warn(folder.c_str(), (msg::kLeftoversKept + kept).c_str());
+    if (!removed.empty()) note(folder, msg::kLeftoversRemoved, removed);
+    if (!kept.empty()) note(folder, msg::kLeftoversKept, kept);
 }
 
 }  // namespace quill::place

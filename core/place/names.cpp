@@ -6,11 +6,12 @@
 #include <cstring>
 #include <string>
 
+#include "guarded.h"
 #include "messages.h"
-#include "msgbox.h"
 #include "paths.h"
 #include "platform/platform.h"
 #include "quillcore.h"
+#include "report.h"
 
 namespace plat = quill::plat;
 
@@ -29,7 +30,7 @@ bool quill::free_name(std::string *path, const std::function<bool(const std::str
 }
 
 int32_t filenamesyori(char *path) {
-    try {
+    return quill::guarded(-1, [&]() -> int32_t {
         uint32_t attrs = plat::attributes(path);
         if (attrs == plat::kNoAttributes) {
             if (!plat::exists(path)) return 0;
@@ -41,7 +42,7 @@ int32_t filenamesyori(char *path) {
         const char *question = folder      ? quill::msg::kFolderInTheWay
                                : read_only ? quill::msg::kExistsReadOnly
                                            : quill::msg::kExists;
-        const int answer = quill::show_message(question, path, QUILL_MB_YESNOCANCEL);
+        const int answer = quill::ask(path, question);
         if (answer == QUILL_IDYES) {
             // Normal attributes clear read-only (and every other attribute),
             // so that the existing file can be replaced.
@@ -53,13 +54,11 @@ int32_t filenamesyori(char *path) {
         if (!quill::free_name(&name)) return -1;
         memcpy(path, name.c_str(), name.size() + 1);
         return 2;
-    } catch (const std::bad_alloc &) {
-        return -1;
-    }
+    });
 }
 
 int32_t angoufilemeisakusei(const char *item, char *archive, char *scratch) {
-    try {
+    return quill::guarded(-1, [&]() -> int32_t {
         const std::string source = item;
         const std::string name = source.substr(quill::name_start(source));
         const std::string target = source + ".velm";
@@ -67,7 +66,5 @@ int32_t angoufilemeisakusei(const char *item, char *archive, char *scratch) {
         memcpy(scratch, name.c_str(), name.size() + 1);
         memcpy(archive, target.c_str(), target.size() + 1);
         return filenamesyori(archive);
-    } catch (const std::bad_alloc &) {
-        return -1;
-    }
+    });
 }

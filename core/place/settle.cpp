@@ -2,10 +2,10 @@
 #include "place/settle.h"
 
 #include "messages.h"
-#include "msgbox.h"
 #include "paths.h"
 #include "place/names.h"
 #include "quillcore.h"
+#include "report.h"
 
 namespace quill::place {
 
@@ -17,7 +17,7 @@ Settled settled_from(int32_t code, const std::string &path) {
             // A link that leads nowhere has no attributes, and is a file here.
             const uint32_t attrs = plat::attributes(path.c_str());
             if (attrs != plat::kNoAttributes && (attrs & plat::kAttrDirectory)) {
-                warn(path.c_str(), msg::kFolderNotReplaced);
+                fail(path.c_str(), msg::kFolderNotReplaced);
                 return kFail;
             }
             return kReplace;
@@ -27,7 +27,7 @@ Settled settled_from(int32_t code, const std::string &path) {
         case 3:
             return kStop;
         default:
-            warn(path.c_str(), msg::kPathTooLong);
+            fail(path.c_str(), msg::kPathTooLong);
             return kFail;
     }
 }
@@ -43,7 +43,7 @@ bool taken(const std::string &path, plat::Folder *in) {
 Settled settle(std::string *path) {
     char buf[plat::kPathMax];
     if (path->size() >= sizeof buf) {
-        warn(path->c_str(), msg::kPathTooLong);
+        fail(path->c_str(), msg::kPathTooLong);
         return kFail;
     }
     path->copy(buf, path->size());

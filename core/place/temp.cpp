@@ -4,10 +4,10 @@
 #include <set>
 
 #include "messages.h"
-#include "msgbox.h"
 #include "paths.h"
 #include "place/leftovers.h"
 #include "place/names.h"
+#include "report.h"
 
 namespace quill::place {
 
@@ -28,7 +28,7 @@ bool Temp::create(const std::string &folder, const std::string &shown_as, plat::
     for (int tries = 0; tries < 100; tries++) {
         path_ = cleanup::own_name(folder, kTempSuffix);
         if (path_.size() >= plat::kPathMax) {
-            warn(shown_as.c_str(), msg::kPathTooLong);
+            fail(shown_as.c_str(), msg::kPathTooLong);
             return false;
         }
         // On the list before it exists, so that no interruption misses it.
@@ -39,16 +39,16 @@ bool Temp::create(const std::string &folder, const std::string &shown_as, plat::
         cleanup::drop(listed_);
         listed_ = nullptr;
         if (why != plat::kFailExists) {
-            warn(shown_as.c_str(), msg::kCreateFailed, why);
+            fail(shown_as.c_str(), msg::kCreateFailed, why);
             return false;
         }
     }
-    warn(shown_as.c_str(), msg::kCreateFailed, plat::kFailExists);
+    fail(shown_as.c_str(), msg::kCreateFailed, plat::kFailExists);
     return false;
 }
 
 bool Temp::failed_write(const std::string &shown_as, plat::Failure why) {
-    warn(shown_as.c_str(), msg::kWriteFailed, why);
+    fail(shown_as.c_str(), msg::kWriteFailed, why);
     return false;
 }
 
@@ -88,7 +88,7 @@ bool Temp::placed(const std::string &path) {
     if (flush_ != plat::kFlushNow) return true;
     const std::string folder = path.substr(0, name_start(path));
     if (plat::flush_folder(folder.c_str())) return true;
-    warn(path.c_str(), msg::kWriteFailed, plat::last_failure());
+    fail(path.c_str(), msg::kWriteFailed, plat::last_failure());
     return false;
 }
 
@@ -98,7 +98,7 @@ bool Temp::place_free(const std::string &path, plat::Folder *in, bool *held) {
     const plat::Failure why = plat::last_failure();
     // Whatever the rename said, a name that something holds is settled.
     *held = why == plat::kFailExists || taken(path, in);
-    if (!*held) warn(path.c_str(), msg::kPlaceFailed, why);
+    if (!*held) fail(path.c_str(), msg::kPlaceFailed, why);
     return false;
 }
 
@@ -111,13 +111,13 @@ Outcome Temp::place(std::string *path, Settled how, plat::Folder *in, const std:
         if (moved) return placed(*path) ? kPlaced : kFailed;
         const plat::Failure why = plat::last_failure();
         if (how == kReplace || why != plat::kFailExists) {
-            warn(path->c_str(), msg::kPlaceFailed, why);
+            fail(path->c_str(), msg::kPlaceFailed, why);
             return kFailed;
         }
         // Another program took the name since it was settled.
         if (how == kRenamed) {
             if (!free_name(path)) {
-                warn(path->c_str(), msg::kPathTooLong);
+                fail(path->c_str(), msg::kPathTooLong);
                 return kFailed;
             }
             continue;
@@ -132,7 +132,7 @@ bool flush_staged(const std::vector<const Temp *> &temps, const std::string &sho
     std::set<std::string> folders;
     for (const Temp *t : temps) folders.insert(t->path().substr(0, name_start(t->path())));
     if (plat::flush_batch(std::vector<std::string>(folders.begin(), folders.end()))) return true;
-    warn(shown_as.c_str(), msg::kWriteFailed, plat::last_failure());
+    fail(shown_as.c_str(), msg::kWriteFailed, plat::last_failure());
     return false;
 }
 

@@ -326,6 +326,18 @@ void name_unheld(const char *native, char out[kNoteBytes]);
 // it comes back as it is.
 void name_respelled(const char *native, char out[kNoteBytes]);
 
+// ---- text of other programs (UTF-8) ----------------------------------------
+
+// A UTF-8 path as a native path: on Linux the same bytes; on Windows in the
+// ANSI code page, false when a character has no exact form there.
+bool native_path(const char *utf8, std::string *out);
+// A native text (a path, a name, a text of the library) in UTF-8.
+std::string utf8_text(const std::string &native);
+// A UTF-8 password as the text a password block holds: code page 932 on
+// Linux (as the desktop program holds it), the ANSI code page on Windows;
+// false when a character has no form there.
+bool password_text(const char *utf8, std::string *out);
+
 // True when c starts a two-byte character of the native code page, so that a
 // scan over a path steps over both bytes (a trail byte can be 0x5C, "\").
 bool is_lead_byte(unsigned char c);
@@ -364,10 +376,11 @@ unsigned processor_count();
 
 // What the interruption's cleanup walks (the library's temporary files) is
 // changed only between cleanup_hold and cleanup_release, and the cleanup
-// walks it between them too (ichiji_sakujo: from a signal handler on Linux,
-// from the console's control thread on Windows). On Linux the calling
-// thread's signals wait meanwhile, so the handler never meets a change half
-// made; on Windows a lock is held. Holds do not nest.
+// walks it between them too (ichiji_sakujo: from a signal handler on any
+// thread of the program on Linux, from the console's control thread on
+// Windows), so that it never meets a change half made, whichever threads
+// change it. On Linux the holding thread's signals wait meanwhile and other
+// threads spin; on Windows a lock is held. Holds do not nest.
 void cleanup_hold();
 void cleanup_release();
 

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -826,6 +827,19 @@ NameResult finish(const std::string &s, char *out, size_t cap) {
 
 }  // namespace
 
+bool native_path(const char *utf8, std::string *out) {
+    *out = utf8;
+    return true;
+}
+
+std::string utf8_text(const std::string &native) {
+    return native;
+}
+
+bool password_text(const char *utf8, std::string *out) {
+    return convert(to_cp932, utf8, out);
+}
+
 NameResult to_archive_name(const char *native, char *out, size_t cap) {
     std::string result;
     bool first = true;
@@ -1001,7 +1015,13 @@ unsigned processor_count() {
 
 namespace {
 
-sigset_t held_mask;
+// The signals of the thread that holds the list, as they were, and the
+// hold itself: a thread's own signals wait while it holds (so that a
+// handler never interrupts a change half made on its own thread), and any
+// other thread, a handler running on it included, spins until the change
+// is whole. A hold lasts a few instructions.
+thread_local sigset_t held_mask;
+std::atomic_flag held = ATOMIC_FLAG_INIT;
 
 }  // namespace
 
@@ -1009,9 +1029,12 @@ void cleanup_hold() {
     sigset_t all;
     sigfillset(&all);
     pthread_sigmask(SIG_BLOCK, &all, &held_mask);
+    while (held.test_and_set(std::memory_order_acquire)) {
+    }
 }
 
 void cleanup_release() {
+    held.clear(std::memory_order_release);
     pthread_sigmask(SIG_SETMASK, &held_mask, nullptr);
 }
 

@@ -599,13 +599,15 @@ bool recode(UINT from, UINT to, const char *in, std::string *out) {
     if (wide_len <= 0) return false;
     std::wstring wide(size_t(wide_len), L'\0');
     MultiByteToWideChar(from, MB_ERR_INVALID_CHARS, in, -1, wide.data(), wide_len);
+    // UTF-8 holds every character; it takes neither flag nor default.
+    const DWORD flags = to == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
     BOOL lossy = FALSE;
-    const int len = WideCharToMultiByte(to, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, nullptr, 0,
-                                        nullptr, &lossy);
+    BOOL *lossy_out = to == CP_UTF8 ? nullptr : &lossy;
+    const int len =
+        WideCharToMultiByte(to, flags, wide.c_str(), -1, nullptr, 0, nullptr, lossy_out);
     if (len <= 0 || lossy) return false;
     std::string result(size_t(len), '\0');
-    WideCharToMultiByte(to, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, result.data(), len, nullptr,
-                        &lossy);
+    WideCharToMultiByte(to, flags, wide.c_str(), -1, result.data(), len, nullptr, lossy_out);
     if (lossy) return false;
     result.resize(size_t(len) - 1);  // the NUL
     *out = result;
@@ -646,6 +648,19 @@ void name_unheld(const char *native, char out[kNoteBytes]) {
 // alone come back widened, do not stand in a Windows name.
 void name_respelled(const char *, char out[kNoteBytes]) {
     out[0] = '\0';
+}
+
+bool native_path(const char *utf8, std::string *out) {
+    return recode(CP_UTF8, GetACP(), utf8, out);
+}
+
+std::string utf8_text(const std::string &native) {
+    std::string out;
+    return recode(GetACP(), CP_UTF8, native.c_str(), &out) ? out : native;
+}
+
+bool password_text(const char *utf8, std::string *out) {
+    return recode(CP_UTF8, GetACP(), utf8, out);
 }
 
 std::string name_key(const std::string &path) {

@@ -131,14 +131,14 @@ void load_schedule(const uint32_t *key, const uint32_t *inv, Schedule *s) {
         s->inv[j] = uint64_t(inv[2 * j]) | uint64_t(inv[2 * j + 1]) << 32;
 }
 
-void draw_stream(uint64_t *stream, size_t blocks) {
+void draw_stream(Generator &g, uint64_t *stream, size_t blocks) {
     // Eight generator words a block, the first of each pair the low half.
     constexpr size_t kAtOnce = 64;
     uint32_t words[2 * kStreamWords * kAtOnce];
     const size_t used = blocks < kAtOnce ? blocks : kAtOnce;
     while (blocks != 0) {
         const size_t n = blocks < kAtOnce ? blocks : kAtOnce;
-        quill::draw_words(words, 2 * kStreamWords * n);
+        quill::draw_words(g, words, 2 * kStreamWords * n);
         for (size_t i = 0; i < kStreamWords * n; i++)
             stream[i] = words[2 * i] | uint64_t(words[2 * i + 1]) << 32;
         stream += kStreamWords * n;
@@ -248,9 +248,10 @@ namespace {
 
 // One block's keystream, drawn word by word (a bulk draw costs more for one).
 inline void draw_one(uint64_t *stream) {
+    quill::Generator &g = quill::active_generator();
     for (size_t i = 0; i < quill::cipher::kStreamWords; i++) {
-        const uint64_t lo = quill::next_word();
-        stream[i] = lo | uint64_t(quill::next_word()) << 32;
+        const uint64_t lo = quill::next_word(g);
+        stream[i] = lo | uint64_t(quill::next_word(g)) << 32;
     }
 }
 

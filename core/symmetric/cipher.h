@@ -9,6 +9,10 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace quill {
+struct Generator;
+}
+
 namespace quill::cipher {
 
 constexpr size_t kBlockBytes = 32;
@@ -22,8 +26,8 @@ struct Schedule {
 // inv may be null for a schedule that only enciphers.
 void load_schedule(const uint32_t *key, const uint32_t *inv, Schedule *s);
 
-// The keystream of the next blocks blocks, in order, from the generator.
-void draw_stream(uint64_t *stream, size_t blocks);
+// The keystream of the next blocks blocks, in order, from the generator g.
+void draw_stream(Generator &g, uint64_t *stream, size_t blocks);
 
 // Enciphers blocks in place with their keystream; chain holds the previous
 // ciphertext block and receives the last one.

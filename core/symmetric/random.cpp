@@ -20,22 +20,51 @@ constexpr int kSeedWords = 128;
 constexpr uint32_t kLcgMul = 0x41C64E6D;
 constexpr uint32_t kLcgAdd = 0x3039;
 
-quill::Generator &g = quill::generator;
-
 using quill::step;
+
+// The process's own generator, and the one each thread uses now.
+quill::Generator process_generator;
+thread_local quill::Generator *active = &process_generator;
+
+// Steps level n, and the levels above it when its counter runs out.
+void step_level(quill::Generator &g, uint32_t n) {
+    if (n < 1 || n >= uint32_t(kLevels)) return;  // no such level: nothing to step
+    if (--g.kosuu[n] == 0 && n <= 19) {
+        // The level above steps first; its fresh values re-draw this level.
+        step_level(g, n + 1);
+        g.kosuu[n] = ((g.x[n - 1] ^ g.x[n + 1]) >> 28) + 16;
+        // Always level 0's second state with level 0's parameters.
+        g.y[0] = step(g.y[0], g.a[0], g.b[0]);
+        g.a[n] = ((g.y[n - 1] ^ g.x[n + 1]) & 0xFFFFFFFCu) | 1;
+        g.b[n] = (g.x[n - 1] ^ g.y[n + 1]) | 1;
+    }
+    // Level 20 never re-draws: its counter wraps and it keeps its seeding.
+    g.x[n] = step(g.x[n], g.a[n], g.b[n]);
+    g.y[n] = step(g.y[n], g.a[n], g.b[n]);
+}
 
 }  // namespace
 
-quill::Generator quill::generator;
+quill::Generator &quill::active_generator() {
+    return *active;
+}
 
-void quill::redraw_level0() {
-    kaisou(1);
+quill::UseGenerator::UseGenerator(Generator &g) : previous_(active) {
+    active = &g;
+}
+
+quill::UseGenerator::~UseGenerator() {
+    active = previous_;
+}
+
+void quill::redraw_level0(Generator &g) {
+    step_level(g, 1);
     g.kosuu[0] = (g.x[1] >> 28) + 16;
     g.a[0] = (g.x[1] & 0xFFFFFFFCu) | 1;
     g.b[0] = g.y[1] | 1;
 }
 
-void quill::draw_words(uint32_t *out, size_t n) {
+void quill::draw_words(Generator &g, uint32_t *out, size_t n) {
     uint32_t x = g.x[0], a = g.a[0], b = g.b[0], left = g.kosuu[0];
     uint32_t *const stock = g.stock;
     for (size_t i = 0; i < n; i++) {
@@ -43,7 +72,7 @@ void quill::draw_words(uint32_t *out, size_t n) {
             // The tower above reads level 0's state: hand it back first.
             g.x[0] = x;
             g.kosuu[0] = 0;
-            redraw_level0();
+            redraw_level0(g);
             a = g.a[0];
             b = g.b[0];
             left = g.kosuu[0];
@@ -59,26 +88,15 @@ void quill::draw_words(uint32_t *out, size_t n) {
 }
 
 uint32_t makeransuu(void) {
-    return quill::next_word();
+    return quill::next_word(quill::active_generator());
 }
 
 void kaisou(uint32_t n) {
-    if (n < 1 || n >= uint32_t(kLevels)) return;  // no such level: nothing to step
-    if (--g.kosuu[n] == 0 && n <= 19) {
-        // The level above steps first; its fresh values re-draw this level.
-        kaisou(n + 1);
-        g.kosuu[n] = ((g.x[n - 1] ^ g.x[n + 1]) >> 28) + 16;
-        // Always level 0's second state with level 0's parameters.
-        g.y[0] = step(g.y[0], g.a[0], g.b[0]);
-        g.a[n] = ((g.y[n - 1] ^ g.x[n + 1]) & 0xFFFFFFFCu) | 1;
-        g.b[n] = (g.x[n - 1] ^ g.y[n + 1]) | 1;
-    }
-    // Level 20 never re-draws: its counter wraps and it keeps its seeding.
-    g.x[n] = step(g.x[n], g.a[n], g.b[n]);
-    g.y[n] = step(g.y[n], g.a[n], g.b[n]);
+    step_level(quill::active_generator(), n);
 }
 
 void initialize_array(const unsigned char *seed, int32_t length) {
+    quill::Generator &g = quill::active_generator();
     uint32_t s[kSeedWords] = {};
     unsigned char bytes[kSeedWords * 4] = {};
     // The work array holds 512 bytes; a longer seed is cut there rather than

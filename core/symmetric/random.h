@@ -23,9 +23,25 @@ struct Generator {
     uint32_t stock[kStock];
 };
 
-// One generator per process: the cipher relies on its key schedule and its
-// keystream coming from the same state.
-extern Generator generator;
+// The generator that the calls running on this thread seed and draw from:
+// the process's own, which the exported functions share, unless a call on a
+// context of its own (quill.h) has given the thread that context's
+// (UseGenerator). The cipher relies on its key schedule and its keystream
+// coming from one state; a thread that draws for a call (the block stream's
+// helper) is handed the call's generator.
+Generator &active_generator();
+
+// For its lifetime, the calls on this thread use g; the one before after.
+class UseGenerator {
+  public:
+    explicit UseGenerator(Generator &g);
+    ~UseGenerator();
+    UseGenerator(const UseGenerator &) = delete;
+    UseGenerator &operator=(const UseGenerator &) = delete;
+
+  private:
+    Generator *previous_;
+};
 
 // v <- 4v^2 + a v + b; with a = 1 mod 4 and b odd the period is 2^32.
 inline uint32_t step(uint32_t v, uint32_t a, uint32_t b) {
@@ -33,12 +49,11 @@ inline uint32_t step(uint32_t v, uint32_t a, uint32_t b) {
 }
 
 // Steps level 1 and re-draws level 0's counter and parameters from it.
-void redraw_level0();
+void redraw_level0(Generator &g);
 
 // The next output word (what makeransuu returns).
-inline uint32_t next_word() {
-    Generator &g = generator;
-    if (--g.kosuu[0] == 0) redraw_level0();
+inline uint32_t next_word(Generator &g) {
+    if (--g.kosuu[0] == 0) redraw_level0(g);
     const uint32_t t = step(g.x[0], g.a[0], g.b[0]);
     const uint32_t j = g.x[0] >> 23;
     g.x[0] = g.stock[j];
@@ -49,7 +64,7 @@ inline uint32_t next_word() {
 
 // The next n output words into out, the same as n calls of next_word, with
 // the generator's hot state held in registers between them.
-void draw_words(uint32_t *out, size_t n);
+void draw_words(Generator &g, uint32_t *out, size_t n);
 
 }  // namespace quill
 

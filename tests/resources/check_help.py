@@ -75,6 +75,8 @@ def c_strings(path):
     """The string literals of a C++ header, escapes resolved."""
     with open(path, encoding="utf-8") as f:
         source = f.read()
+    # A text split over adjacent literals is one text.
+    source = re.sub(r'"\s*\n\s*"', "", source)
     escapes = {"n": "\n", "\\": "\\", '"': '"'}
     return {re.sub(r"\\(.)", lambda m: escapes.get(m.group(1), m.group(0)), s)
             for s in re.findall(r'"((?:[^"\\\n]|\\.)*)"', source)}
