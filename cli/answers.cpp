@@ -1,8 +1,9 @@
-// The library's reports, printed from their records, and its question,
-// answered as it is answered in the desktop program: "上書き" IDYES,
-// "別名保存" IDNO, "処理中止" IDCANCEL.
+// The library's reports, printed from their records in the language chosen,
+// and its question, answered as it is answered in the desktop program:
+// "上書き" IDYES, "別名保存" IDNO, "処理中止" IDCANCEL.
 #include "answers.h"
 
+#include "library_words.h"
 #include "output.h"
 #include "progress_bar.h"
 #include "quillcore.h"
@@ -43,13 +44,13 @@ int ask(const char *question, const std::string &path) {
 void on_report(void *, const quill_report *r) {
     interrupt_progress();
     if (r->kind != 0) seen.failed = true;
-    const std::string detail = r->detail;
-    const bool list = detail.find('\n') != std::string::npos;
-    std::string line = r->text;
-    if (!detail.empty() && !list) line += std::string(": ") + detail;
-    if (*r->cause_text) line += std::string(": ") + r->cause_text;
+    const Words words = words_of(*r);
+    const bool list = words.detail.find('\n') != std::string::npos;
+    std::string line = words.text;
+    if (!words.detail.empty() && !list) line += ": " + words.detail;
+    if (!words.cause.empty()) line += ": " + words.cause;
     err() << Native{r->path} << ": " << line;
-    if (list) err() << detail;
+    if (list) err() << words.detail;
 }
 
 // The question about an existing name: every other box comes as a record.
@@ -67,7 +68,7 @@ int on_box(void *, const char *body, const char *caption, unsigned) {
             break;
         case kAsk:
             if (sys::can_ask())
-                answer = ask(body, caption);
+                answer = ask(library_words(body).c_str(), caption);
             else
                 seen.unasked = true;
             break;

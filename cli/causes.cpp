@@ -81,9 +81,9 @@ const char *unusable(const std::string &path, Use use) {
     const char *cause = nullptr;
     if (failed)
         cause = text::kIsUnreadable;
-    else if (!is_key)
-        cause = got < kTrailerBytes ? text::kIsUnsigned : nullptr;
-    else if (!key_text(start, shape, use == Use::kPublicKey))
+    else if (!is_key && got < kTrailerBytes)
+        cause = text::kIsUnsigned;
+    else if (is_key && !key_text(start, shape, use == Use::kPublicKey))
         cause = use == Use::kPublicKey ? text::kIsNotPublicKey : text::kIsNotSecretKey;
     sys::wipe(start, sizeof start);
     return cause;

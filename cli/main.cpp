@@ -19,8 +19,8 @@ namespace {
 struct Command {
     CommandSpec spec;
     int (*run)(const Options &);
-    const char *help;
-    const char *example;
+    text::Phrase help;
+    text::Phrase example;
     unsigned help_parts;  // which shared option texts its help shows
 };
 
@@ -122,10 +122,11 @@ int main(int argc, char **argv) {
     // An interrupted encryption or decryption leaves no partial archive and
     // no restored file that is not in place.
     sys::on_interrupt(ichiji_sakujo);
+    text::choose_language();
     std::vector<std::string> args;
     size_t bad = 0;
     if (!sys::arguments(argc, argv, &args, &bad)) {
-        err() << std::to_string(bad) << text::kBadArgument2;
+        err() << text::kBadArgument1 << std::to_string(bad) << text::kBadArgument2;
         return kExitUsage;
     }
     return run(args);

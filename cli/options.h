@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "language.h"
+
 // One bit per option.
 enum Option : unsigned {
     kOptSecretKey = 1u << 0,
@@ -46,7 +48,7 @@ struct CommandSpec {
     unsigned required;  // options that must be given
     size_t min_operands;
     size_t max_operands;
-    const char *missing_operand;  // the text when there are too few
+    text::Phrase missing_operand;  // the text when there are too few
 };
 
 // Parses args (the words after the command's name). 0, or 64 after saying

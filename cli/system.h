@@ -39,6 +39,14 @@ size_t name_start(const std::string &path);
 // number, counted from 1.
 bool arguments(int argc, char **argv, std::vector<std::string> *out, size_t *bad);
 
+// ---- the user's language ------------------------------------------------------
+
+// True when the user reads the program in Japanese: on Linux the first of
+// LC_ALL, LC_MESSAGES and LANG that is set and not empty names a Japanese
+// locale (none set is the C locale, which is not); on Windows the user's
+// interface language is Japanese.
+bool japanese_user();
+
 // ---- interruptions ------------------------------------------------------------
 
 // From here on, an interruption (on Linux SIGINT, SIGTERM and SIGHUP; on

@@ -106,6 +106,17 @@ int convert(const char *to, const char *from, const char *text, size_t n, char *
 
 }  // namespace
 
+bool japanese_user() {
+    for (const char *name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char *locale = getenv(name);
+        if (!locale || !*locale) continue;
+        // language[_territory][.codeset][@modifier]: the language is "ja".
+        return strncmp(locale, "ja", 2) == 0 &&
+               (locale[2] == '\0' || strchr("_.@", locale[2]) != nullptr);
+    }
+    return false;
+}
+
 void on_interrupt(void (*cleanup)()) {
     interrupt_cleanup = cleanup;
     struct sigaction action = {};

@@ -85,6 +85,10 @@ bool narrow(const wchar_t *wide, int n, char *out, int cap, int *len) {
 
 }  // namespace
 
+bool japanese_user() {
+    return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE;
+}
+
 void on_interrupt(void (*cleanup)()) {
     interrupt_cleanup = cleanup;
     SetConsoleCtrlHandler(interrupted, TRUE);

@@ -5,6 +5,10 @@
 // the way a caller relies on.
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -312,6 +316,15 @@ TEST_F(ArchiveTest, ConflictPromptOverwritesRenamesOrStopsOneArchive) {
     EXPECT_EQ(read_file(in + "c.txt"), bytes_of("old c"));
     EXPECT_EQ(read_file(in + "d.txt"), bytes_of("old d"));
     EXPECT_EQ(read_file(in + "e.txt"), bytes_of("new e"));
+#ifdef _WIN32
+    // A file written over keeps the attributes of the one it replaced.
+    write_file(in + "e.txt", bytes_of("old e"));
+    SetFileAttributesA((in + "e.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    answers = {QUILL_IDYES};
+    EXPECT_EQ(decrypt({in + "e.txt.velm"}), 0);
+    EXPECT_EQ(read_file(in + "e.txt"), bytes_of("new e"));
+    EXPECT_NE(GetFileAttributesA((in + "e.txt").c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+#endif
 
     // The archive's own name: stopping writes nothing and is no failure.
     write_file(at("e.txt.velm"), bytes_of("not an archive"));

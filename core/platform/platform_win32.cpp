@@ -352,8 +352,12 @@ bool rename_replace(const char *from, const char *to, Folder *to_in, const char 
     // (a reparse point) is replaced by a plain rename, never followed.
     if (attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_REPARSE_POINT)) {
         if (ReplaceFileA(target.c_str(), from, aside, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                         nullptr))
+                         nullptr)) {
+            // Not every ReplaceFile carries the attributes over (Wine's does
+            // not): set them, as they were, whatever it did.
+            SetFileAttributesA(target.c_str(), attrs);
             return true;
+        }
         if (GetLastError() != ERROR_FILE_NOT_FOUND) {
             record();
             return false;

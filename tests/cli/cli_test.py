@@ -80,13 +80,14 @@ class Run:
 
 
 class Case(unittest.TestCase):
-    """A scratch folder with its own HOME and XDG_DATA_HOME for each test."""
+    """A scratch folder with its own HOME and XDG_DATA_HOME for each test, and
+    the program in Japanese whatever the machine's locale."""
 
     def setUp(self):
         self.dir = tempfile.mkdtemp(prefix="cli.", dir=os.getcwd())
         self.addCleanup(shutil.rmtree, self.dir, True)
         self.env = dict(os.environ, HOME=self.path("home"), XDG_DATA_HOME=self.path("data"),
-                        TZ="UTC")
+                        TZ="UTC", QUILLSEAL_LANG="ja")
         os.makedirs(self.env["HOME"])
 
     def path(self, *parts):
@@ -137,6 +138,27 @@ class Case(unittest.TestCase):
     def as_bob(self, command, *args):
         return self.run_program(command, "-k", native(self.bob[0]), "-s", native(self.alice[1]),
                                 "--passphrase-file", self.pw_file(BOB_PW), *args)
+
+    def encrypt_onto_full_disk(self):
+        """alice encrypts 3 MiB with --overwrite onto a file system of 4 MiB
+        that holds an old archive: the run, and the old archive's path."""
+        small = self.path("small")
+        os.makedirs(small)
+        mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=4m", "tmpfs", small],
+                                 capture_output=True)
+        if mounted.returncode != 0:
+            self.skipTest("no tmpfs can be mounted here")
+        self.addCleanup(subprocess.run, ["umount", small])
+        self.alice = self.key_pair("alice", ALICE_PW)
+        with open(os.path.join(small, "data.bin"), "wb") as f:
+            f.write(os.urandom(3 << 20))
+        old = os.path.join(small, "data.bin.velm")
+        with open(old, "wb") as f:
+            f.write(b"the old archive")
+        return self.run_program("encrypt", "-k", native(self.alice[0]), "-r",
+                                native(self.alice[1]), "--passphrase-file",
+                                self.pw_file(ALICE_PW), "--overwrite",
+                                native(os.path.join(small, "data.bin"))), old
 
 
 def linux_only(test):
@@ -539,27 +561,13 @@ class Interruptions(Case):
                          [])
 
     def test_full_disk_says_so_and_keeps_the_old_archive(self):
-        small = self.path("small")
-        os.makedirs(small)
-        mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=4m", "tmpfs", small],
-                                 capture_output=True)
-        if mounted.returncode != 0:
-            self.skipTest("no tmpfs can be mounted here")
-        self.addCleanup(subprocess.run, ["umount", small])
-        self.pair()
-        with open(os.path.join(small, "data.bin"), "wb") as f:
-            f.write(os.urandom(3 << 20))
-        old = os.path.join(small, "data.bin.velm")
-        with open(old, "wb") as f:
-            f.write(b"the old archive")
-        r = self.run_program("encrypt", *self.keys("alice"), "--overwrite",
-                             native(os.path.join(small, "data.bin")))
+        r, old = self.encrypt_onto_full_disk()
         self.assertEqual(r.rc, 1)
         # One line from the library's record: the file, what failed, why.
         self.assertEqual(r.err.strip().splitlines()[-1],
                          native(old) + ": ファイルの書き込みに失敗しました: ディスクの空き容量が足りません。")
         self.assertEqual(read(old), b"the old archive")
-        self.assertEqual(sorted(os.listdir(small)), ["data.bin", "data.bin.velm"])
+        self.assertEqual(sorted(os.listdir(os.path.dirname(old))), ["data.bin", "data.bin.velm"])
 
 
 class Durability(Case):
@@ -903,6 +911,87 @@ class Usage(Case):
         self.assertEqual((r.rc, r.out), (1, ""))
         for name in ("abc.velk", "empty.velk"):
             self.assertIn(name + ": 公開鍵のファイルではありません", r.err)
+
+
+class English(Case):
+    """For people who do not read Japanese: a locale that is not Japanese makes
+    the program's texts, its help and the library's reports English. Under
+    Wine LC_MESSAGES sets the user's interface language and LANG keeps code
+    page 932 (LANG=en_US.UTF-8 would make it 1252)."""
+
+    def setUp(self):
+        super().setUp()
+        del self.env["QUILLSEAL_LANG"]
+        self.env.pop("LC_ALL", None)
+        self.env["LC_MESSAGES"] = "en_US.UTF-8"
+
+    def first_line(self, **env):
+        """The first line of the help, with env over the English locale."""
+        saved = self.env
+        self.env = {k: v for k, v in dict(saved, **env).items() if v is not None}
+        try:
+            return self.ok("--help").out.splitlines()[0]
+        finally:
+            self.env = saved
+
+    def test_the_locale_or_quillseal_lang_chooses(self):
+        english, japanese = "quillseal: encrypts", "quillseal: ファイル"
+        cases = [({}, english), ({"QUILLSEAL_LANG": "ja"}, japanese),
+                 ({"LC_MESSAGES": "ja_JP.UTF-8", "QUILLSEAL_LANG": "en"}, english)]
+        if not WINDOWS:
+            cases += [({"LC_MESSAGES": None, "LANG": None}, english),  # the C locale
+                      ({"LC_MESSAGES": None, "LANG": "ja_JP.UTF-8"}, japanese),
+                      ({"LC_MESSAGES": "", "LANG": "ja"}, japanese),
+                      ({"LC_ALL": "C.UTF-8", "LC_MESSAGES": "ja_JP.UTF-8"}, english),
+                      ({"QUILLSEAL_LANG": "fr", "LC_MESSAGES": "ja_JP.eucJP"}, japanese)]
+        for env, want in cases:
+            self.assertTrue(self.first_line(**env).startswith(want), env)
+
+    def test_help_and_version(self):
+        for command in ("keygen", "encrypt", "list-keys"):
+            r = self.ok(command, "--help")
+            self.assertIn("Usage: quillseal " + command, r.out)
+            self.assertIn("Example: quillseal " + command, r.out)
+        r = self.run_program()
+        self.assertEqual(r.rc, 64)
+        self.assertIn("Usage: quillseal COMMAND", r.err)
+        self.assertTrue(r.err.isascii())
+        self.assertEqual(self.ok("--version").out, "quillseal %s\n" % ARGS.version)
+
+    def test_the_librarys_reports(self):
+        r, old = self.encrypt_onto_full_disk()
+        self.assertEqual(r.rc, 1)
+        self.assertEqual(r.err.strip().splitlines()[-1],
+                         native(old) + ": Writing the file failed: The disk is full.")
+
+    def test_a_list_of_names_with_their_reasons(self):
+        self.alice = self.key_pair("alice", ALICE_PW)
+        project = self.path("project")
+        os.makedirs(project)
+        bad = "café.txt" if WINDOWS else "tab\there"
+        with open(os.path.join(project, bad), "w") as f:
+            f.write("x")
+        r = self.run_program("encrypt", "-k", native(self.alice[0]), "-r", native(self.alice[1]),
+                             "--passphrase-file", self.pw_file(ALICE_PW), native(project))
+        self.assertEqual(r.rc, 1)
+        sep = "\\" if WINDOWS else "/"
+        shown = "caf?.txt" if WINDOWS else "tab\\x09here"
+        self.assertEqual(r.err.splitlines(), [
+            native(project) + ": These files and folders cannot be encrypted, so no archive was "
+            "made.: project" + sep + shown + ": the name holds a character that an archive "
+            "cannot record (" + ("U+00E9" if WINDOWS else "\\x09 U+0009") + ")"])
+
+    def test_a_conflict_asked_on_the_terminal(self):
+        self.pair()
+        t = Terminal(self, "encrypt", "-k", native(self.alice[0]), "-r", native(self.bob[1]),
+                     "--passphrase-file", self.pw_file(ALICE_PW), native(self.tree))
+        t.expect("A file of this name exists already. What shall be done?")
+        t.expect("1: overwrite  2: save under another name  3: stop >")
+        t.type("x")
+        t.expect("Type 1, 2 or 3")
+        t.type("3")
+        self.assertEqual(t.finish(), 1)
+        self.assertIn(b"No archive was made", t.transcript)
 
 
 class Progress(Case):

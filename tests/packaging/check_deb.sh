@@ -6,7 +6,7 @@
 # trigger and no script that runs ldconfig once more), their dependencies
 # resolved from Debian's archive and each other alone, lintian's verdict
 # (nothing at all to say), the copyright file and change log of each, the
-# manual page, and the program unpacked and run with the library of the
+# manual pages, and the program unpacked and run with the library of the
 # packages.
 #   check_deb.sh PACKAGE_FOLDER VERSION LICENSE
 set -euo pipefail
@@ -45,6 +45,7 @@ EOF
         quillseal) cat <<EOF ;;
 ./usr/bin/quillseal
 ./usr/share/bash-completion/completions/quillseal
+./usr/share/man/ja/man1/quillseal.1.gz
 ./usr/share/man/man1/quillseal.1.gz
 EOF
     esac
@@ -128,10 +129,12 @@ for package in "${packages[@]}"; do
         grep -q "^quillseal ($version) " || fail "the change log of $package does not start at $version"
 done
 
-# The manual page renders without a warning.
-if man --warnings -l "$work/root/usr/share/man/man1/quillseal.1.gz" 2>&1 >/dev/null | grep .; then
-    fail "manual page warnings"
-fi
+# The manual pages render without a warning.
+for page in man1 ja/man1; do
+    if man --warnings -l "$work/root/usr/share/man/$page/quillseal.1.gz" 2>&1 >/dev/null | grep .; then
+        fail "manual page warnings ($page)"
+    fi
+done
 
 # The libraries have their sonames, nothing has a run path, and the program
 # runs.
