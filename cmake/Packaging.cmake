@@ -62,7 +62,8 @@ if(NOT WIN32)
     "quill.h, the link to libquill, the pkg-config module quillcore and the\n"
     "CMake package Quillcore. Such a program makes key pairs, and makes,\n"
     "checks, lists and opens Quillseal archives, on contexts of its own that\n"
-    "may run on several threads at once.")
+    "may run on several threads at once. The header quillcore.h and the link\n"
+    "to libquillcore stay for programs built against them.")
   set(CPACK_DEBIAN_PROGRAMS_PACKAGE_NAME quillseal)
   set(CPACK_DEBIAN_PROGRAMS_PACKAGE_SECTION utils)
   set(CPACK_DEBIAN_PROGRAMS_DESCRIPTION
