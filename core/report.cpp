@@ -40,10 +40,6 @@ quill_cause quill::cause_of(quill::plat::Failure why) {
     return QUILL_CAUSE_UNKNOWN;
 }
 
-namespace {
-
-}  // namespace
-
 std::string quill::box_text(const quill::Record &r) {
     std::string text = r.text;
     if (!r.detail.empty()) text += "\n" + r.detail;

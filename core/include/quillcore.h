@@ -5,8 +5,10 @@
  * significant; a field element of GF(2^1279) has the coefficient of
  * x^(32i+j) in bit j of limb i. Results are signed 32-bit integers: 0 is
  * success, 1 failure, other values as stated with each function. No function
- * throws. The library keeps process-wide state (the random generator) and must
- * be called from one thread at a time.
+ * throws. The functions here share one context (the selection, the random
+ * generator, the progress and message handlers) and must be called from one
+ * thread at a time; a program of its own uses quill.h, whose contexts are
+ * each their own.
  */
 #ifndef QUILLCORE_H
 #define QUILLCORE_H
@@ -75,7 +77,7 @@ QUILL_API void seisuu_sekiamari(uint64_t *cells, int32_t n);
 /* out <- a - b mod M (M itself stands for 0); out may alias a or b. */
 QUILL_API void seisuu_sa(const uint32_t *a, const uint32_t *b, uint32_t *out);
 
-/* ---- random generator (one per process) ----------------------------------- */
+/* ---- random generator (the shared context's) ----------------------------- */
 
 /* Next 32-bit output word. */
 QUILL_API uint32_t makeransuu(void);
