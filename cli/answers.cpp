@@ -99,3 +99,11 @@ const Conflicts &conflicts() {
 void forget_conflicts() {
     seen = Conflicts{};
 }
+
+bool ask_yes() {
+    char line[16];
+    if (sys::read_terminal_line(text::kYesNo, line, sizeof line, true) != sys::kLineOk)
+        return false;
+    const std::string answer = line;
+    return answer == "y" || answer == "Y" || answer == "yes";
+}

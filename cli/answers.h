@@ -25,4 +25,8 @@ void install_answers(const Options &o);
 const Conflicts &conflicts();
 void forget_conflicts();
 
+// Asks a question of yes or no on the terminal (the caller has shown it);
+// true for "y" or "yes".
+bool ask_yes();
+
 #endif

@@ -1,11 +1,14 @@
 // decrypt: each archive whose signature verifies is restored beside itself,
-// as the desktop program restores it, or with -C into another folder.
+// as the desktop program restores it, or with -C into another folder; or,
+// with -o, the one file of one archive under the name -o gives, or to
+// standard output.
 #include <string>
 #include <vector>
 
 #include "answers.h"
 #include "archives.h"
 #include "commands.h"
+#include "destinations.h"
 #include "keys.h"
 #include "output.h"
 #include "password.h"
@@ -58,9 +61,58 @@ int decrypt_one(const Options &o, const std::string &archive, const std::string 
     return kExitFailure;
 }
 
+// The archive's one file, restored in the run's own folder (on the file
+// system of target, so that it takes its name in one rename), then given
+// target's name (settled as the library settles names) or, for an empty
+// target, sent to standard output. Nothing leaves the folder before the
+// archive's signature has verified, unless --ignore-signature said so.
+int decrypt_to(const Options &o, const std::string &archive, const std::string &secret,
+               const std::string &sender, const Password &password, const std::string &target) {
+    std::string folder;
+    if (!sys::make_scratch(target.substr(0, sys::name_start(target)), &folder)) {
+        err() << Native{target.empty() ? archive : target} << text::kNoScratch;
+        return kExitFailure;
+    }
+    bool fatal = false;
+    const std::string into = folder.substr(0, folder.size() - 1);
+    if (const int status = decrypt_one(o, archive, secret, sender, into, password, &fatal))
+        return status;
+    const std::vector<std::string> names = sys::entries(folder);
+    if (names.size() != 1 || sys::kind(folder + names[0]) != sys::kFile) {
+        err() << Native{archive} << text::kNotOneFile;
+        return kExitFailure;
+    }
+    const std::string restored = folder + names[0];
+    if (target.empty()) return send_output(restored) ? kExitOk : kExitFailure;
+    // A name taken by another program between the question and the rename
+    // is settled again.
+    for (int tries = 0; tries < 3; tries++) {
+        std::string path = target;
+        const Settled how = settle_output(&path);
+        if (how == Settled::kStop) {
+            say_stopped(path);
+            return kExitFailure;
+        }
+        if (sys::rename_file(restored, path, how == Settled::kReplace)) {
+            out() << Native{path};
+            return kExitOk;
+        }
+        if (how == Settled::kReplace || sys::kind(path) == sys::kMissing) break;
+    }
+    err() << Native{target} << text::kNotPlaced;
+    return kExitFailure;
+}
+
 }  // namespace
 
 int run_decrypt(const Options &o) {
+    if (o.has(kOptOutput) && (o.has(kOptDirectory) || o.operands.size() != 1)) {
+        err() << (o.has(kOptDirectory) ? text::kOutputOrDirectory : text::kOutputOneArchive);
+        return usage_error("decrypt");
+    }
+    std::string target;  // the file -o names; empty for standard output
+    if (o.has(kOptOutput) && o.output != "-" && !output_path(o.output, &target))
+        return kExitFailure;
     std::string secret, sender, folder;
     if (!find_key(o.secret_key, rules::kSecretKey, &secret) ||
         !find_key(o.sender, rules::kPublicKey, &sender))
@@ -74,6 +126,7 @@ int run_decrypt(const Options &o) {
     }
     Password password;
     if (const int status = unlock(o, secret, &password)) return status;
+    if (o.has(kOptOutput)) return decrypt_to(o, archives.front(), secret, sender, password, target);
 
     // The first archive that went wrong gives the exit status.
     int status = kExitOk;

@@ -1,7 +1,8 @@
 // keygen: a key pair named after a user ID, with the key pair window's
 // checks: an ID, none of the nine characters a file name cannot hold, a
-// password of 8 bytes or more typed the same twice, and a question before a
-// secret key of the same name is replaced.
+// password of 8 bytes or more typed the same twice (asked again, up to three
+// times in all, on a terminal), and a question before a secret key of the
+// same name is replaced.
 #include <cstring>
 #include <string>
 
@@ -16,21 +17,7 @@
 
 namespace {
 
-int user_id_ok(const std::string &id) {
-    if (id.empty()) {
-        err() << text::kConfirm << ": " << text::kEnterUserId;
-        return kExitFailure;
-    }
-    if (rules::user_id_forbidden(id.c_str())) {
-        err() << text::kCaution << ": " << text::kForbiddenInUserId;
-        return kExitFailure;
-    }
-    if (id.size() > rules::kUserIdMaxBytes) {
-        err() << text::kCaution << ": " << text::kUserIdTooLong;
-        return kExitFailure;
-    }
-    return kExitOk;
-}
+constexpr int kPasswordTries = 3;
 
 int passwords_ok(const Password &first, const Password &second) {
     if (first.length() < rules::kPasswordMinBytes) {
@@ -46,6 +33,20 @@ int passwords_ok(const Password &first, const Password &second) {
         return kExitFailure;
     }
     return kExitOk;
+}
+
+// The new password, typed twice, into *password: on a terminal asked again
+// after a short or mismatched one. 0 or an exit status.
+int new_password(const Options &o, Password *password) {
+    for (int tries = 1;; tries++) {
+        // The block holds the text and zero bytes after it: nothing of a
+        // longer try may stay.
+        sys::wipe(password->block, sizeof password->block);
+        Password again;
+        if (const int status = read_password(o, password, &again)) return status;
+        const int status = passwords_ok(*password, again);
+        if (status == kExitOk || (o.given & kOptPassword) || tries == kPasswordTries) return status;
+    }
 }
 
 // The folders the two files go into, made as needed; the secret key folder
@@ -78,10 +79,7 @@ bool may_write(const Options &o, const std::string &secret) {
     if (sys::kind(secret) == sys::kMissing || o.has(kOptOverwrite)) return true;
     if (sys::can_ask()) {
         err() << text::kKeyExists << "\n  " << Native{secret};
-        char line[16];
-        if (sys::read_terminal_line(text::kYesNo, line, sizeof line, true) == sys::kLineOk &&
-            (strcmp(line, "y") == 0 || strcmp(line, "Y") == 0 || strcmp(line, "yes") == 0))
-            return true;
+        if (ask_yes()) return true;
     } else {
         err() << Native{secret} << ": " << text::kKeyExists;
     }
@@ -107,9 +105,8 @@ int run_keygen(const Options &o) {
     // pair as it stands.
     kagi_shuufuku(secret.c_str(), public_key.c_str());
     if (!may_write(o, secret)) return kExitFailure;
-    Password first, second;
-    if (const int status = read_password(o, &first, &second)) return status;
-    if (const int status = passwords_ok(first, second)) return status;
+    Password first;
+    if (const int status = new_password(o, &first)) return status;
 
     // The library writes both files privately beside their names and puts
     // them in place together; a failure leaves the pair as it was, and its

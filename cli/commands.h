@@ -20,5 +20,7 @@ int run_sha256(const Options &o);
 int run_fingerprint(const Options &o);
 int run_password_from(const Options &o);
 int run_list_keys(const Options &o);
+int run_import(const Options &o);
+int run_export(const Options &o);
 
 #endif

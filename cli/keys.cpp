@@ -60,3 +60,19 @@ bool find_key(const std::string &value, rules::Kind kind, std::string *path) {
     *path = candidate;
     return true;
 }
+
+int user_id_ok(const std::string &id) {
+    if (id.empty()) {
+        err() << text::kConfirm << ": " << text::kEnterUserId;
+        return 1;
+    }
+    if (rules::user_id_forbidden(id.c_str())) {
+        err() << text::kCaution << ": " << text::kForbiddenInUserId;
+        return 1;
+    }
+    if (id.size() > rules::kUserIdMaxBytes) {
+        err() << text::kCaution << ": " << text::kUserIdTooLong;
+        return 1;
+    }
+    return 0;
+}

@@ -21,5 +21,8 @@ bool key_folders(KeyFolders *folders);
 // folder of its kind. False after saying that no such file exists, or why
 // it is no key file of that kind.
 bool find_key(const std::string &value, rules::Kind kind, std::string *path);
+// The key pair window's checks of a user ID: given, none of the characters
+// a file name cannot hold, not too long. 0, or 1 after saying what is wrong.
+int user_id_ok(const std::string &id);
 
 #endif

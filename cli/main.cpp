@@ -32,14 +32,17 @@ const Command kCommands[] = {
      text::kKeygenHelp,
      text::kKeygenExample,
      kOptPassword},
-    {{"encrypt", kOptSecretKey | kOptRecipient | kOptNoCompress | kOptAnswers | kOptPassword,
+    {{"encrypt",
+      kOptSecretKey | kOptRecipient | kOptOutput | kOptName | kOptNoCompress | kOptAnswers |
+          kOptPassword,
       kOptSecretKey | kOptRecipient, 1, kAny, text::kOperandMissing},
      run_encrypt,
      text::kEncryptHelp,
      text::kEncryptExample,
      kOptPassword | kOptAnswers},
     {{"decrypt",
-      kOptSecretKey | kOptSender | kOptDirectory | kOptIgnoreSignature | kOptAnswers | kOptPassword,
+      kOptSecretKey | kOptSender | kOptDirectory | kOptOutput | kOptIgnoreSignature | kOptAnswers |
+          kOptPassword,
       kOptSecretKey | kOptSender, 1, kAny, text::kOperandMissing},
      run_decrypt,
      text::kDecryptHelp,
@@ -76,6 +79,16 @@ const Command kCommands[] = {
      text::kListKeysHelp,
      text::kListKeysExample,
      0},
+    {{"import", kOptAs | kOptOverwrite | kOptSkip, 0, 1, 1, text::kOperandMissing},
+     run_import,
+     text::kImportHelp,
+     text::kImportExample,
+     0},
+    {{"export", kOptOutput | kOptAnswers, 0, 0, 1, text::kOperandMissing},
+     run_export,
+     text::kExportHelp,
+     text::kExportExample,
+     kOptAnswers},
 };
 
 int show_help(const Command &c) {
@@ -87,18 +100,22 @@ int show_help(const Command &c) {
     return kExitOk;
 }
 
+int show_version() {
+    out() << "quillseal " << QUILL_VERSION;
+    return kExitOk;
+}
+
 int run(const std::vector<std::string> &args) {
     if (args.empty()) {
         Line(sys::kErr, false) << text::kHelp;
         return kExitUsage;
     }
     const std::string &first = args[0];
-    if (first == "-h" || first == "--help" || first == "help") {
+    if (first == "help" || (first.size() > 1 && first[0] == '-')) {
+        const unsigned option = first == "help" ? kOptHelp : program_option(first);
+        if (option == kOptVersion) return show_version();
+        if (option != kOptHelp) return usage_error(nullptr);
         Line(sys::kOut, false) << text::kHelp;
-        return kExitOk;
-    }
-    if (first == "--version") {
-        out() << "quillseal " << QUILL_VERSION;
         return kExitOk;
     }
     for (const Command &c : kCommands) {
@@ -107,6 +124,7 @@ int run(const std::vector<std::string> &args) {
         const std::vector<std::string> rest(args.begin() + 1, args.end());
         if (const int status = parse_options(c.spec, rest, &o)) return status;
         if (o.has(kOptHelp)) return show_help(c);
+        if (o.has(kOptVersion)) return show_version();
         enable_progress(!o.has(kOptQuiet) && sys::is_terminal(sys::kErr));
         // Every box of the library comes here, never as a window of its own.
         install_answers(o);
@@ -120,7 +138,8 @@ int run(const std::vector<std::string> &args) {
 
 int main(int argc, char **argv) {
     // An interrupted encryption or decryption leaves no partial archive and
-    // no restored file that is not in place.
+    // no restored file that is not in place, and nothing of the run's own
+    // folder.
     sys::on_interrupt(ichiji_sakujo);
     text::choose_language();
     std::vector<std::string> args;
@@ -129,5 +148,7 @@ int main(int argc, char **argv) {
         err() << text::kBadArgument1 << std::to_string(bad) << text::kBadArgument2;
         return kExitUsage;
     }
-    return run(args);
+    const int status = run(args);
+    sys::remove_scratch();
+    return status;
 }

@@ -1,6 +1,5 @@
-// The options in the manner of the usual tools: "-k VALUE" or "-kVALUE",
-// "--secret-key VALUE" or "--secret-key=VALUE", "--" before operands that
-// begin with "-".
+// The options as getopt_long takes them, written once so that the program
+// reads its command line the same way on Linux and on Windows.
 #include "options.h"
 
 #include <cstring>
@@ -21,6 +20,9 @@ const OptionName kOptionNames[] = {
     {'k', "secret-key", kOptSecretKey, &Options::secret_key},
     {'r', "recipient", kOptRecipient, &Options::recipient},
     {'s', "sender", kOptSender, &Options::sender},
+    {'o', "output", kOptOutput, &Options::output},
+    {0, "name", kOptName, &Options::name},
+    {0, "as", kOptAs, &Options::as},
     {0, "no-compress", kOptNoCompress, nullptr},
     {0, "out-dir", kOptOutDir, &Options::out_dir},
     {'C', "directory", kOptDirectory, &Options::directory},
@@ -33,6 +35,7 @@ const OptionName kOptionNames[] = {
     {0, "passphrase-from", kOptPassphraseFrom, &Options::passphrase_from},
     {'q', "quiet", kOptQuiet, nullptr},
     {'h', "help", kOptHelp, nullptr},
+    {'V', "version", kOptVersion, nullptr},
 };
 
 // The descriptor number: decimal digits only, no sign, within an int.
@@ -52,10 +55,23 @@ int fail(const CommandSpec &spec, const char *text, const std::string &what) {
     return usage_error(spec.name);
 }
 
-const OptionName *find_long(const std::string &name) {
+// The option a long name names: the one of that name, else the one option
+// among those in the set whose name begins with it. *others lists every
+// option it could be when there are several.
+const OptionName *find_long(const std::string &typed, unsigned among, std::string *others) {
+    others->clear();
+    if (typed.empty()) return nullptr;
     for (const OptionName &o : kOptionNames)
-        if (name == o.name) return &o;
-    return nullptr;
+        if (typed == o.name) return &o;
+    const OptionName *found = nullptr;
+    std::string candidates;
+    for (const OptionName &o : kOptionNames) {
+        if (!(o.option & among) || std::strncmp(o.name, typed.c_str(), typed.size()) != 0) continue;
+        candidates += std::string(found ? " " : "") + "--" + o.name;
+        if (found) *others = candidates;
+        found = &o;
+    }
+    return others->empty() ? found : nullptr;
 }
 
 const OptionName *find_short(char letter) {
@@ -68,6 +84,56 @@ bool needs_value(const OptionName &o) {
     return o.value != nullptr || o.option == kOptPassphraseFd;
 }
 
+// -h or -V anywhere before "--", bundled or by a prefix too: the help, or
+// else the version.
+unsigned asked_for(const std::vector<std::string> &args, unsigned allowed) {
+    unsigned asked = 0;
+    for (const std::string &arg : args) {
+        if (arg == "--") break;
+        if (arg.size() < 2 || arg[0] != '-') continue;
+        if (arg[1] == '-') {
+            std::string others;
+            const OptionName *o = find_long(arg.substr(2, arg.find('=') - 2), allowed, &others);
+            if (o) asked |= o->option & (kOptHelp | kOptVersion);
+            continue;
+        }
+        for (size_t j = 1; j < arg.size(); j++) {
+            const OptionName *o = find_short(arg[j]);
+            if (!o || needs_value(*o)) break;
+            asked |= o->option & (kOptHelp | kOptVersion);
+        }
+    }
+    return asked & kOptHelp ? kOptHelp : asked;
+}
+
+// The long option arg ("--" and its name, up to "="), or 64 after saying
+// why it is none the command takes.
+int long_option(const CommandSpec &spec, const std::string &arg, const OptionName **name) {
+    const std::string typed = arg.substr(2, arg.find('=') - 2);
+    const std::string shown = "--" + typed;
+    std::string others;
+    *name = find_long(typed, spec.allowed | kOptCommon, &others);
+    if (*name) return 0;
+    if (!others.empty()) return fail(spec, text::kAmbiguousOption, shown + " (" + others + ")");
+    // An option, or a prefix of one, that other commands take.
+    if (const OptionName *elsewhere = find_long(typed, ~0u, &others))
+        return fail(spec, text::kOptionNotHere, std::string("--") + elsewhere->name);
+    return fail(spec, text::kUnknownOption, shown);
+}
+
+// Takes one option with its value.
+int take(const CommandSpec &spec, const OptionName &name, const std::string &value,
+         const std::string &shown, Options *o) {
+    if (!(name.option & (spec.allowed | kOptCommon)))
+        return fail(spec, text::kOptionNotHere, shown);
+    if (o->has(name.option)) return fail(spec, text::kOptionTwice, shown);
+    o->given |= name.option;
+    if (name.value) o->*(name.value) = value;
+    if (name.option == kOptPassphraseFd && !parse_fd(value, &o->passphrase_fd))
+        return fail(spec, text::kBadFd, value);
+    return 0;
+}
+
 }  // namespace
 
 int usage_error(const char *command) {
@@ -78,14 +144,23 @@ int usage_error(const char *command) {
     return 64;
 }
 
+unsigned program_option(const std::string &arg) {
+    if (arg == "-h") return kOptHelp;
+    if (arg == "-V") return kOptVersion;
+    std::string others;
+    const OptionName *o = arg.compare(0, 2, "--") == 0 && arg.find('=') == std::string::npos
+                              ? find_long(arg.substr(2), kOptHelp | kOptVersion, &others)
+                              : nullptr;
+    if (o && (o->option & (kOptHelp | kOptVersion))) return o->option;
+    err() << text::kUnknownOption << Native{arg};
+    return 0;
+}
+
 int parse_options(const CommandSpec &spec, const std::vector<std::string> &args, Options *o) {
-    // Help comes first: whatever else is wrong, it says how to do it right.
-    for (const std::string &arg : args) {
-        if (arg == "--") break;
-        if (arg == "-h" || arg == "--help") {
-            o->given |= kOptHelp;
-            return 0;
-        }
+    // Help and the version come first: whatever else is wrong, they answer.
+    if (const unsigned asked = asked_for(args, spec.allowed | kOptCommon)) {
+        o->given = asked;
+        return 0;
     }
     bool operands_only = false;
     for (size_t i = 0; i < args.size(); i++) {
@@ -98,37 +173,40 @@ int parse_options(const CommandSpec &spec, const std::vector<std::string> &args,
             operands_only = true;
             continue;
         }
-        const OptionName *name = nullptr;
-        std::string value;
-        bool has_value = false;
         if (arg[1] == '-') {
+            const OptionName *name = nullptr;
+            if (const int status = long_option(spec, arg, &name)) return status;
+            const std::string shown = std::string("--") + name->name;
             const size_t equals = arg.find('=');
-            name = find_long(arg.substr(2, equals == std::string::npos ? equals : equals - 2));
+            std::string value;
             if (equals != std::string::npos) {
+                if (!needs_value(*name)) return fail(spec, text::kOptionTakesNoValue, shown);
                 value = arg.substr(equals + 1);
-                has_value = true;
+            } else if (needs_value(*name)) {
+                if (i + 1 >= args.size()) return fail(spec, text::kOptionNeedsValue, shown);
+                value = args[++i];
             }
-        } else {
-            name = find_short(arg[1]);
-            if (arg.size() > 2) {
-                value = arg.substr(2);
-                has_value = true;
+            if (const int status = take(spec, *name, value, shown, o)) return status;
+            continue;
+        }
+        // Letters: each a flag, up to one that takes a value, which is the
+        // rest of the word or else the next argument.
+        for (size_t j = 1; j < arg.size(); j++) {
+            const OptionName *name = find_short(arg[j]);
+            const std::string shown = std::string("-") + arg[j];
+            if (!name) return fail(spec, text::kUnknownOption, shown);
+            std::string value;
+            const bool valued = needs_value(*name);
+            if (valued) {
+                value = arg.substr(j + 1);
+                if (value.empty()) {
+                    if (i + 1 >= args.size()) return fail(spec, text::kOptionNeedsValue, shown);
+                    value = args[++i];
+                }
             }
+            if (const int status = take(spec, *name, value, shown, o)) return status;
+            if (valued) break;
         }
-        if (!name) return fail(spec, text::kUnknownOption, arg);
-        if (!(name->option & (spec.allowed | kOptQuiet | kOptHelp)))
-            return fail(spec, text::kOptionNotHere, arg);
-        if (o->has(name->option)) return fail(spec, text::kOptionTwice, arg);
-        if (needs_value(*name) && !has_value) {
-            if (i + 1 >= args.size()) return fail(spec, text::kOptionNeedsValue, arg);
-            value = args[++i];
-        } else if (!needs_value(*name) && has_value) {
-            return fail(spec, text::kUnknownOption, arg);
-        }
-        o->given |= name->option;
-        if (name->value) o->*(name->value) = value;
-        if (name->option == kOptPassphraseFd && !parse_fd(value, &o->passphrase_fd))
-            return fail(spec, text::kBadFd, value);
     }
     for (const OptionName &name : kOptionNames) {
         if (!(spec.required & name.option) || o->has(name.option)) continue;

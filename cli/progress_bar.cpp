@@ -1,12 +1,16 @@
 // The bar is drawn over itself with a carriage return, at most ten times a
-// second, and left on its line when the call ends.
+// second, within the terminal's width, and left on its line when the call
+// ends.
 #include "progress_bar.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "output.h"
 #include "quillcore.h"
+#include "system.h"
 #include "texts.h"
 
 namespace {
@@ -15,7 +19,9 @@ using Clock = std::chrono::steady_clock;
 
 constexpr double kQuietSeconds = 0.5;
 constexpr auto kRedrawEvery = std::chrono::milliseconds(100);
-constexpr int kBarWidth = 14;
+constexpr size_t kBarWidth = 14;  // cells of the bar at most
+constexpr size_t kBarMin = 5;     // ... and at least, or no bar
+constexpr size_t kBarFrame = 3;   // "[", "] "
 
 bool enabled = false;
 ProgressBar *active = nullptr;
@@ -74,6 +80,7 @@ ProgressBar::~ProgressBar() {
 void ProgressBar::interrupt() {
     if (on_line_) partial() << "\n";
     on_line_ = false;
+    shown_ = 0;
 }
 
 void ProgressBar::report(void *context, uint64_t done, uint64_t total) {
@@ -92,19 +99,45 @@ void ProgressBar::draw(uint64_t done, uint64_t total, double seconds) {
     // The total of an encryption is an estimate until its archive is written.
     if (total < done) total = done;
     const double share = total ? double(done) / double(total) : 1.0;
-    const int filled = int(share * kBarWidth);
-    const std::string bar =
-        std::string(size_t(filled), '#') + std::string(size_t(kBarWidth - filled), '-');
     const double rate = seconds > 0 ? double(done) / seconds : 0;
     char percent[8];
     std::snprintf(percent, sizeof percent, "%3d%%", int(share * 100));
-    Line line = partial();
-    line << "\r" << label_ << " [" << bar << "] " << percent << "  " << amount(done) << " / "
-         << amount(total) << "  " << amount(uint64_t(rate)) << "/s";
-    // The time left is always there, so that the line keeps its length but
-    // for a few characters, which the blanks behind it cover.
-    line << "  " << text::kTimeLeft
-         << (rate > 0 ? duration(double(total - done) / rate) : std::string("--:--")) << "    ";
+    // What the line holds beside the bar and the percentage, the most
+    // wanted first: on a narrow terminal the rest is left out. The last
+    // column stays empty, where some terminals wrap at once.
+    const std::string wanted[] = {
+        "  " + std::string(text::kTimeLeft) +
+            (rate > 0 ? duration(double(total - done) / rate) : std::string("--:--")),
+        "  " + amount(done) + " / " + amount(total),
+        "  " + amount(uint64_t(rate)) + "/s",
+    };
+    const size_t width = std::max<size_t>(sys::terminal_columns(sys::kErr), 2) - 1;
+    const std::string head = std::string(label_) + " ";
+    size_t used = sys::text_columns(head) + std::strlen(percent);
+    bool kept[3] = {};
+    for (size_t i = 0; i < 3; i++) {
+        const size_t more = sys::text_columns(wanted[i]);
+        kept[i] = used + more + kBarFrame + kBarMin <= width;
+        if (kept[i]) used += more;
+    }
+    std::string line = head;
+    if (used + kBarFrame + kBarMin <= width) {
+        const size_t cells = std::min<size_t>(kBarWidth, width - used - kBarFrame);
+        const size_t filled = size_t(share * double(cells));
+        line += "[" + std::string(filled, '#') + std::string(cells - filled, '-') + "] ";
+    }
+    line += percent;
+    for (const size_t i : {1, 2, 0})
+        if (kept[i]) line += wanted[i];
+    size_t shown = sys::text_columns(line);
+    if (shown > width) {
+        line = percent;  // not even the label fits
+        shown = std::strlen(percent);
+    }
+    // Blanks over what the last drawing left further right.
+    if (shown < shown_) line += std::string(shown_ - shown, ' ');
+    shown_ = shown;
+    partial() << "\r" << line;
     drawn_ = true;
     on_line_ = true;
 }

@@ -5,6 +5,7 @@
 #define QUILLSEAL_PROGRESS_BAR_H
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 
 // Whether bars are shown at all (standard error a terminal, no -q).
@@ -32,6 +33,7 @@ class ProgressBar {
     std::chrono::steady_clock::time_point start_, last_;
     bool drawn_ = false;    // a bar has been shown for this call
     bool on_line_ = false;  // the cursor stands at the end of the bar
+    size_t shown_ = 0;      // the columns the last drawing took
 };
 
 #endif

@@ -53,7 +53,9 @@ bool japanese_user();
 // Windows Ctrl-C, Ctrl-Break and closing the console) restores the
 // terminal, runs cleanup, and ends the program at once with 128 + the
 // signal's number: 130 for Ctrl-C and Ctrl-Break, 143 for SIGTERM and a
-// closed console, 129 for SIGHUP. cleanup must be fit for a signal handler.
+// closed console, 129 for SIGHUP. cleanup must be fit for a signal handler;
+// the run's own folder (make_scratch) is removed after it. A reader of
+// standard output that has gone ends no run: the write fails instead.
 void on_interrupt(void (*cleanup)());
 
 // ---- the terminal -------------------------------------------------------------
@@ -65,9 +67,19 @@ enum Encoding {
 };
 
 bool is_terminal(Stream s);
-// True when lines can be asked for: standard input and standard error are
-// both a terminal.
+// The width in columns of the terminal the stream writes to: its window's
+// (on Windows the console's buffer information), else COLUMNS, else 80.
+size_t terminal_columns(Stream s);
+// The columns a text (the program's encoding) takes on the terminal.
+size_t text_columns(const std::string &text);
+// True when lines can be asked for: the input that questions are read from
+// (standard input, or the console after ask_on_console) and standard error
+// are both a terminal.
 bool can_ask();
+// From here on passwords and other questions are read from the console
+// (Linux: the controlling terminal; Windows: CONIN$), not from standard
+// input, which carries data.
+void ask_on_console();
 // Writes the bytes in the terminal's encoding (on Windows: through the wide
 // console functions to a console, else in the ANSI code page).
 void write(Stream s, Encoding e, const char *bytes, size_t n);
@@ -132,6 +144,38 @@ bool full_path(const std::string &path, std::string *out);
 // The names, without the extension, of the files in folder (separator
 // included) whose names end in ext.
 std::vector<std::string> names_in(const std::string &folder, const char *ext);
+
+// The names in a folder (separator included), "." and ".." left out.
+std::vector<std::string> entries(const std::string &folder);
+// Gives a file the name to, in the same file system: replacing a file
+// there when replace, else only when nothing has that name.
+bool rename_file(const std::string &from, const std::string &to, bool replace);
+// Copies a file (a key file) to to through a new file beside it, which takes
+// the name only once it is complete, replacing a file there.
+bool copy_file(const std::string &from, const std::string &to);
+
+// ---- data through standard input and output -------------------------------------
+
+enum Copy { kCopied, kSourceFailed, kTargetFailed };
+// Standard input, byte for byte to its end, into a new file at path,
+// readable by its owner alone.
+Copy save_input(const std::string &path);
+// The file's bytes to standard output as they are; kTargetFailed also when
+// the reader has gone (a closed pipe).
+Copy send_file(const std::string &path);
+
+// ---- the run's own folder ---------------------------------------------------------
+
+// A new folder of this run, readable by its owner alone, in parent (with its
+// separator) or, when parent is empty, in the system's temporary folder;
+// *path receives it with its separator. It holds what has no place of its
+// own: standard input saved as a file, an archive on its way to standard
+// output, a restored file on its way to its name. It is removed with
+// everything in it by remove_scratch and by an interruption; what a run
+// ended outright left is removed by the next run that makes one in the same
+// folder. One at a time.
+bool make_scratch(const std::string &parent, std::string *path);
+void remove_scratch();
 
 // The local time of a moment in seconds since 1970; false when it has none.
 bool local_time(int64_t seconds, std::tm *out);

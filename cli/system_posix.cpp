@@ -5,8 +5,10 @@
 #include <fcntl.h>
 #include <iconv.h>
 #include <signal.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -23,6 +25,10 @@ namespace sys {
 
 namespace {
 
+// Where questions are read: standard input, or the controlling terminal
+// once standard input carries data (-1: there is none).
+int question_fd = STDIN_FILENO;
+
 // The terminal's settings while echo is off, restored by the signal handlers
 // too: an interrupted password prompt must not leave the terminal silent.
 termios saved_terminal;
@@ -33,7 +39,7 @@ constexpr int kSignals[] = {SIGQUIT, SIGTSTP};
 struct sigaction saved_actions[sizeof kSignals / sizeof kSignals[0]];
 
 void restore_terminal() {
-    if (echo_off) tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_terminal);
+    if (echo_off) tcsetattr(question_fd, TCSAFLUSH, &saved_terminal);
     echo_off = 0;
 }
 
@@ -45,11 +51,67 @@ void restore_and_raise(int signal) {
 
 void (*interrupt_cleanup)() = nullptr;
 
+// The run's own folder, complete in the buffer before scratch_made is set,
+// so that a signal handler reads all of it or nothing.
+char scratch_path[kPathBytes];
+volatile sig_atomic_t scratch_made = 0;
+
+constexpr int kDeepest = 64;  // folders below the run's own folder that are removed
+
+// Removes name in the folder dir, a folder with everything in it, with the
+// system calls alone, so that a signal handler may do it. A link is removed,
+// never followed.
+void remove_at(int dir, const char *name, int depth) {
+    if (unlinkat(dir, name, 0) == 0 || errno == ENOENT || depth > kDeepest) return;
+    const int fd = openat(dir, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return;
+    // Reading on after a removal may pass over a name: the folder is read
+    // again until a reading finds nothing.
+    for (int reading = 0; reading < 8; reading++) {
+        bool found = false;
+        lseek(fd, 0, SEEK_SET);
+        alignas(dirent64) char buf[2048];
+        ssize_t n;
+        while ((n = getdents64(fd, buf, sizeof buf)) > 0) {
+            for (ssize_t at = 0; at < n;) {
+                const dirent64 *e = reinterpret_cast<const dirent64 *>(buf + at);
+                at += e->d_reclen;
+                if (strcmp(e->d_name, ".") == 0 || strcmp(e->d_name, "..") == 0) continue;
+                remove_at(fd, e->d_name, depth + 1);
+                found = true;
+            }
+        }
+        if (!found) break;
+    }
+    close(fd);
+    unlinkat(dir, name, AT_REMOVEDIR);
+}
+
+bool process_alive(long id) {
+    return kill(pid_t(id), 0) == 0 || errno == EPERM;
+}
+
+// The folders ".quillseal-<process>.tmp" in folder whose process has ended.
+void sweep_scratch(const std::string &folder) {
+    DIR *dir = opendir(folder.c_str());
+    if (!dir) return;
+    while (const dirent *e = readdir(dir)) {
+        long id = 0;
+        int used = 0;
+        if (sscanf(e->d_name, ".quillseal-%ld.tmp%n", &id, &used) != 1 || e->d_name[used] != '\0' ||
+            id <= 0 || id == long(getpid()) || process_alive(id))
+            continue;
+        remove_at(dirfd(dir), e->d_name, 0);
+    }
+    closedir(dir);
+}
+
 // Only what is safe in a signal handler: the terminal, the cleanup, a line
 // end after a progress bar or a prompt, and the end.
 void interrupted(int signal) {
     restore_terminal();
     if (interrupt_cleanup) interrupt_cleanup();
+    if (scratch_made) remove_at(AT_FDCWD, scratch_path, 0);
     const char line_end = '\n';
     if (isatty(STDERR_FILENO) && ::write(STDERR_FILENO, &line_end, 1) < 0) {
         // Nothing more can be said.
@@ -124,6 +186,7 @@ void on_interrupt(void (*cleanup)()) {
     // No second interruption breaks into the first one's cleanup.
     sigfillset(&action.sa_mask);
     for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+    ::signal(SIGPIPE, SIG_IGN);
 }
 
 bool is_separator(char c) {
@@ -144,8 +207,37 @@ bool is_terminal(Stream s) {
     return isatty(s == kOut ? STDOUT_FILENO : STDERR_FILENO) == 1;
 }
 
+size_t terminal_columns(Stream s) {
+    winsize size = {};
+    if (ioctl(s == kOut ? STDOUT_FILENO : STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+        return size.ws_col;
+    const char *columns = getenv("COLUMNS");
+    const long n = columns ? strtol(columns, nullptr, 10) : 0;
+    return n > 0 && n < 10000 ? size_t(n) : 80;
+}
+
+size_t text_columns(const std::string &text) {
+    // UTF-8: a character of three or four bytes is a wide one, but for the
+    // half-width katakana (U+FF61..U+FF9F).
+    size_t columns = 0;
+    for (size_t i = 0; i < text.size(); i++) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if ((c & 0xC0) == 0x80) continue;
+        const bool half_kana =
+            c == 0xEF && i + 2 < text.size() &&
+            ((text[i + 1] == '\xBD' && static_cast<unsigned char>(text[i + 2]) >= 0xA1) ||
+             text[i + 1] == '\xBE');
+        columns += c >= 0xE0 && !half_kana ? 2 : 1;
+    }
+    return columns;
+}
+
 bool can_ask() {
-    return isatty(STDIN_FILENO) == 1 && isatty(STDERR_FILENO) == 1;
+    return isatty(question_fd) == 1 && isatty(STDERR_FILENO) == 1;
+}
+
+void ask_on_console() {
+    question_fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
 }
 
 void write(Stream s, Encoding, const char *bytes, size_t n) {
@@ -162,21 +254,21 @@ void write(Stream s, Encoding, const char *bytes, size_t n) {
 LineResult read_terminal_line(const char *prompt, char *buf, size_t cap, bool echo) {
     if (echo) {
         write(kErr, kText, prompt, strlen(prompt));
-        return assemble_line([] { return next_byte(STDIN_FILENO); }, buf, cap, true);
+        return assemble_line([] { return next_byte(question_fd); }, buf, cap, true);
     }
-    if (tcgetattr(STDIN_FILENO, &saved_terminal) != 0) return kLineError;
+    if (tcgetattr(question_fd, &saved_terminal) != 0) return kLineError;
     termios quiet = saved_terminal;
     quiet.c_lflag &= ~tcflag_t(ECHO);
     catch_signals();
     echo_off = 1;
-    if (tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet) != 0) {
+    if (tcsetattr(question_fd, TCSAFLUSH, &quiet) != 0) {
         echo_off = 0;
         release_signals();
         return kLineError;
     }
     write(kErr, kText, prompt, strlen(prompt));
-    const LineResult result = assemble_line([] { return next_byte(STDIN_FILENO); }, buf, cap, true);
-    tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_terminal);
+    const LineResult result = assemble_line([] { return next_byte(question_fd); }, buf, cap, true);
+    tcsetattr(question_fd, TCSAFLUSH, &saved_terminal);
     echo_off = 0;
     release_signals();
     // The line end typed was not echoed either.
@@ -308,6 +400,127 @@ std::vector<std::string> names_in(const std::string &folder, const char *ext) {
     closedir(dir);
     std::sort(names.begin(), names.end());
     return names;
+}
+
+std::vector<std::string> entries(const std::string &folder) {
+    std::vector<std::string> names;
+    DIR *dir = opendir(folder.c_str());
+    if (!dir) return names;
+    while (const dirent *e = readdir(dir))
+        if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0) names.push_back(e->d_name);
+    closedir(dir);
+    return names;
+}
+
+bool rename_file(const std::string &from, const std::string &to, bool replace) {
+    if (replace) return rename(from.c_str(), to.c_str()) == 0;
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    // A file system without the flag: a second link, which fails on a taken
+    // name too.
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    if (link(from.c_str(), to.c_str()) != 0) return false;
+    unlink(from.c_str());
+    return true;
+}
+
+namespace {
+
+// Writes n bytes whole, through interruptions.
+bool write_all(int fd, const char *bytes, size_t n) {
+    while (n > 0) {
+        const ssize_t done = ::write(fd, bytes, n);
+        if (done < 0 && errno == EINTR) continue;
+        if (done <= 0) return false;
+        bytes += done;
+        n -= size_t(done);
+    }
+    return true;
+}
+
+// The bytes of one descriptor to another, to the end of the first.
+Copy copy_fd(int from, int to) {
+    char buf[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(from, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return kSourceFailed;
+        if (n == 0) return kCopied;
+        if (!write_all(to, buf, size_t(n))) return kTargetFailed;
+    }
+}
+
+}  // namespace
+
+bool copy_file(const std::string &from, const std::string &to) {
+    const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return false;
+    // Named as the library names its temporary files, so that what a run
+    // ended outright leaves is removed by the next run that writes here.
+    const std::string temp =
+        to.substr(0, name_start(to)) + ".quillseal-" + std::to_string(getpid()) + "-0.part";
+    const int out = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    bool done = out >= 0 && copy_fd(in, out) == kCopied && fsync(out) == 0;
+    if (out >= 0) done = close(out) == 0 && done;
+    close(in);
+    done = done && rename(temp.c_str(), to.c_str()) == 0;
+    if (!done) {
+        if (out >= 0) unlink(temp.c_str());
+        return false;
+    }
+    const int folder =
+        open(to.substr(0, name_start(to)).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        fsync(folder);
+        close(folder);
+    }
+    return true;
+}
+
+Copy save_input(const std::string &path) {
+    const int out = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (out < 0) return kTargetFailed;
+    const Copy copied = copy_fd(STDIN_FILENO, out);
+    return close(out) == 0 || copied != kCopied ? copied : kTargetFailed;
+}
+
+Copy send_file(const std::string &path) {
+    const int in = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return kSourceFailed;
+    const Copy copied = copy_fd(in, STDOUT_FILENO);
+    close(in);
+    return copied;
+}
+
+bool make_scratch(const std::string &parent, std::string *path) {
+    std::string base = parent;
+    if (base.empty()) {
+        const char *temp = getenv("TMPDIR");
+        base = temp && temp[0] == '/' ? temp : "/tmp";
+        if (base.back() != '/') base += '/';
+    }
+    sweep_scratch(base);
+    const std::string folder = base + ".quillseal-" + std::to_string(getpid()) + ".tmp";
+    if (scratch_made || folder.size() + 2 > kPathBytes) return false;
+    folder.copy(scratch_path, folder.size());
+    scratch_path[folder.size()] = '\0';
+    scratch_made = 1;
+    // A name already taken is a run's of this process number that ended
+    // outright (or a link someone put there): removed, never used.
+    if (mkdir(folder.c_str(), 0700) != 0) {
+        remove_at(AT_FDCWD, folder.c_str(), 0);
+        if (mkdir(folder.c_str(), 0700) != 0) {
+            scratch_made = 0;
+            return false;
+        }
+    }
+    *path = folder + "/";
+    return true;
+}
+
+void remove_scratch() {
+    if (!scratch_made) return;
+    remove_at(AT_FDCWD, scratch_path, 0);
+    scratch_made = 0;
 }
 
 bool local_time(int64_t seconds, std::tm *out) {

@@ -9,6 +9,8 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "lines.h"
@@ -36,10 +38,76 @@ BOOL WINAPI restore_console(DWORD) {
 
 void (*interrupt_cleanup)() = nullptr;
 
+// Where questions are read: standard input, or the console once standard
+// input carries data (INVALID_HANDLE_VALUE: there is none).
+HANDLE question_handle = nullptr;
+
+HANDLE question_input() {
+    return question_handle ? question_handle : GetStdHandle(STD_INPUT_HANDLE);
+}
+
+// The run's own folder; empty when there is none.
+std::string scratch_path;
+CRITICAL_SECTION scratch_lock;
+
+// Removes a file or a folder with everything in it; read-only files too,
+// which a restored file may be.
+void remove_tree(const std::string &path) {
+    const DWORD attrs = GetFileAttributesA(path.c_str());
+    if (attrs == INVALID_FILE_ATTRIBUTES) return;
+    if (attrs & FILE_ATTRIBUTE_READONLY)
+        SetFileAttributesA(path.c_str(), attrs & ~DWORD(FILE_ATTRIBUTE_READONLY));
+    if (!(attrs & FILE_ATTRIBUTE_DIRECTORY) || (attrs & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        if (!DeleteFileA(path.c_str())) RemoveDirectoryA(path.c_str());
+        return;
+    }
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name != "." && name != "..") remove_tree(path + "\\" + name);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+bool process_alive(DWORD id) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+    if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
+    DWORD code = 0;
+    const bool alive = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+    CloseHandle(process);
+    return alive;
+}
+
+// The folders ".quillseal-<process>.tmp" in folder whose process has ended.
+void sweep_scratch(const std::string &folder) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + ".quillseal-*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        unsigned long id = 0;
+        int used = 0;
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+            sscanf(found.cFileName, ".quillseal-%lu.tmp%n", &id, &used) != 1 ||
+            found.cFileName[used] != '\0' || id == GetCurrentProcessId() ||
+            process_alive(DWORD(id)))
+            continue;
+        remove_tree(folder + found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
 // Runs on a thread of its own, which the console starts for the event.
 BOOL WINAPI interrupted(DWORD event) {
     restore_console(event);
     if (interrupt_cleanup) interrupt_cleanup();
+    // A file the main thread still holds cannot go; a later run's sweep
+    // removes it.
+    EnterCriticalSection(&scratch_lock);
+    if (!scratch_path.empty()) remove_tree(scratch_path);
     const bool keys = event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT;
     ExitProcess(keys ? 130 : 143);
     return TRUE;
@@ -90,6 +158,7 @@ bool japanese_user() {
 }
 
 void on_interrupt(void (*cleanup)()) {
+    InitializeCriticalSection(&scratch_lock);
     interrupt_cleanup = cleanup;
     SetConsoleCtrlHandler(interrupted, TRUE);
 }
@@ -134,8 +203,29 @@ bool is_terminal(Stream s) {
     return is_console(handle_of(s));
 }
 
+size_t terminal_columns(Stream s) {
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (GetConsoleScreenBufferInfo(handle_of(s), &info) && info.srWindow.Right > info.srWindow.Left)
+        return size_t(info.srWindow.Right - info.srWindow.Left + 1);
+    const char *columns = getenv("COLUMNS");
+    const long n = columns ? strtol(columns, nullptr, 10) : 0;
+    return n > 0 && n < 10000 ? size_t(n) : 80;
+}
+
+size_t text_columns(const std::string &text) {
+    // Code page 932: a double-byte character is a wide one, and a single
+    // byte (half-width katakana too) a narrow one.
+    return text.size();
+}
+
 bool can_ask() {
-    return is_console(GetStdHandle(STD_INPUT_HANDLE)) && is_console(handle_of(kErr));
+    return is_console(question_input()) && is_console(handle_of(kErr));
+}
+
+void ask_on_console() {
+    question_handle =
+        CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
 }
 
 void write(Stream s, Encoding e, const char *bytes, size_t n) {
@@ -160,7 +250,7 @@ void write(Stream s, Encoding e, const char *bytes, size_t n) {
 }
 
 LineResult read_terminal_line(const char *prompt, char *buf, size_t cap, bool echo) {
-    input_handle = GetStdHandle(STD_INPUT_HANDLE);
+    input_handle = question_input();
     if (!GetConsoleMode(input_handle, &saved_mode)) return kLineError;
     DWORD mode = saved_mode | ENABLE_LINE_INPUT | ENABLE_PROCESSED_INPUT;
     if (!echo) mode &= ~DWORD(ENABLE_ECHO_INPUT);
@@ -347,6 +437,116 @@ std::vector<std::string> names_in(const std::string &folder, const char *ext) {
     FindClose(search);
     std::sort(names.begin(), names.end());
     return names;
+}
+
+std::vector<std::string> entries(const std::string &folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::string name = found.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
+bool rename_file(const std::string &from, const std::string &to, bool replace) {
+    return MoveFileExA(from.c_str(), to.c_str(),
+                       MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0)) != 0;
+}
+
+bool copy_file(const std::string &from, const std::string &to) {
+    // Named as the library names its temporary files, so that what a run
+    // ended outright leaves is removed by the next run that writes here.
+    const std::string temp = to.substr(0, name_start(to)) + ".quillseal-" +
+                             std::to_string(GetCurrentProcessId()) + "-0.part";
+    if (!CopyFileA(from.c_str(), temp.c_str(), TRUE)) return false;
+    SetFileAttributesA(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
+    HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    const bool flushed = h != INVALID_HANDLE_VALUE && FlushFileBuffers(h);
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    if (flushed && rename_file(temp, to, true)) return true;
+    DeleteFileA(temp.c_str());
+    return false;
+}
+
+namespace {
+
+// The bytes of one handle to another, to the end of the first (a pipe's
+// writer that has gone is its end).
+Copy copy_handle(HANDLE from, HANDLE to) {
+    std::string buf(1 << 16, '\0');
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(from, buf.data(), DWORD(buf.size()), &got, nullptr))
+            return GetLastError() == ERROR_BROKEN_PIPE ? kCopied : kSourceFailed;
+        if (got == 0) return kCopied;
+        for (DWORD at = 0; at < got;) {
+            DWORD done = 0;
+            if (!WriteFile(to, buf.data() + at, got - at, &done, nullptr) || done == 0)
+                return kTargetFailed;
+            at += done;
+        }
+    }
+}
+
+}  // namespace
+
+Copy save_input(const std::string &path) {
+    HANDLE out = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                             nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (out == INVALID_HANDLE_VALUE) return kTargetFailed;
+    const Copy copied = copy_handle(GetStdHandle(STD_INPUT_HANDLE), out);
+    return CloseHandle(out) || copied != kCopied ? copied : kTargetFailed;
+}
+
+Copy send_file(const std::string &path) {
+    HANDLE in = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (in == INVALID_HANDLE_VALUE) return kSourceFailed;
+    const Copy copied = copy_handle(in, GetStdHandle(STD_OUTPUT_HANDLE));
+    CloseHandle(in);
+    return copied;
+}
+
+bool make_scratch(const std::string &parent, std::string *path) {
+    std::string base = parent;
+    if (base.empty()) {
+        char temp[kPathBytes] = {};
+        const DWORD n = GetTempPathA(sizeof temp, temp);
+        if (n == 0 || n >= sizeof temp) return false;
+        base = temp;
+    }
+    sweep_scratch(base);
+    const std::string folder =
+        base + ".quillseal-" + std::to_string(GetCurrentProcessId()) + ".tmp";
+    if (!scratch_path.empty() || folder.size() + 2 > kPathBytes) return false;
+    EnterCriticalSection(&scratch_lock);
+    scratch_path = folder;
+    LeaveCriticalSection(&scratch_lock);
+    // A name already taken is a run's of this process number that ended
+    // outright: removed, never used.
+    if (!CreateDirectoryA(folder.c_str(), nullptr)) {
+        remove_tree(folder);
+        if (!CreateDirectoryA(folder.c_str(), nullptr)) {
+            EnterCriticalSection(&scratch_lock);
+            scratch_path.clear();
+            LeaveCriticalSection(&scratch_lock);
+            return false;
+        }
+    }
+    *path = folder + "\\";
+    return true;
+}
+
+void remove_scratch() {
+    EnterCriticalSection(&scratch_lock);
+    if (!scratch_path.empty()) remove_tree(scratch_path);
+    scratch_path.clear();
+    LeaveCriticalSection(&scratch_lock);
 }
 
 bool local_time(int64_t seconds, std::tm *out) {

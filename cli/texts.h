@@ -24,6 +24,10 @@ inline constexpr Phrase kOptionNeedsValue{"オプションに値を指定して�
                                           "The option needs a value: "};
 inline constexpr Phrase kOptionTwice{"同じオプションが二度指定されています: ",
                                      "The option is given twice: "};
+inline constexpr Phrase kAmbiguousOption{"複数のオプションに当てはまります: ",
+                                         "The option is ambiguous: "};
+inline constexpr Phrase kOptionTakesNoValue{"このオプションに値は指定できません: ",
+                                            "The option takes no value: "};
 inline constexpr Phrase kOptionMissing{"次のオプションを指定して下さい: ",
                                        "The command needs the option: "};
 inline constexpr Phrase kOperandMissing{"ファイルを指定して下さい", "Name the files to work on"};
@@ -110,6 +114,33 @@ inline constexpr Phrase kSecretKeys{"秘密鍵 ", "Secret keys in "};
 inline constexpr Phrase kPublicKeys{"公開鍵 ", "Public keys in "};
 inline constexpr Phrase kNoKeys{"  (なし)", "  (none)"};
 
+// Copies of public keys.
+inline constexpr Phrase kPublicKeyExists{"同名の公開鍵が存在します。上書きしてよいですか。",
+                                         "A public key of this name exists already. Overwrite it?"};
+// Both take the same width.
+inline constexpr Phrase kOldFingerprint{"  既存の指紋: ", "  Old fingerprint: "};
+inline constexpr Phrase kNewFingerprint{"  新しい指紋: ", "  New fingerprint: "};
+inline constexpr Phrase kKeyNotImported{
+    "公開鍵は取り込みませんでした。上書きするには --overwrite を、別のユーザーIDで取り込むには "
+    "--as を指定して下さい",
+    "No key was imported. Give --overwrite to overwrite the key, or --as to import it under "
+    "another user ID"};
+inline constexpr Phrase kAlreadyImported{"同じ公開鍵が既に取り込まれています: ",
+                                         "The same public key is imported already: "};
+inline constexpr Phrase kImported{"公開鍵を取り込みました: ", "Public key imported: "};
+inline constexpr Phrase kUserIdIs{"ユーザーID: ", "User ID: "};
+inline constexpr Phrase kFingerprintIs{"指紋: ", "Fingerprint: "};
+inline constexpr Phrase kCompareFingerprint{
+    "指紋が相手の公開鍵の指紋と一致することを、電話など別の方法で確かめてから使って下さい",
+    "Before you use the key, check with its owner another way, by phone say, that the "
+    "fingerprints match"};
+inline constexpr Phrase kKeyNotWritten{": 公開鍵を書き込めません", ": cannot write the public key"};
+inline constexpr Phrase kCopyStopped{": 同名のファイルがあるため、書き出しませんでした",
+                                     ": not written, as a file of this name exists"};
+inline constexpr Phrase kWhichKey{
+    "書き出す公開鍵のユーザーIDを指定して下さい (quillseal list-keys で確認できます)",
+    "Name the user ID of the public key to export (quillseal list-keys shows them)"};
+
 // Key pair creation, as the key pair window.
 inline constexpr Phrase kKeyKept{
     "鍵は作成しませんでした。上書きするには --overwrite を指定して下さい",
@@ -133,6 +164,36 @@ inline constexpr Phrase kDecryptStopped2{" があるため、復号化を途中�
 inline constexpr Phrase kAnswerWithFlag{
     "同名のファイルを上書きするには --overwrite、別名で保存するには --rename を指定して下さい",
     "Give --overwrite to overwrite the existing file, or --rename to save under another name"};
+inline constexpr Phrase kStdinAlone{"標準入力 (-) は、ほかの項目と一緒には指定できません",
+                                    "Standard input (-) cannot be given with other items"};
+inline constexpr Phrase kNameWithoutStdin{
+    "--name は、標準入力 (-) を暗号化するときに指定して下さい",
+    "--name is only for encrypting standard input (-)"};
+inline constexpr Phrase kBadEntryName{"--name には、フォルダを含まないファイル名を指定して下さい: ",
+                                      "--name takes a file name without folders: "};
+inline constexpr Phrase kArchiveToTerminal{
+    "暗号化ファイルは端末に出力しません。-o で保存先を指定するか、出力をリダイレクトして下さい",
+    "An archive is not written to the terminal. Name a file with -o, or redirect the output"};
+inline constexpr Phrase kOutputIsItem{
+    ": 暗号化する項目と同じ名前です。-o には別の名前を指定して下さい",
+    ": this is the name of an item to encrypt. Give -o another name"};
+inline constexpr Phrase kOutputOneArchive{"-o は、暗号化ファイルを一つだけ指定したときに使えます",
+                                          "-o works with one archive only"};
+inline constexpr Phrase kOutputOrDirectory{"-o と -C は、どちらか一つだけ指定して下さい",
+                                           "Give only one of -o and -C"};
+inline constexpr Phrase kNotOneFile{
+    ": -o は、ファイルを一つだけ含む暗号化ファイルに使えます。-C で復号化先のフォルダを"
+    "指定して下さい",
+    ": -o works with an archive that holds one file only. Give -C the folder to decrypt into"};
+inline constexpr Phrase kStdinUnreadable{"標準入力を読み込めません", "Cannot read standard input"};
+inline constexpr Phrase kStdoutFailed{"標準出力に書き込めません",
+                                      "Cannot write to standard output"};
+inline constexpr Phrase kNoScratch{": 一時フォルダを作成できません",
+                                   ": cannot create a temporary folder"};
+inline constexpr Phrase kScratchFull{": 一時ファイルに書き込めません",
+                                     ": cannot write the temporary file"};
+inline constexpr Phrase kNotPlaced{": 復号化したファイルをこの名前にできません",
+                                   ": cannot give the decrypted file this name"};
 inline constexpr Phrase kRefused{
     "署名を確認できないため、このファイルは復号化しません。送信者の公開鍵 (-s) を確かめて"
     "下さい。確認せずに進めるには --ignore-signature を指定して下さい",
@@ -167,17 +228,23 @@ inline constexpr Phrase kHelp{
     "  fingerprint 公開鍵...                 公開鍵の指紋を表示します\n"
     "  password-from ファイル                ファイルからパスワードを作成します\n"
     "  list-keys                             鍵のフォルダの鍵を表示します\n"
+    "  import 公開鍵ファイル                 相手の公開鍵を鍵のフォルダに取り込みます\n"
+    "  export [ユーザーID]                   自分の公開鍵を書き出します\n"
     "\n"
     "鍵は、ファイルのパスか、鍵のフォルダにあるユーザーIDで指定します。\n"
     "\n"
     "共通のオプション:\n"
     "  -q, --quiet    進行状況を表示しません\n"
     "  -h, --help     使い方を表示します (quillseal コマンド --help でコマンドごと)\n"
-    "  --version      バージョンを表示します\n"
+    "  -V, --version  バージョンを表示します\n"
+    "\n"
+    "短いオプションはまとめて (-qk alice)、長いオプションは一つに決まる先頭部分だけ "
+    "(--sec) でも指定できます。\n"
     "\n"
     "終了コード: 0 成功、1 失敗、2 鍵の不一致、3 署名を確認できない、64 使い方の誤り\n"
     "\n"
-    "例: quillseal encrypt -k alice -r bob 報告書.docx\n",
+    "例: quillseal encrypt -k alice -r bob 報告書.docx\n"
+    "    tar cf - 写真 | quillseal encrypt -k alice -r bob -o 写真.tar.velm -\n",
     "quillseal: encrypts files and folders for the other party's public key and signs them;\n"
     "checks and decrypts the archives made for you.\n"
     "\n"
@@ -194,18 +261,24 @@ inline constexpr Phrase kHelp{
     "  fingerprint PUBLIC...                 show the fingerprints of public keys\n"
     "  password-from FILE                    make a password from a file\n"
     "  list-keys                             show the keys in the key folders\n"
+    "  import FILE                           import the other party's public key\n"
+    "  export [USER-ID]                      write out your own public key\n"
     "\n"
     "A key is the path of its file, or a user ID in the key folders.\n"
     "\n"
     "Common options:\n"
     "  -q, --quiet    show no progress\n"
     "  -h, --help     show the usage (quillseal COMMAND --help: that of one command)\n"
-    "  --version      show the version\n"
+    "  -V, --version  show the version\n"
+    "\n"
+    "Short options may be bundled (-qk alice), and a long option shortened to a beginning no\n"
+    "other option shares (--sec).\n"
     "\n"
     "Exit status: 0 success, 1 failure, 2 the keys do not match, 3 a signature does not\n"
     "verify, 64 a wrong command line\n"
     "\n"
-    "Example: quillseal encrypt -k alice -r bob report.docx\n"};
+    "Example: quillseal encrypt -k alice -r bob report.docx\n"
+    "         tar cf - photos | quillseal encrypt -k alice -r bob -o photos.tar.velm -\n"};
 
 inline constexpr Phrase kPasswordOptions{
     "パスワード (指定がなければ端末で入力します):\n"
@@ -233,7 +306,7 @@ inline constexpr Phrase kKeygenHelp{
     "\n"
     "秘密鍵・公開鍵ペアを作成します。ユーザーIDは鍵のファイル名に成りますので、だれの鍵か"
     "判るように、氏名、メールアドレスなどを入力して下さい。パスワードは8文字以上で、端末では"
-    "2回入力します。\n"
+    "2回入力します。短すぎるか2回が一致しなければ、3回まで入力し直せます。\n"
     "鍵は鍵のフォルダ (秘密鍵は himitu、公開鍵は koukai) に ユーザーID.velh と "
     "ユーザーID.velk として作成します。\n"
     "\n"
@@ -244,7 +317,8 @@ inline constexpr Phrase kKeygenHelp{
     "\n"
     "Makes a secret and public key pair. The user ID becomes the names of the key files, so\n"
     "make it tell whose key it is: a name, a mail address or the like. The password has 8\n"
-    "characters or more; on a terminal it is typed twice.\n"
+    "characters or more; on a terminal it is typed twice, and asked again, up to three times in\n"
+    "all, when it is too short or the two differ.\n"
     "The keys are made in the key folders (secret keys in himitu, public keys in koukai) as\n"
     "USER-ID.velh and USER-ID.velk.\n"
     "\n"
@@ -255,24 +329,37 @@ inline constexpr Phrase kKeygenExample{"例: quillseal keygen alice@example.jp\n
                                        "Example: quillseal keygen alice@example.com\n"};
 
 inline constexpr Phrase kEncryptHelp{
-    "使い方: quillseal encrypt -k 秘密鍵 -r 公開鍵 [--no-compress] 項目...\n"
+    "使い方: quillseal encrypt -k 秘密鍵 -r 公開鍵 [-o 暗号化ファイル] [--no-compress] 項目...\n"
+    "       quillseal encrypt -k 秘密鍵 -r 公開鍵 [-o 暗号化ファイル] [--name 名前] -\n"
     "\n"
     "ファイルやフォルダを相手の公開鍵で暗号化し、自分の秘密鍵で署名して、一つの暗号化ファイルに"
-    "します。暗号化ファイルは最初の項目と同じフォルダに 項目名.velm として作成し、そのパスを"
-    "表示します。項目はすべて同じフォルダに置いて下さい。\n"
+    "します。暗号化ファイルは最初の項目と同じフォルダに 項目名.velm として (-o があれば"
+    "そのパスに) 作成し、そのパスを表示します。項目はすべて同じフォルダに置いて下さい。\n"
+    "項目が - だけなら標準入力を一つのファイルとして暗号化し、暗号化ファイルを -o がなければ"
+    "標準出力に出力します。\n"
     "\n"
     "  -k, --secret-key 秘密鍵   自分の秘密鍵 (パスかユーザーID)\n"
     "  -r, --recipient 公開鍵    相手の公開鍵 (パスかユーザーID)\n"
+    "  -o, --output ファイル     暗号化ファイルのパス (- は標準出力)\n"
+    "  --name 名前               標準入力を復号化したときのファイル名 (指定がなければ -o の"
+    "ファイル名から .velm を除いた名前、-o もなければ stdin)\n"
     "  --no-compress             圧縮せずに暗号化します\n"
     "\n",
-    "Usage: quillseal encrypt -k SECRET -r PUBLIC [--no-compress] ITEM...\n"
+    "Usage: quillseal encrypt -k SECRET -r PUBLIC [-o ARCHIVE] [--no-compress] ITEM...\n"
+    "       quillseal encrypt -k SECRET -r PUBLIC [-o ARCHIVE] [--name NAME] -\n"
     "\n"
     "Encrypts files and folders for the other party's public key, signs them with your own\n"
     "secret key, and makes one archive of them. The archive is made in the folder of the first\n"
-    "item as ITEM.velm, and its path is shown. Put all the items in the same folder.\n"
+    "item as ITEM.velm (or at the path -o gives), and its path is shown. Put all the items in\n"
+    "the same folder.\n"
+    "With - as the only item, standard input is encrypted as one file, and the archive goes to\n"
+    "standard output unless -o names a file.\n"
     "\n"
     "  -k, --secret-key SECRET   your own secret key (a path or a user ID)\n"
     "  -r, --recipient PUBLIC    the other party's public key (a path or a user ID)\n"
+    "  -o, --output ARCHIVE      the path of the archive (- is standard output)\n"
+    "  --name NAME               the name standard input's file is decrypted under (without\n"
+    "                            it: the name -o gives, less .velm; without -o, stdin)\n"
     "  --no-compress             encrypt without compressing\n"
     "\n"};
 inline constexpr Phrase kEncryptExample{"例: quillseal encrypt -k alice -r bob 写真 報告書.docx\n",
@@ -281,6 +368,7 @@ inline constexpr Phrase kEncryptExample{"例: quillseal encrypt -k alice -r bob 
 
 inline constexpr Phrase kDecryptHelp{
     "使い方: quillseal decrypt -k 秘密鍵 -s 公開鍵 [-C フォルダ] 暗号化ファイル...\n"
+    "       quillseal decrypt -k 秘密鍵 -s 公開鍵 -o ファイル 暗号化ファイル\n"
     "\n"
     "暗号化ファイルの署名を送信者の公開鍵で確認してから、暗号化ファイルと同じフォルダに"
     "復号化します。署名を確認できないファイルは復号化しません。\n"
@@ -288,9 +376,12 @@ inline constexpr Phrase kDecryptHelp{
     "  -k, --secret-key 秘密鍵   自分の秘密鍵 (パスかユーザーID)\n"
     "  -s, --sender 公開鍵       送信者の公開鍵 (パスかユーザーID)\n"
     "  -C, --directory フォルダ  指定のフォルダに復号化します\n"
+    "  -o, --output ファイル     ファイルを一つだけ含む暗号化ファイルを、このパスに復号化します "
+    "(- は標準出力。署名を確認するまで何も出力しません)\n"
     "  --ignore-signature        署名を確認できなくても、警告して復号化します\n"
     "\n",
     "Usage: quillseal decrypt -k SECRET -s PUBLIC [-C FOLDER] ARCHIVE...\n"
+    "       quillseal decrypt -k SECRET -s PUBLIC -o FILE ARCHIVE\n"
     "\n"
     "Checks each archive's signature with the sender's public key, then decrypts it into the\n"
     "folder of the archive. An archive whose signature does not verify is not decrypted.\n"
@@ -298,6 +389,9 @@ inline constexpr Phrase kDecryptHelp{
     "  -k, --secret-key SECRET   your own secret key (a path or a user ID)\n"
     "  -s, --sender PUBLIC       the sender's public key (a path or a user ID)\n"
     "  -C, --directory FOLDER    decrypt into the folder given\n"
+    "  -o, --output FILE         decrypt an archive that holds one file to this path (- is\n"
+    "                            standard output, which gets nothing before the signature\n"
+    "                            verifies)\n"
     "  --ignore-signature        decrypt after a warning when the signature does not verify\n"
     "\n"};
 inline constexpr Phrase kDecryptExample{"例: quillseal decrypt -k bob -s alice 写真.velm\n",
@@ -395,8 +489,55 @@ inline constexpr Phrase kListKeysHelp{
 inline constexpr Phrase kListKeysExample{"例: quillseal list-keys\n",
                                          "Example: quillseal list-keys\n"};
 
-inline constexpr Phrase kCommonOptions{"  -q, --quiet   進行状況を表示しません\n\n",
-                                       "  -q, --quiet   show no progress\n\n"};
+inline constexpr Phrase kImportHelp{
+    "使い方: quillseal import [--as ユーザーID] [--overwrite | --skip] 公開鍵ファイル\n"
+    "\n"
+    "相手から受け取った公開鍵を鍵のフォルダ (koukai) にコピーし、ユーザーIDと指紋を表示します。"
+    "ユーザーIDは、指定がなければファイル名から .velk を除いたものです。指紋は、相手に電話など"
+    "別の方法で確かめて下さい。同名の公開鍵があれば、端末で尋ねます。\n"
+    "\n"
+    "  --as ユーザーID   このユーザーIDで取り込みます\n"
+    "  --overwrite       同名の公開鍵を尋ねずに上書きします\n"
+    "  --skip            同名の公開鍵があれば取り込みません\n"
+    "\n",
+    "Usage: quillseal import [--as USER-ID] [--overwrite | --skip] FILE\n"
+    "\n"
+    "Copies a public key received from the other party into the key folder (koukai) and shows\n"
+    "its user ID and fingerprint. The user ID is the file's name without .velk unless --as is\n"
+    "given. Check the fingerprint with the key's owner another way, by phone say. When a\n"
+    "public key of the same name exists, you are asked on the terminal.\n"
+    "\n"
+    "  --as USER-ID   import the key under this user ID\n"
+    "  --overwrite    overwrite a public key of the same name without asking\n"
+    "  --skip         import nothing when a public key of the same name exists\n"
+    "\n"};
+inline constexpr Phrase kImportExample{"例: quillseal import hanako.velk\n",
+                                       "Example: quillseal import bob.velk\n"};
+
+inline constexpr Phrase kExportHelp{
+    "使い方: quillseal export [-o ファイル] [ユーザーID]\n"
+    "\n"
+    "鍵のフォルダにある公開鍵を、相手に渡せるように書き出します。ユーザーIDは、秘密鍵が一つ"
+    "だけなら省略できます。-o がなければ標準出力に出力します。\n"
+    "\n"
+    "  -o, --output ファイル   書き出す先のパス (- は標準出力)\n"
+    "\n",
+    "Usage: quillseal export [-o FILE] [USER-ID]\n"
+    "\n"
+    "Writes out a public key of the key folders, to hand to the other party. The user ID may\n"
+    "be left out when there is only one secret key. Without -o the key goes to standard\n"
+    "output.\n"
+    "\n"
+    "  -o, --output FILE   the path to write to (- is standard output)\n"
+    "\n"};
+inline constexpr Phrase kExportExample{"例: quillseal export -o taro.velk\n",
+                                       "Example: quillseal export -o alice.velk\n"};
+
+inline constexpr Phrase kCommonOptions{
+    "  -q, --quiet     進行状況を表示しません\n"
+    "  -V, --version   バージョンを表示します\n\n",
+    "  -q, --quiet     show no progress\n"
+    "  -V, --version   show the version\n\n"};
 
 // The library's words (core/messages.h) in English. The library reports in
 // Japanese, its records too; quillseal looks its words up here

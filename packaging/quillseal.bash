@@ -24,7 +24,7 @@ _quillseal_add() {
 
 _quillseal() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
-    local commands="keygen encrypt decrypt list verify sha256 fingerprint password-from list-keys"
+    local commands="keygen encrypt decrypt list verify sha256 fingerprint password-from list-keys import export"
     local passphrase="--passphrase-file --passphrase-fd --passphrase-from"
     local answers="--overwrite --rename --skip"
     COMPREPLY=()
@@ -56,48 +56,52 @@ _quillseal() {
             _quillseal_add "$cur" "$(compgen -d -- "$cur")"
             return
             ;;
-        --passphrase-file | --passphrase-from)
+        -o | --output | --passphrase-file | --passphrase-from)
             compopt -o filenames 2>/dev/null
             _quillseal_add "$cur" "$(compgen -f -- "$cur")"
             return
             ;;
-        --passphrase-fd)
+        --passphrase-fd | --name | --as)
             return
             ;;
     esac
 
     if [[ -z $command ]]; then
-        _quillseal_add "$cur" "$(printf '%s\n' $commands --help --version)"
+        _quillseal_add "$cur" "$(printf '%s\n' $commands --help --version -V)"
         return
     fi
 
     local options
     case $command in
         keygen) options="--out-dir --overwrite $passphrase" ;;
-        encrypt) options="-k --secret-key -r --recipient --no-compress $passphrase $answers" ;;
-        decrypt) options="-k --secret-key -s --sender -C --directory --ignore-signature $passphrase $answers" ;;
+        encrypt) options="-k --secret-key -r --recipient -o --output --name --no-compress $passphrase $answers" ;;
+        decrypt) options="-k --secret-key -s --sender -C --directory -o --output --ignore-signature $passphrase $answers" ;;
         list) options="-k --secret-key -s --sender --ignore-signature $passphrase" ;;
         verify) options="-s --sender" ;;
+        import) options="--as --overwrite --skip" ;;
+        export) options="-o --output $answers" ;;
         *) options="" ;;
     esac
     if [[ $cur == -* ]]; then
-        _quillseal_add "$cur" "$(printf '%s\n' $options -q --quiet --help)"
+        _quillseal_add "$cur" "$(printf '%s\n' $options -q --quiet --help -V --version)"
         return
     fi
 
     # The operands: archives for the commands that read them, public keys
-    # for fingerprint, any file or folder otherwise.
+    # for fingerprint and import, user IDs for export, any file or folder
+    # otherwise.
     compopt -o filenames 2>/dev/null
     case $command in
         decrypt | list | verify)
             _quillseal_add "$cur" "$(compgen -d -- "$cur")"
             _quillseal_add "$cur" "$(compgen -f -X '!*.velm' -- "$cur")"
             ;;
-        fingerprint)
-            _quillseal_add "$cur" "$(_quillseal_user_ids koukai .velk)"
+        fingerprint | import)
+            [[ $command == import ]] || _quillseal_add "$cur" "$(_quillseal_user_ids koukai .velk)"
             _quillseal_add "$cur" "$(compgen -d -- "$cur")"
             _quillseal_add "$cur" "$(compgen -f -X '!*.velk' -- "$cur")"
             ;;
+        export) _quillseal_add "$cur" "$(_quillseal_user_ids koukai .velk)" ;;
         list-keys) ;;
         keygen) ;;
         *) _quillseal_add "$cur" "$(compgen -f -- "$cur")" ;;

@@ -443,6 +443,19 @@ int32_t angouka(const char *secret_path, const unsigned char *password, const ch
     });
 }
 
+int32_t angouka_saki(const char *secret_path, const unsigned char *password,
+                     const char *public_path, int32_t compress, const char *archive_path) {
+    return guarded(1, [&]() -> int32_t {
+        // The name holds for this call alone: the next angouka names its
+        // archive after the first item again.
+        struct Named {
+            explicit Named(const char *path) { current().archive_named = path ? path : ""; }
+            ~Named() { current().archive_named.clear(); }
+        } named(archive_path);
+        return angouka(secret_path, password, public_path, compress);
+    });
+}
+
 const char *angoufilemei(void) {
     return current().archivefilepath;
 }

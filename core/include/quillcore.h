@@ -276,6 +276,12 @@ QUILL_API void progress_set(quill_progress_handler handler, void *context);
  * long) is named in one box, and the result is 1. */
 QUILL_API int32_t angouka(const char *secret_path, const unsigned char *password,
                           const char *public_path, int32_t compress);
+/* As angouka, into the archive at archive_path (a full path) instead of
+ * first item + ".velm": an existing file of that name is settled as
+ * angouka settles its own (filenamesyori), and the archive is written
+ * beside it under a temporary name. Null or empty: angouka's own name. */
+QUILL_API int32_t angouka_saki(const char *secret_path, const unsigned char *password,
+                               const char *public_path, int32_t compress, const char *archive_path);
 /* The path of the archive the last call of angouka wrote (under the name
  * settled at the prompt, a free name(N) after "別名保存"), whether or not
  * its signature was appended; empty when that call wrote none. */

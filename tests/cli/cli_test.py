@@ -25,6 +25,7 @@ import sys
 import tempfile
 import termios
 import time
+import unicodedata
 import unittest
 
 ARGS = None
@@ -98,13 +99,17 @@ class Case(unittest.TestCase):
             f.write(data if isinstance(data, bytes) else data.encode(encoding))
         return self.path(name)
 
-    def run_program(self, *args, program=None, stdin=subprocess.DEVNULL, pass_fds=()):
+    def run_program(self, *args, program=None, stdin=subprocess.DEVNULL, pass_fds=(), data=None,
+                    binary=False):
+        """data: bytes for standard input; binary: standard output kept as bytes."""
         program = program or ARGS.program
         runner = ARGS.runner if program == ARGS.program and ARGS.runner else []
         encoding = ENCODING if program == ARGS.program else "utf-8"
-        p = subprocess.run(runner + [program] + list(args), stdin=stdin, capture_output=True,
-                           env=self.env, cwd=self.dir, pass_fds=pass_fds, timeout=300)
-        return Run(p.returncode, p.stdout.decode(encoding), p.stderr.decode(encoding))
+        p = subprocess.run(runner + [program] + list(args), capture_output=True, env=self.env,
+                           cwd=self.dir, pass_fds=pass_fds, timeout=300,
+                           **({"input": data} if data is not None else {"stdin": stdin}))
+        return Run(p.returncode, p.stdout if binary else p.stdout.decode(encoding),
+                   p.stderr.decode(encoding))
 
     def ok(self, *args, **kw):
         r = self.run_program(*args, **kw)
@@ -135,9 +140,17 @@ class Case(unittest.TestCase):
         self.archive = self.tree + ".velm"
         self.assertEqual(r.out.strip(), native(self.archive))
 
-    def as_bob(self, command, *args):
+    def as_bob(self, command, *args, **kw):
         return self.run_program(command, "-k", native(self.bob[0]), "-s", native(self.alice[1]),
-                                "--passphrase-file", self.pw_file(BOB_PW), *args)
+                                "--passphrase-file", self.pw_file(BOB_PW), *args, **kw)
+
+    def public_key_folder(self):
+        """The public key folder of the program under test: on Windows the
+        desktop program's, in the prefix."""
+        if not WINDOWS:
+            return self.path("data", "quillseal", "koukai")
+        users = glob.glob(os.path.join(os.environ["WINEPREFIX"], "drive_c/users/*/AppData/Roaming"))
+        return os.path.join(next(u for u in users if "/Public/" not in u), "quillseal", "koukai")
 
     def encrypt_onto_full_disk(self):
         """alice encrypts 3 MiB with --overwrite onto a file system of 4 MiB
@@ -180,8 +193,10 @@ class Terminal:
     input, output and error. Wine gives a Windows program a console on it,
     drawn with escape sequences, which are dropped from what is seen."""
 
-    def __init__(self, case, *args):
+    def __init__(self, case, *args, columns=0):
         master, slave = pty.openpty()
+        if columns:
+            fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 24, columns, 0, 0))
         if WINDOWS:
             # Wine makes the terminal raw only once the program reads, and
             # draws the echo itself as the console's mode says; raw from the
@@ -280,16 +295,24 @@ class Keys(Case):
 
     @linux_only
     def test_typed_twice_without_echo(self):
-        for second, rc in (("secret-two", 1), ("secret-one", 0)):
+        """Asked again after a mismatch or a short one, three times in all;
+        a longer try leaves nothing in the password that follows it."""
+        runs = {1: [("secret-one", "secret-two")] * 3,
+                0: [("secret-one-longer", "secret-two"), ("short", "short"),
+                    ("secret-3", "secret-3")]}
+        for rc, typed in runs.items():
             t = Terminal(self, "keygen", "erin")
-            t.expect("パスワード入力: ")
-            t.type("secret-one")
-            t.expect("パスワード再入力: ")
-            t.type(second)
+            for first, second in typed:
+                t.expect("パスワード入力: ")
+                t.type(first)
+                t.expect("パスワード再入力: ")
+                t.type(second)
             self.assertEqual(t.finish(), rc)
             self.assertNotIn(b"secret-", t.transcript)
-            self.assertEqual("２つのパスワードが異なっています".encode() in t.transcript, rc == 1)
-        self.assertTrue(os.path.exists(self.path("data/quillseal/himitu/erin.velh")))
+            self.assertEqual(t.transcript.count("やり直して下さい".encode()), 3 if rc else 1)
+        self.assertIn("8文字以上のパスワードを入力して下さい".encode(), t.transcript)
+        self.ok("encrypt", "-k", "erin", "-r", "erin", "--passphrase-file",
+                self.pw_file("secret-3"), self.write("doc", "doc"))
         # Asked before replacing it; "n" keeps it.
         t = Terminal(self, "keygen", "erin")
         t.expect("上書きしてよいですか。")
@@ -302,6 +325,49 @@ class Keys(Case):
         self.assertEqual(t.proc.wait(30), 128 + signal.SIGINT)
         self.assertTrue(termios.tcgetattr(t.master)[3] & termios.ECHO)
         t.finish()
+
+
+    def test_keys_handed_over(self):
+        """export writes a public key where asked; import takes a received
+        one in under a user ID and shows its fingerprint, and replaces a
+        different key of that name only when told to."""
+        hanako = self.key_pair("hanako", ALICE_PW)
+        taro = self.key_pair("taro", BOB_PW)
+        copy = self.path("hanako-copy.velk")
+        r = self.ok("export", "-o", native(copy), native(hanako[1]))
+        self.assertEqual(read(copy), read(hanako[1]))
+        self.assertIn("指紋: " + fingerprint_of(copy), r.out)
+        r = self.run_program("export", "-o", native(copy), native(taro[1]))
+        self.assertEqual((r.rc, read(copy)), (1, read(hanako[1])))
+        self.assertIn("書き出しませんでした", r.err)
+        self.assertEqual(self.run_program("export", native(hanako[1]), binary=True).out,
+                         read(hanako[1]))
+
+        user = "hanako-%d" % os.getpid()
+        target = os.path.join(self.public_key_folder(), user + ".velk")
+        self.addCleanup(lambda: os.path.exists(target) and os.remove(target))
+        for text in ("公開鍵を取り込みました", "同じ公開鍵が既に取り込まれています"):
+            r = self.ok("import", "--as", user, native(copy))
+            self.assertIn(text, r.out)
+            self.assertIn("ユーザーID: %s\n指紋: %s\n" % (user, fingerprint_of(copy)), r.out)
+        self.assertEqual(read(target), read(hanako[1]))
+        r = self.run_program("import", "--as", user, native(taro[1]))
+        self.assertEqual((r.rc, read(target)), (1, read(hanako[1])))
+        self.assertIn("同名の公開鍵が存在します", r.err)
+        self.ok("import", "--overwrite", "--as", user, native(taro[1]))
+        self.assertEqual(read(target), read(taro[1]))
+        self.assertIn("公開鍵のファイルではありません", self.run_program("import", native(hanako[0])).err)
+        if WINDOWS:
+            return
+        # The user ID from the file's name; the secret key folder, the
+        # desktop program's sign of a key pair made, is not made.
+        self.ok("import", copy)
+        self.assertTrue(os.path.exists(self.path("data/quillseal/koukai/hanako-copy.velk")))
+        self.assertFalse(os.path.exists(self.path("data/quillseal/himitu")))
+        # One's own public key, the only pair, without naming it.
+        self.ok("keygen", "--passphrase-file", self.pw_file(ALICE_PW), "own")
+        self.assertEqual(self.ok("export").out, read(self.path("data/quillseal/koukai/own.velk"))
+                         .decode())
 
 
 class RoundTrip(Case):
@@ -337,6 +403,53 @@ class RoundTrip(Case):
         shutil.rmtree(self.tree)
         self.assertEqual(self.as_bob("decrypt", native(self.archive)).rc, 0)
         self.assertEqual(tree_of(self.tree), original)
+
+    def test_standard_input_and_output(self):
+        """"-" reads standard input, stored under --name, the name -o gives,
+        or "stdin"; "-o -" writes standard output; decrypt -o writes an
+        archive's one file under a name of one's own, only once its
+        signature has verified, and nothing is left behind."""
+        self.pair()
+        self.env["TMPDIR"] = self.path("tmp")
+        os.makedirs(self.env["TMPDIR"])
+        keys = ["-qk", native(self.alice[0]), "--recip", native(self.bob[1]),
+                "--passphrase-fi=" + self.pw_file(ALICE_PW)]
+        data = os.urandom(100000)
+        r = self.run_program("encrypt", *keys, "-", data=data, binary=True)
+        self.assertEqual(r.rc, 0, r.err)
+        piped = self.write("piped.velm", r.out)
+        self.assertTrue(self.as_bob("list", native(piped)).out.endswith("  stdin\n"))
+        self.assertEqual(self.as_bob("decrypt", "-o", "-", native(piped), binary=True).out, data)
+        for named, archive in (([], "notes.txt.velm"), (["--name", "notes.txt"], "n.velm")):
+            self.ok("encrypt", *keys, *named, "-o", native(self.path(archive)), "-", data=b"note")
+            listed = self.as_bob("list", native(self.path(archive))).out
+            self.assertTrue(listed.endswith("  notes.txt\n"), listed)
+
+        doc = self.write("doc.txt", "document")
+        archive = self.write("doc.velm", self.run_program("encrypt", *keys, "-o", "-", native(doc),
+                                                          binary=True).out)
+        restored = self.path("restored.txt")
+        for rc, out in ((0, native(restored) + "\n"), (1, "")):
+            r = self.as_bob("decrypt", "-o", native(restored), native(archive))
+            self.assertEqual((r.rc, r.out), (rc, out), r.err)
+        self.assertIn("同名のファイルがあるため、書き出しませんでした", r.err)
+        self.ok("decrypt", "-k", native(self.bob[0]), "-s", native(self.alice[1]), "--rename",
+                "--passphrase-file", self.pw_file(BOB_PW), "-o", native(restored), native(archive))
+        self.assertEqual(read(self.path("restored(1).txt")), b"document")
+        # A folder's archive has no one file; a signature that fails gives
+        # nothing out.
+        r = self.as_bob("decrypt", "-o", "-", native(self.archive))
+        self.assertEqual((r.rc, r.out), (1, ""))
+        self.assertIn("ファイルを一つだけ含む暗号化ファイルに使えます", r.err)
+        with open(archive, "r+b") as f:
+            f.seek(-1, os.SEEK_END)
+            last = f.read(1)
+            f.seek(-1, os.SEEK_END)
+            f.write(bytes([last[0] ^ 1]))
+        r = self.as_bob("decrypt", "-o", "-", native(archive))
+        self.assertEqual((r.rc, r.out), (3, ""))
+        self.assertEqual(glob.glob(os.path.join(self.env["TMPDIR"], ".quillseal-*")) +
+                         glob.glob(self.path(".quillseal-*")), [])
 
     def test_wrong_secret_key(self):
         self.pair()
@@ -541,6 +654,27 @@ class Interruptions(Case):
         p = self.start("decrypt", *self.keys("bob"), "-C", native(self.path("out")), native(old))
         self.assertEqual(self.interrupted(p, self.path("out"), signal.SIGINT), 130)
         self.assertEqual(os.listdir(self.path("out")), [])
+
+    @linux_only
+    def test_standard_input_taken_in_leaves_nothing(self):
+        """Standard input is kept in a folder of the run's own until the
+        archive is made: removed when the run is interrupted, and what a run
+        ended outright left is removed by the next one."""
+        self.pair()
+        tmp = self.env["TMPDIR"] = self.path("tmp")
+        os.makedirs(os.path.join(tmp, ".quillseal-%d.tmp" % 0x7FFFFFF0, "stdin"))
+        p = subprocess.Popen([ARGS.program, "encrypt", *self.keys("alice"), "-"],
+                             stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                             env=self.env, cwd=self.dir)
+        p.stdin.write(b"x" * 100000)
+        p.stdin.flush()
+        deadline = time.time() + 60
+        while os.listdir(tmp) != [".quillseal-%d.tmp" % p.pid]:
+            self.assertLess(time.time(), deadline, os.listdir(tmp))
+            time.sleep(0.01)
+        p.send_signal(signal.SIGINT)
+        p.communicate(timeout=60)
+        self.assertEqual((p.returncode, os.listdir(tmp)), (130, []))
 
     def test_two_runs_settle_names_in_one_folder(self):
         self.pair()
@@ -889,12 +1023,36 @@ class Usage(Case):
 
     def test_help_and_version(self):
         for command in ("keygen", "encrypt", "decrypt", "list", "verify", "sha256",
-                        "fingerprint", "password-from", "list-keys"):
+                        "fingerprint", "password-from", "list-keys", "import", "export"):
             r = self.ok(command, "--help")
             self.assertIn("使い方: quillseal " + command, r.out)
             self.assertIn("例: quillseal " + command, r.out)
         self.assertIn("例:", self.ok("--help").out)
-        self.assertEqual(self.ok("--version").out, "quillseal %s\n" % ARGS.version)
+        # Anywhere, bundled, or by a prefix, whatever else is wrong.
+        for args in (("--version",), ("-V",), ("--vers",), ("encrypt", "--version"),
+                     ("verify", "-qV", "--bogus")):
+            self.assertEqual(self.ok(*args).out, "quillseal %s\n" % ARGS.version, args)
+
+    def test_options_as_getopt_long_takes_them(self):
+        for args, text in ((("encrypt", "--o", "x"), "複数のオプションに当てはまります: --o (--output --overwrite)"),
+                           (("verify", "--quiet=yes"), "このオプションに値は指定できません: --quiet"),
+                           (("verify", "-qx"), "不明なオプションです: -x"),
+                           (("verify", "--out-d", "x"), "このコマンドでは使えないオプションです: --out-dir"),
+                           (("encrypt", "-k", "a", "-r", "b", "-", "x"), "標準入力 (-) は、ほかの項目と一緒には指定できません"),
+                           (("decrypt", "-k", "a", "-s", "b", "-o", "f", "x", "y"), "-o は、暗号化ファイルを一つだけ指定したときに使えます")):
+            r = self.run_program(*args)
+            self.assertEqual(r.rc, 64, args)
+            self.assertIn(text, r.err)
+        # Bundled, joined, and a unique prefix name the key; "--" ends the options.
+        key = self.key_pair("alice", ALICE_PW)[1]
+        self.write("-a.velk", read(key))
+        for args in (("-qs" + native(key),), ("-qs", native(key)), ("--sen=" + native(key),),
+                     ("--se", native(key))):
+            r = self.run_program("verify", *args, native(self.path("none.velm")))
+            self.assertEqual(r.rc, 1, args)
+            self.assertIn("ファイルが見つかりません", r.out)
+        self.assertEqual(self.ok("fingerprint", "--", "-a.velk").out,
+                         fingerprint_of(key) + "  -a.velk\n")
 
     def test_digests(self):
         abc = native(self.write("abc.velk", b"abc"))
@@ -948,7 +1106,7 @@ class English(Case):
             self.assertTrue(self.first_line(**env).startswith(want), env)
 
     def test_help_and_version(self):
-        for command in ("keygen", "encrypt", "list-keys"):
+        for command in ("keygen", "encrypt", "list-keys", "import", "export"):
             r = self.ok(command, "--help")
             self.assertIn("Usage: quillseal " + command, r.out)
             self.assertIn("Example: quillseal " + command, r.out)
@@ -957,6 +1115,21 @@ class English(Case):
         self.assertIn("Usage: quillseal COMMAND", r.err)
         self.assertTrue(r.err.isascii())
         self.assertEqual(self.ok("--version").out, "quillseal %s\n" % ARGS.version)
+
+    def test_keys_handed_over(self):
+        hanako = self.key_pair("hanako", ALICE_PW)
+        copy = self.path("hanako-copy.velk")
+        r = self.ok("export", "-o", native(copy), native(hanako[1]))
+        self.assertEqual(r.out, "%s\nFingerprint: %s\n" % (native(copy), fingerprint_of(copy)))
+        user = "hanako-en-%d" % os.getpid()
+        target = os.path.join(self.public_key_folder(), user + ".velk")
+        self.addCleanup(lambda: os.path.exists(target) and os.remove(target))
+        r = self.ok("import", "--as", user, native(copy))
+        self.assertEqual(r.out.splitlines()[1:], [
+            "User ID: " + user, "Fingerprint: " + fingerprint_of(copy),
+            "Before you use the key, check with its owner another way, by phone say, that the "
+            "fingerprints match"])
+        self.assertTrue(r.out.startswith("Public key imported: "))
 
     def test_the_librarys_reports(self):
         r, old = self.encrypt_onto_full_disk()
@@ -1007,6 +1180,17 @@ class Progress(Case):
         self.assertEqual(t.finish(), 0)
         self.assertRegex(t.transcript.decode(), r"\r暗号化中 \[#*-*\] +\d+%  [\d.]+ [KMG]iB / "
                          r"[\d.]+ [KMG]iB  [\d.]+ [KMG]iB/s  残り \d+:\d\d")
+        # A narrow terminal: what does not fit is left out, the bar shrinks,
+        # and no drawing reaches the last column, where the line would wrap.
+        for columns in (60, 36):
+            t = Terminal(self, "encrypt", *key_args, big, columns=columns)
+            self.assertEqual(t.finish(), 0)
+            drawings = t.transcript.decode().split("\r\n")[0].split("\r")[1:]
+            self.assertTrue(drawings and all(drawings))
+            for drawing in drawings:
+                self.assertLess(sum(2 if unicodedata.east_asian_width(c) in "WF" else 1
+                                    for c in drawing), columns, drawing)
+            self.assertIn("残り", drawings[-1])
         t = Terminal(self, "encrypt", "-q", *key_args, big)
         self.assertEqual(t.finish(), 0)
         self.assertNotIn(b"\r", t.transcript.replace(b"\r\n", b""))

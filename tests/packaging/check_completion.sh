@@ -11,7 +11,7 @@ export XDG_DATA_HOME=$work/data HOME=$work/home
 mkdir -p "$XDG_DATA_HOME/quillseal/himitu" "$XDG_DATA_HOME/quillseal/koukai" "$work/files/sub"
 touch "$XDG_DATA_HOME/quillseal/himitu/alice.velh" \
     "$XDG_DATA_HOME/quillseal/koukai/alice.velk" "$XDG_DATA_HOME/quillseal/koukai/bob.velk" \
-    "$work/files/a.velm" "$work/files/b.txt"
+    "$work/files/a.velm" "$work/files/b.txt" "$work/files/sub/k.velk"
 cd "$work/files"
 
 # expect "command line, the cursor at its end" word...
@@ -32,9 +32,9 @@ expect() {
 }
 
 expect "quillseal " keygen encrypt decrypt list verify sha256 fingerprint password-from \
-    list-keys --help --version
+    list-keys import export --help --version -V
 expect "quillseal de" decrypt
-expect "quillseal verify -" -s --sender -q --quiet --help
+expect "quillseal verify -" -s --sender -q --quiet --help -V --version
 # Secret keys after -k, public keys after -r and -s, as user IDs and files.
 expect "quillseal encrypt -k " alice a.velm b.txt sub
 expect "quillseal decrypt -k alice -s " alice bob a.velm b.txt sub
@@ -44,6 +44,10 @@ expect "quillseal decrypt -k alice -s bob " a.velm sub
 expect "quillseal decrypt -C " sub
 expect "quillseal fingerprint " alice bob sub
 expect "quillseal encrypt -k alice -r bob --passphrase-fd " 
+expect "quillseal encrypt -o " a.velm b.txt sub
+expect "quillseal import " sub
+expect "quillseal import sub/" sub/k.velk
+expect "quillseal export " alice bob
 expect "quillseal list-keys "
 
 echo "$failures failed"

@@ -45,6 +45,8 @@ EOF
         quillseal) cat <<EOF ;;
 ./usr/bin/quillseal
 ./usr/share/bash-completion/completions/quillseal
+./usr/share/fish/vendor_completions.d/quillseal.fish
+./usr/share/zsh/vendor-completions/_quillseal
 ./usr/share/man/ja/man1/quillseal.1.gz
 ./usr/share/man/man1/quillseal.1.gz
 EOF

@@ -1,11 +1,11 @@
 #!/usr/bin/env python3
-"""The manual pages and the bash completion against the program's sources,
-so that none drifts from the program: every command of the program's help
-and every long option of its option table is in all three, and every
-message a page quotes is one the program or the library shows in that
-page's language (the Japanese page quotes the Japanese texts, the English
-page the English ones). Every text of the program is written in both
-languages, and every text the library reports has its English.
+"""The manual pages and the completions against the program's sources, so
+that none drifts from the program: every command of the program's help and
+every long option of its option table is in each of them, and every message
+a page quotes is one the program or the library shows in that page's
+language (the Japanese page quotes the Japanese texts, the English page the
+English ones). Every text of the program is written in both languages, and
+every text the library reports has its English.
 
     check_texts.py SOURCE_FOLDER
 """
@@ -87,7 +87,7 @@ def main():
     long_options = re.findall(r'\{(?:\'.\'|0), "([a-z-]+)"', options)
     for name in long_options:
         if f"--{name}" not in completion:
-            failures.append(f"the completion lacks --{name}")
+            failures.append(f"packaging/quillseal.bash lacks --{name}")
 
     for language, manual in pages.items():
         documented = re.findall(r"^\.B ([a-z0-9\\-]+)", manual.split(".SH COMMANDS", 1)[1]
@@ -105,6 +105,16 @@ def main():
             if not any(message in text.replace("\n", " ") for text in words[language]):
                 failures.append(f"the {language} manual page quotes a text the program lacks: "
                                 f"{message}")
+
+    # zsh's names the options as bash's does, fish's as "-l NAME".
+    for path, form in (("packaging/quillseal.zsh", "--{}"), ("packaging/quillseal.fish", "-l {}")):
+        other = read(top, path)
+        for command in commands:
+            if not re.search(r"(?<![\w-])" + re.escape(command) + r"(?![\w-])", other):
+                failures.append(f"{path} lacks the command {command}")
+        for name in long_options:
+            if form.format(name) not in other:
+                failures.append(f"{path} lacks --{name}")
 
     for failure in failures:
         print("FAIL:", failure)
