@@ -1,25 +1,28 @@
-# Where the installed files go, and the packages CPack makes of them: a
-# Debian package on Linux; a ZIP archive and an NSIS installer on Windows.
+# Where the installed files go, and the packages CPack makes of them: three
+# Debian packages on Linux; a ZIP archive and an NSIS installer on Windows.
 # Included before the subfolders, whose install() rules use the folders set
 # here. The version of every package is the project version.
 
 if(WIN32)
   # One flat folder: the programs load the DLL, the help file and the wait
-  # cursor from beside themselves. Not a choice, so not cached.
+  # cursor from beside themselves. Not a choice, so not cached. The files
+  # for building other programs go below it, in include/ and lib/.
   set(CMAKE_INSTALL_BINDIR .)
   set(CMAKE_INSTALL_DOCDIR .)
-else()
-  # Debian's documentation folder is named after the package.
-  set(CMAKE_INSTALL_DOCDIR share/doc/quillseal)
 endif()
+# With the prefix /usr (the linux preset's) the libraries go to Debian's
+# multiarch folder, /usr/lib/x86_64-linux-gnu.
 include(GNUInstallDirs)
+# Install rules name their package by component: library (the shared
+# libraries), development (what building other programs needs) and, for
+# every rule that names none, programs.
+set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME programs)
 
 # The values below reach CPack as written, quotes and semicolons included.
 set(CPACK_VERBATIM_VARIABLES ON)
 set(CPACK_PACKAGE_NAME quillseal)
 set(CPACK_PACKAGE_VENDOR "Quillseal 開発チーム")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Encrypts files and folders for one recipient and signs them")
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://quillseal.example/")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY Quillseal)
 set(CPACK_PACKAGE_CHECKSUM SHA256)
@@ -35,24 +38,64 @@ set(CPACK_QUILL_SOURCE_DIR ${PROJECT_SOURCE_DIR})
 
 if(NOT WIN32)
   set(CPACK_GENERATOR DEB)
+  set(CPACK_DEB_COMPONENT_INSTALL ON)
+  set(CPACK_COMPONENTS_ALL library development programs)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_SOURCE quillseal)
   set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Quillseal 開発チーム <dev@quillseal.example>")
-  set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-  set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+  set(quill_library_package libquillcore${PROJECT_VERSION_MAJOR})
+  set(CPACK_DEBIAN_LIBRARY_PACKAGE_NAME ${quill_library_package})
+  set(CPACK_DEBIAN_LIBRARY_PACKAGE_SECTION libs)
+  # Each description's first line is its summary.
+  set(CPACK_DEBIAN_LIBRARY_DESCRIPTION
+    "Quillseal's library of key pairs and encrypted, signed archives\n"
+    "Quillseal packs files and folders into one archive encrypted for one\n"
+    "recipient's public key and signed with the sender's secret key. This\n"
+    "package holds its two shared libraries: libquill, the interface for\n"
+    "other programs (quill.h, in libquillcore-dev), and libquillcore, which\n"
+    "the Quillseal programs use.")
+  set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libquillcore-dev)
+  set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
+  set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION
+    "development files for Quillseal's library\n"
+    "What building a program against Quillseal's library needs: the header\n"
+    "quill.h, the link to libquill, the pkg-config module quillcore and the\n"
+    "CMake package Quillcore. Such a program makes key pairs, and makes,\n"
+    "checks, lists and opens Quillseal archives, on contexts of its own that\n"
+    "may run on several threads at once. The header quillcore.h and the link\n"
+    "to libquillcore stay for programs built against them.")
+  set(CPACK_DEBIAN_PROGRAMS_PACKAGE_NAME quillseal)
+  set(CPACK_DEBIAN_PROGRAMS_PACKAGE_SECTION utils)
+  set(CPACK_DEBIAN_PROGRAMS_DESCRIPTION
+    "encrypts files and folders for one recipient and signs them\n"
     "The command-line program quillseal packs files and folders into one\n"
     "archive encrypted for one recipient's public key and signed with the\n"
-    "sender's secret key, and decrypts and verifies such archives. The shared\n"
-    "library libquillcore and its header are included for other programs.")
-  list(JOIN CPACK_DEBIAN_PACKAGE_DESCRIPTION "" CPACK_DEBIAN_PACKAGE_DESCRIPTION)
-  # Depends from the libraries the binaries need, as dpkg-shlibdeps finds
-  # them; the shlibs file lets other packages depend on libquillcore.so.1.
+    "sender's secret key, and decrypts and verifies such archives.")
+  foreach(description LIBRARY DEVELOPMENT PROGRAMS)
+    list(JOIN CPACK_DEBIAN_${description}_DESCRIPTION "" CPACK_DEBIAN_${description}_DESCRIPTION)
+  endforeach()
+  # The development files and the program go with the library of their own
+  # version. The rest of each Depends comes from the libraries the binaries
+  # need, as dpkg-shlibdeps finds them; it finds libquillcore.so.1, which
+  # another of these packages holds, in the build's own folder.
+  set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "${quill_library_package} (= ${PROJECT_VERSION})")
+  set(CPACK_DEBIAN_PROGRAMS_PACKAGE_DEPENDS "${quill_library_package} (= ${PROJECT_VERSION})")
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_LIBRARY_OUTPUT_DIRECTORY})
+  # Other packages depend on the libraries through the symbols file, which
+  # names the version that brought each name, or the shlibs file.
   set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
   set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
-  # The library's cache entry is renewed by dpkg's ldconfig trigger.
-  set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${quill_packaging}/debian/triggers)
+  # dpkg's ldconfig trigger renews the linker cache; the scripts CPack adds
+  # that run ldconfig once more are taken out again.
+  set(CPACK_DEBIAN_LIBRARY_PACKAGE_CONTROL_EXTRA ${quill_packaging}/debian/triggers
+    ${quill_packaging}/debian/symbols)
+  set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/PackageDebLdconfig.cmake)
 else()
   set(CPACK_GENERATOR ZIP NSIS)
+  set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Encrypts files and folders for one recipient and signs them")
+  # The ZIP archive and the installer hold every component alike.
+  set(CPACK_MONOLITHIC_INSTALL ON)
   set(CPACK_SYSTEM_NAME win64)
   # The ZIP generator stores files in the order the file system lists them;
   # scripts/sort-zip writes the archive again in the order of their names.

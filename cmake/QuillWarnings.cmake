@@ -1,4 +1,4 @@
-# One switch for the whole tree: warnings are errors, and the sanitizer build
+# One switch for the whole tree: warnings are errors, and a sanitizer build
 # instruments every target that links quill_build_flags. The same sources give
 # the same binaries in any folder: the source and build folders are mapped out
 # of the debug data and of __FILE__ (the build folder's map given last, as the
@@ -14,6 +14,13 @@ if(QUILL_SANITIZE)
   target_compile_options(quill_build_flags INTERFACE
     -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   target_link_options(quill_build_flags INTERFACE -fsanitize=address,undefined)
+endif()
+if(QUILL_TSAN)
+  if(QUILL_SANITIZE)
+    message(FATAL_ERROR "ThreadSanitizer and AddressSanitizer do not go in one build")
+  endif()
+  target_compile_options(quill_build_flags INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+  target_link_options(quill_build_flags INTERFACE -fsanitize=thread)
 endif()
 if(MINGW)
   # Nothing but system DLLs beside our own: the GCC runtime goes in statically.

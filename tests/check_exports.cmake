@@ -1,9 +1,24 @@
 cmake_policy(SET CMP0057 NEW)
-# Compares the dynamic symbol table of libquillcore.so, or the export table of
-# quillcore.dll, with the list of exported names: every name present, with C
-# linkage, and nothing else. The tools run in the C locale, whose headings the
-# parsing below expects.
-file(STRINGS ${EXPECTED} expected)
+# Compares the dynamic symbol table of a shared library, or the export table
+# of a DLL, with the list of its exported names: every name present, with C
+# linkage, and nothing else. The names are EXPECTED's lines (and EXTRA's),
+# or the functions HEADER declares with QUILL_PUBLIC. On ELF every name must
+# carry the version NODE, and no dynamic relocation may name one of them:
+# the library's own calls are bound inside it, so that a name of the same
+# spelling in a library loaded before it never takes their place. The tools
+# run in the C locale, whose headings the parsing below expects.
+if(HEADER)
+  file(READ ${HEADER} header)
+  string(REGEX MATCHALL "\nQUILL_PUBLIC [^;(]*\\(" declarations "${header}")
+  set(expected "")
+  foreach(declaration IN LISTS declarations)
+    string(REGEX MATCH "[A-Za-z0-9_]+\\($" name "${declaration}")
+    string(REPLACE "(" "" name "${name}")
+    list(APPEND expected ${name})
+  endforeach()
+else()
+  file(STRINGS ${EXPECTED} expected)
+endif()
 if(EXTRA)
   file(STRINGS ${EXTRA} extra_names)
   list(APPEND expected ${extra_names})
@@ -27,11 +42,15 @@ else()
   string(REPLACE "\n" ";" lines "${dump}")
   set(found "")
   foreach(line IN LISTS lines)
-    if(line MATCHES "^[0-9a-fA-F]+ [A-Za-z] ([^ @]+)")
+    if(line MATCHES "^[0-9a-fA-F]+ [A-Za-z] ([^ @]+)(@*)([^ ]*)")
       set(name ${CMAKE_MATCH_1})
+      set(version "${CMAKE_MATCH_2}${CMAKE_MATCH_3}")
       # Version nodes of the linker script are not symbols of ours.
       if(NOT line MATCHES " A ")
         list(APPEND found ${name})
+        if(NODE AND NOT version STREQUAL "@@${NODE}")
+          message(FATAL_ERROR "${name} is exported as '${name}${version}', not '${name}@@${NODE}'")
+        endif()
       endif()
     endif()
   endforeach()
@@ -45,6 +64,21 @@ set(extra ${found})
 list(REMOVE_ITEM extra ${expected})
 if(missing OR extra)
   message(FATAL_ERROR "export table of ${LIBRARY}\n  missing: ${missing}\n  unexpected: ${extra}")
+endif()
+
+if(RELOCATIONS)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C ${RELOCATIONS} -R ${LIBRARY}
+    OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${RELOCATIONS} failed on ${LIBRARY}")
+  endif()
+  string(REPLACE "\n" ";" lines "${dump}")
+  foreach(line IN LISTS lines)
+    # "OFFSET TYPE NAME[@VERSION][+ADDEND]"
+    if(line MATCHES "^[0-9a-f]+ +[A-Z0-9_]+ +([A-Za-z0-9_]+)" AND CMAKE_MATCH_1 IN_LIST found)
+      message(FATAL_ERROR "${LIBRARY} leaves its call of ${CMAKE_MATCH_1} to the dynamic linker: ${line}")
+    endif()
+  endforeach()
 endif()
 list(LENGTH expected n)
 message(STATUS "all ${n} names exported, nothing else")

@@ -110,8 +110,8 @@ expect_path "$user_env" "${user_long}C:\後から" "updated with /PATH=ALL"
 expect_path "$machine_env" "$machine_long;$folder_entry" "updated with /PATH=ALL"
 store_path "$machine_env" "$machine_long;$folder_entry;C:\後から"
 
-for file in quillgui.exe quillseal.exe quillcore.dll tokei.cur Quillseal.chm readme.txt \
-    LICENSE.txt THIRD-PARTY-NOTICES.txt Uninstall.exe; do
+for file in quillgui.exe quillseal.exe quillcore.dll quill.dll include/quill.h tokei.cur \
+    Quillseal.chm readme.txt LICENSE.txt THIRD-PARTY-NOTICES.txt Uninstall.exe; do
     [ -f "$folder/$file" ] || fail "$file is not installed"
 done
 [ -f "$menu/Quillseal.lnk" ] || fail "no Start-menu entry: $(ls "$menu" 2>&1)"

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# The Windows ZIP archive: exactly the programs, the DLL, the cursor, the
+# The Windows ZIP archive: exactly the programs, the DLLs, the cursor, the
 # help file, the read-me, the licence and the third-party notices in one
-# folder, stored in the order of their names; the read-me in code page 932,
+# folder, and below it the files for building against quill.dll (quill.h,
+# the import library, the pkg-config module, the CMake package), stored in
+# the order of their names; the read-me in code page 932,
 # the licence and the notices in ASCII, all three with CR LF; and the program
 # unpacked from it runs under Wine with the DLL beside it. Runs in the prefix
 # of scripts/wine-env.
@@ -18,8 +20,11 @@ top=quillseal-$version-win64
 
 python3 -c 'import sys, zipfile; print("\n".join(zipfile.ZipFile(sys.argv[1]).namelist()))' \
     "$zip" | grep -v '/$' >"$work/files"
-printf "$top/%s\n" Quillseal.chm quillcore.dll quillgui.exe quillseal.exe readme.txt tokei.cur \
-    LICENSE.txt THIRD-PARTY-NOTICES.txt | sort >"$work/expected"
+printf "$top/%s\n" Quillseal.chm quillcore.dll quill.dll quillgui.exe quillseal.exe readme.txt \
+    tokei.cur LICENSE.txt THIRD-PARTY-NOTICES.txt include/quill.h lib/libquill.dll.a \
+    lib/pkgconfig/quillcore.pc lib/cmake/Quillcore/QuillcoreConfig.cmake \
+    lib/cmake/Quillcore/QuillcoreConfigVersion.cmake lib/cmake/Quillcore/QuillcoreTargets.cmake \
+    lib/cmake/Quillcore/QuillcoreTargets-release.cmake | sort >"$work/expected"
 diff -u "$work/expected" <(sort "$work/files") || fail "the archive's files differ"
 LC_ALL=C sort -c "$work/files" || fail "the archive's members are not in the order of their names"
 

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# The unpacked Debian package at work: a key pair made, a folder encrypted
+# The unpacked Debian packages at work: a key pair made, a folder encrypted
 # and signed, the archive verified and decrypted into another folder, all by
 # the installed program with the installed library and the passphrase in a
 # file. Exits 77 (skipped) while the program has no keygen command yet.
-#   deb_round_trip.sh PACKAGE
+#   deb_round_trip.sh PROGRAM_PACKAGE LIBRARY_PACKAGE
 set -euo pipefail
-deb=$1
+deb=$1 library_deb=$2
 fail() {
     echo "FAIL: $*" >&2
     exit 1
@@ -13,7 +13,9 @@ fail() {
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 dpkg-deb -x "$deb" "$work/root"
-export LD_LIBRARY_PATH=$work/root/usr/lib XDG_DATA_HOME=$work/data
+dpkg-deb -x "$library_deb" "$work/root"
+lib=$work/root/usr/lib/$(gcc -print-multiarch)
+export LD_LIBRARY_PATH=$lib XDG_DATA_HOME=$work/data
 quillseal() { "$work/root/usr/bin/quillseal" "$@" </dev/null; }
 
 if ! quillseal keygen --help >/dev/null 2>&1; then
@@ -23,7 +25,7 @@ fi
 
 # The program loads the package's library by its soname.
 linked=$(ldd "$work/root/usr/bin/quillseal")
-[[ $linked == *"libquillcore.so.1 => $work/root/usr/lib/libquillcore.so.1 "* ]] ||
+[[ $linked == *"libquillcore.so.1 => $lib/libquillcore.so.1 "* ]] ||
     fail "the library is not the package's: $linked"
 
 printf 'correct horse battery\n' >"$work/pw"
