@@ -29,6 +29,18 @@ bool quill::free_name(std::string *path, const std::function<bool(const std::str
     }
 }
 
+bool quill::next_free_name(std::string *numbered) {
+    const size_t ext = extension_start(*numbered);
+    size_t open = numbered->rfind('(', ext);
+    const bool counted = ext > 0 && (*numbered)[ext - 1] == ')' && open != std::string::npos &&
+                         open + 2 < ext &&
+                         numbered->find_first_not_of("0123456789", open + 1) == ext - 1;
+    std::string name = counted ? numbered->substr(0, open) + numbered->substr(ext) : *numbered;
+    if (!free_name(&name)) return false;
+    *numbered = name;
+    return true;
+}
+
 int32_t filenamesyori(char *path) {
     return quill::guarded(-1, [&]() -> int32_t {
         uint32_t attrs = plat::attributes(path);

@@ -12,6 +12,10 @@ namespace quill {
 // when given, does not refuse. False when no such name fits a path buffer;
 // path is then unchanged.
 bool free_name(std::string *path, const std::function<bool(const std::string &)> &taken = nullptr);
+// The next free name after a numbered one that free_name gave and another
+// program took meanwhile: name(N).ext becomes the first free name(M).ext of
+// the same name, not name(N)(1).ext.
+bool next_free_name(std::string *numbered);
 
 }  // namespace quill
 

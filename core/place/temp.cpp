@@ -116,7 +116,7 @@ Outcome Temp::place(std::string *path, Settled how, plat::Folder *in, const std:
         }
         // Another program took the name since it was settled.
         if (how == kRenamed) {
-            if (!free_name(path)) {
+            if (!next_free_name(path)) {
                 fail(path->c_str(), msg::kPathTooLong);
                 return kFailed;
             }
