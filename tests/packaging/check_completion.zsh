@@ -4,6 +4,7 @@
 # compadd is stood in for by a function that keeps the words it is given
 # that match the word being completed, as the completion system keeps them.
 #   check_completion.zsh COMPLETION_SCRIPT
+here=${0:A:h}
 failures=0
 work=$(mktemp -d)
 trap 'rm -rf $work' EXIT
@@ -43,23 +44,7 @@ expect() {
     fi
 }
 
-expect "quillseal " keygen encrypt decrypt list verify sha256 fingerprint password-from \
-    list-keys import export --help --version -V
-expect "quillseal de" decrypt
-expect "quillseal verify -" -s --sender -q --quiet --help -V --version
-# Secret keys after -k, public keys after -r and -s, as user IDs and files.
-expect "quillseal encrypt -k " alice a.velm b.txt sub
-expect "quillseal decrypt -k alice -s " alice bob a.velm b.txt sub
-expect "quillseal encrypt -k alice -r b" bob b.txt
-# Archives for the commands that read them, folders to get there.
-expect "quillseal decrypt -k alice -s bob " a.velm sub
-expect "quillseal decrypt -C " sub
-expect "quillseal fingerprint " alice bob sub
-expect "quillseal import sub/" sub/k.velk
-expect "quillseal export " alice bob
-expect "quillseal encrypt -k alice -r bob --passphrase-fd "
-expect "quillseal encrypt -o " a.velm b.txt sub
-expect "quillseal list-keys "
+source $here/completion_cases.sh
 
 print "$failures failed"
 (( failures == 0 ))
