@@ -6,9 +6,13 @@ namespace {
 
 constexpr uint64_t kReportEvery = 64 * 1024;
 
-// The state the exported calls share, and the one each thread reports to.
+// The state the exported calls share.
 quill::progress::State shared;
-thread_local quill::progress::State *active = &shared;
+
+// The state the calls on this thread report to.
+quill::progress::State &active() {
+    return quill::progress::Use::active(shared);
+}
 
 }  // namespace
 
@@ -19,16 +23,8 @@ void progress_set(quill_progress_handler h, void *ctx) {
 
 namespace quill::progress {
 
-Use::Use(State &s) : previous_(active) {
-    active = &s;
-}
-
-Use::~Use() {
-    active = previous_;
-}
-
 Scope::Scope(uint64_t total) {
-    State &s = *active;
+    State &s = active();
     if (s.depth++ != 0) return;
     s.total = total;
     s.done = 0;
@@ -36,14 +32,14 @@ Scope::Scope(uint64_t total) {
 }
 
 Scope::~Scope() {
-    State &s = *active;
+    State &s = active();
     if (--s.depth != 0) return;
     // The call has ended: whatever the estimate, all of it is done.
     if (s.handler) s.handler(s.context, s.total, s.total);
 }
 
 void advance(uint64_t bytes) {
-    State &s = *active;
+    State &s = active();
     if (s.depth == 0) return;
     s.done += bytes;
     if (s.done > s.total) s.total = s.done;
@@ -54,12 +50,12 @@ void advance(uint64_t bytes) {
 }
 
 void set_total(uint64_t total) {
-    State &s = *active;
+    State &s = active();
     if (s.depth != 0) s.total = total < s.done ? s.done : total;
 }
 
 uint64_t done() {
-    return active->done;
+    return active().done;
 }
 
 }  // namespace quill::progress

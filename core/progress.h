@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "quillcore.h"
+#include "thread_use.h"
 
 namespace quill::progress {
 
@@ -27,16 +28,7 @@ struct State {
 
 // For its lifetime, the calls on this thread report to s; without one they
 // report to the state progress_set sets, which the exported calls share.
-class Use {
-  public:
-    explicit Use(State &s);
-    ~Use();
-    Use(const Use &) = delete;
-    Use &operator=(const Use &) = delete;
-
-  private:
-    State *previous_;
-};
+using Use = ThreadUse<State>;
 
 class Scope {
   public:

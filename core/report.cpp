@@ -7,9 +7,8 @@
 
 namespace {
 
-// The reporter the exported calls share, and the one each thread uses.
+// The reporter the exported calls share.
 quill::Reporter shared;
-thread_local quill::Reporter *active = &shared;
 
 }  // namespace
 
@@ -50,13 +49,14 @@ std::string quill::box_text(const quill::Record &r) {
 namespace {
 
 int show(const char *text, const char *caption, unsigned type) {
-    if (active->boxes) return active->boxes(nullptr, text, caption, type);
+    const quill::Reporter &to = quill::active_reporter();
+    if (to.boxes) return to.boxes(nullptr, text, caption, type);
     return quill::plat::message_box(text, caption, type);
 }
 
 // Hands the record on as the caller asked.
 void deliver(const quill::Record &r, const quill::Message &m) {
-    quill::Reporter &to = *active;
+    quill::Reporter &to = quill::active_reporter();
     if (to.own) {
         // A program of its own reads UTF-8.
         const std::string path = quill::plat::utf8_text(r.path);
@@ -84,7 +84,8 @@ void report(const std::string &path, const quill::Message &m, quill::plat::Failu
             const std::string &detail) {
     try {
         const quill::Record r{m.kind, why, path, m.text, detail};
-        if (r.kind != QUILL_FAIL_NONE && active->first.kind == QUILL_FAIL_NONE) active->first = r;
+        quill::Reporter &to = quill::active_reporter();
+        if (r.kind != QUILL_FAIL_NONE && to.first.kind == QUILL_FAIL_NONE) to.first = r;
         deliver(r, m);
     } catch (const std::bad_alloc &) {
         // Without memory for the record, the words alone, as a box.
@@ -106,15 +107,7 @@ void report_set(quill_report_handler h, void *context) {
 namespace quill {
 
 Reporter &active_reporter() {
-    return *active;
-}
-
-UseReporter::UseReporter(Reporter &r) : previous_(active) {
-    active = &r;
-}
-
-UseReporter::~UseReporter() {
-    active = previous_;
+    return UseReporter::active(shared);
 }
 
 void fail(const std::string &path, const Message &m, plat::Failure why, const std::string &detail) {
@@ -126,7 +119,7 @@ void note(const std::string &path, const Message &m, const std::string &detail) 
 }
 
 int ask(const std::string &path, const char *question) {
-    Reporter &to = *active;
+    Reporter &to = active_reporter();
     if (!to.own) return show(question, path.c_str(), QUILL_MB_YESNOCANCEL);
     const quill_answer answer =
         to.conflict ? to.conflict(to.conflict_user, plat::utf8_text(path).c_str()) : QUILL_STOP;

@@ -14,6 +14,7 @@
 #include "messages.h"
 #include "platform/platform.h"
 #include "quillcore.h"
+#include "thread_use.h"
 
 namespace quill {
 
@@ -55,16 +56,7 @@ struct Reporter {
 // share, unless a context of quill.h has set its own (UseReporter).
 Reporter &active_reporter();
 
-class UseReporter {
-  public:
-    explicit UseReporter(Reporter &r);
-    ~UseReporter();
-    UseReporter(const UseReporter &) = delete;
-    UseReporter &operator=(const UseReporter &) = delete;
-
-  private:
-    Reporter *previous_;
-};
+using UseReporter = ThreadUse<Reporter>;
 
 // A failure at path: m's words, then detail and the cause on lines of
 // their own.

@@ -3,28 +3,19 @@
 
 namespace {
 
-// The context the exported calls share, and the one each thread uses.
+// The context the exported calls share.
 quill::Context shared;
-thread_local quill::Context *active = &shared;
 
 }  // namespace
 
 namespace quill {
 
 Context &current() {
-    return *active;
+    return UseContext::active(shared);
 }
 
 Selection &selection() {
-    return active->selection;
-}
-
-UseContext::UseContext(Context &c) : previous_(active) {
-    active = &c;
-}
-
-UseContext::~UseContext() {
-    active = previous_;
+    return current().selection;
 }
 
 }  // namespace quill

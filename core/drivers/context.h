@@ -12,6 +12,7 @@
 
 #include "drivers/selection.h"
 #include "platform/platform.h"
+#include "thread_use.h"
 
 namespace quill {
 
@@ -33,16 +34,7 @@ struct Context {
 Context &current();
 
 // For its lifetime, the calls on this thread use c.
-class UseContext {
-  public:
-    explicit UseContext(Context &c);
-    ~UseContext();
-    UseContext(const UseContext &) = delete;
-    UseContext &operator=(const UseContext &) = delete;
-
-  private:
-    Context *previous_;
-};
+using UseContext = ThreadUse<Context>;
 
 }  // namespace quill
 

@@ -22,9 +22,8 @@ constexpr uint32_t kLcgAdd = 0x3039;
 
 using quill::step;
 
-// The process's own generator, and the one each thread uses now.
+// The process's own generator.
 quill::Generator process_generator;
-thread_local quill::Generator *active = &process_generator;
 
 // Steps level n, and the levels above it when its counter runs out.
 void step_level(quill::Generator &g, uint32_t n) {
@@ -46,15 +45,7 @@ void step_level(quill::Generator &g, uint32_t n) {
 }  // namespace
 
 quill::Generator &quill::active_generator() {
-    return *active;
-}
-
-quill::UseGenerator::UseGenerator(Generator &g) : previous_(active) {
-    active = &g;
-}
-
-quill::UseGenerator::~UseGenerator() {
-    active = previous_;
+    return UseGenerator::active(process_generator);
 }
 
 void quill::redraw_level0(Generator &g) {

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "thread_use.h"
+
 namespace quill {
 
 // A tower of 21 levels of quadratic congruential recurrences modulo 2^32;
@@ -32,16 +34,7 @@ struct Generator {
 Generator &active_generator();
 
 // For its lifetime, the calls on this thread use g; the one before after.
-class UseGenerator {
-  public:
-    explicit UseGenerator(Generator &g);
-    ~UseGenerator();
-    UseGenerator(const UseGenerator &) = delete;
-    UseGenerator &operator=(const UseGenerator &) = delete;
-
-  private:
-    Generator *previous_;
-};
+using UseGenerator = ThreadUse<Generator>;
 
 // v <- 4v^2 + a v + b; with a = 1 mod 4 and b odd the period is 2^32.
 inline uint32_t step(uint32_t v, uint32_t a, uint32_t b) {
