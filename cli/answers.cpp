@@ -38,6 +38,19 @@ int ask(const char *question, const std::string &path) {
     }
 }
 
+// "What failed: why" reads as one sentence: the closing full stop of what
+// failed goes where more follows.
+void go_on(std::string &line, const std::string &more) {
+    for (const std::string stop : {"\u3002", "."}) {
+        if (line.size() > stop.size() &&
+            line.compare(line.size() - stop.size(), stop.size(), stop) == 0) {
+            line.resize(line.size() - stop.size());
+            break;
+        }
+    }
+    line += ": " + more;
+}
+
 // One line: the file, what, why. A detail of one line (a name) follows on
 // it; a list of several (the items an encryption cannot hold), one a line
 // below it.
@@ -47,8 +60,8 @@ void on_report(void *, const quill_report *r) {
     const Words words = words_of(*r);
     const bool list = words.detail.find('\n') != std::string::npos;
     std::string line = words.text;
-    if (!words.detail.empty() && !list) line += ": " + words.detail;
-    if (!words.cause.empty()) line += ": " + words.cause;
+    if (!words.detail.empty() && !list) go_on(line, words.detail);
+    if (!words.cause.empty()) go_on(line, words.cause);
     err() << Native{r->path} << ": " << line;
     if (list) err() << words.detail;
 }

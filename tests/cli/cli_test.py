@@ -505,7 +505,7 @@ class Signatures(Case):
                 r = self.as_bob(command, "--ignore-signature", archive)
                 self.assertEqual(r.rc, 3, r.err)
                 if offset == header:
-                    self.assertIn("次の項目より後は復号化できませんでした。", r.err)
+                    self.assertIn("次の項目より後は復号化できませんでした: ", r.err)
             restored = tree_of(self.path("写真"))
             self.assertEqual({k for k in restored if k.endswith("/")}, {"./", "旅行/", "空/"})
             self.assertNotIn(os.path.join("旅行", "表.bin"), restored)
@@ -1151,7 +1151,7 @@ class English(Case):
         shown = "caf?.txt" if WINDOWS else "tab\\x09here"
         self.assertEqual(r.err.splitlines(), [
             native(project) + ": These files and folders cannot be encrypted, so no archive was "
-            "made.: project" + sep + shown + ": the name holds a character that an archive "
+            "made: project" + sep + shown + ": the name holds a character that an archive "
             "cannot record (" + ("U+00E9" if WINDOWS else "\\x09 U+0009") + ")"])
 
     def test_a_conflict_asked_on_the_terminal(self):
