@@ -193,7 +193,8 @@ class Terminal:
     input, output and error. Wine gives a Windows program a console on it,
     drawn with escape sequences, which are dropped from what is seen."""
 
-    def __init__(self, case, *args, columns=0):
+    def __init__(self, case, *args, columns=0, command=None):
+        """command: another program line to run instead of the program under test."""
         master, slave = pty.openpty()
         if columns:
             fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 24, columns, 0, 0))
@@ -207,7 +208,7 @@ class Terminal:
             mode[3] &= ~termios.ECHO
             termios.tcsetattr(slave, termios.TCSANOW, mode)
         self.master, self.seen, self.transcript = master, b"", b""
-        self.proc = subprocess.Popen(ARGS.runner + [ARGS.program] + list(args), stdin=slave,
+        self.proc = subprocess.Popen(command or ARGS.runner + [ARGS.program] + list(args), stdin=slave,
                                      stdout=slave,
                                      stderr=slave, env=case.env, cwd=case.dir,
                                      preexec_fn=controlling_terminal)
@@ -1013,6 +1014,36 @@ class Passwords(Case):
 
 
 class Usage(Case):
+    @linux_only
+    def test_the_readme_pasted(self):
+        """The quick start's blocks pasted into a shell with the program on
+        PATH, each password typed at its prompt: two people from nothing to
+        a decrypted folder and a listed reply. No command line of the
+        README is wrapped."""
+        with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
+                               "README.md"), encoding="utf-8") as f:
+            readme = f.read()
+        blocks = re.findall(r"^```sh\n(.*?)^```$", readme, re.M | re.S)
+        for block in blocks:
+            self.assertFalse([line for line in block.splitlines() if line.endswith("\\")], block)
+        start = readme[readme.index("### Quick start"):]
+        quick = re.findall(r"^```sh\n(.*?)^```$", start[:start.index("\n### ", 4)], re.M | re.S)
+        self.assertEqual(len(quick), 2)
+        self.env["PATH"] = os.path.dirname(os.path.abspath(ARGS.program)) + os.pathsep + \
+            self.env["PATH"]
+        t = Terminal(self, command=["bash", "-e", "-c", "\n".join(quick)])
+        def answer(*prompts):  # how many times a password is asked, command by command
+            for count in prompts:
+                for prompt in ("パスワード入力:", "パスワード再入力:")[:count]:
+                    t.expect(prompt)
+                    t.type("quick start password")
+        answer(2, 2, 1, 1)  # two key pairs, the encryption, the decryption
+        t.expect("こんにちは")
+        answer(1, 1)  # the reply, encrypted and listed
+        t.expect("受信/写真/メモ.txt")
+        self.assertEqual(t.finish(), 0, t.transcript.decode(errors="replace"))
+        self.assertEqual(t.transcript.count("指紋:".encode()), 4)  # each export and import
+
     def test_exit_status_64(self):
         for args in ((), ("frobnicate",), ("encrypt", "-r", "b", "x"), ("encrypt", "--bogus"),
                      ("encrypt", "-k", "a", "-r", "b", "-C", "d", "x"), ("keygen",),
