@@ -208,9 +208,9 @@ class Terminal:
             mode[3] &= ~termios.ECHO
             termios.tcsetattr(slave, termios.TCSANOW, mode)
         self.master, self.seen, self.transcript = master, b"", b""
-        self.proc = subprocess.Popen(command or ARGS.runner + [ARGS.program] + list(args), stdin=slave,
-                                     stdout=slave,
-                                     stderr=slave, env=case.env, cwd=case.dir,
+        self.proc = subprocess.Popen(command or ARGS.runner + [ARGS.program] + list(args),
+                                     stdin=slave, stdout=slave, stderr=slave, env=case.env,
+                                     cwd=case.dir,
                                      preexec_fn=controlling_terminal)
         os.close(slave)
 
