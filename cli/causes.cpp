@@ -2,7 +2,6 @@
 // what its first bytes show.
 #include "causes.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "quillcore.h"
@@ -67,23 +66,16 @@ const char *opening_cause(sys::Readable r) {
 }  // namespace
 
 const char *unusable(const std::string &path, Use use) {
-    if (const char *cause = opening_cause(sys::readable(path))) return cause;
-    if (use == Use::kRead) return nullptr;
-    const bool is_key = use != Use::kSigned;
+    const bool is_key = use == Use::kPublicKey || use == Use::kSecretKey;
     const KeyShape &shape = use == Use::kPublicKey ? kPublicShape : kSecretShape;
-    const size_t want = is_key ? shape.read_bytes : kTrailerBytes;
+    // The first bytes come from the same opening that says whether the file
+    // reads: one open, never a blocking one.
     char start[kSecretShape.read_bytes + 1] = {};
-    std::FILE *f = std::fopen(path.c_str(), "rb");
-    if (!f) return text::kIsUnreadable;
-    const size_t got = std::fread(start, 1, want, f);
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    const char *cause = nullptr;
-    if (failed)
-        cause = text::kIsUnreadable;
-    else if (!is_key && got < kTrailerBytes)
-        cause = text::kIsUnsigned;
-    else if (is_key && !key_text(start, shape, use == Use::kPublicKey))
+    const size_t want = is_key ? shape.read_bytes : use == Use::kSigned ? kTrailerBytes : 0;
+    size_t got = 0;
+    const char *cause = opening_cause(sys::readable(path, start, want, &got));
+    if (!cause && use == Use::kSigned && got < kTrailerBytes) cause = text::kIsUnsigned;
+    if (!cause && is_key && !key_text(start, shape, use == Use::kPublicKey))
         cause = use == Use::kPublicKey ? text::kIsNotPublicKey : text::kIsNotSecretKey;
     sys::wipe(start, sizeof start);
     return cause;

@@ -134,9 +134,11 @@ enum Kind { kMissing, kFile, kFolder, kOther };
 // What the path names, following links.
 Kind kind(const std::string &path);
 // Whether a file opens for reading as the library opens it (others may
-// read it meanwhile), and if not, why.
+// read it meanwhile), and if not, why. With start, its first bytes (up to
+// want) are read from that one opening into start, their count into *got.
 enum Readable { kReads, kNoSuchFile, kIsFolder, kNotRegular, kDenied, kInUse, kUnreadable };
-Readable readable(const std::string &path);
+Readable readable(const std::string &path, char *start = nullptr, size_t want = 0,
+                  size_t *got = nullptr);
 // The full path of a path as typed: absolute, its folders resolved, its own
 // last component kept as it is (a link stays a link). False when the folder
 // does not exist or the result would not fit a path buffer.

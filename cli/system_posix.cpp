@@ -349,7 +349,7 @@ Kind kind(const std::string &path) {
     return kOther;
 }
 
-Readable readable(const std::string &path) {
+Readable readable(const std::string &path, char *start, size_t want, size_t *got) {
     struct stat st;
     if (stat(path.c_str(), &st) != 0)
         return errno == ENOENT || errno == ENOTDIR ? kNoSuchFile
@@ -361,8 +361,20 @@ Readable readable(const std::string &path) {
     // program for ever.
     const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return errno == EACCES || errno == EPERM ? kDenied : kUnreadable;
+    size_t have = 0;
+    bool failed = false;
+    while (start && have < want) {
+        const ssize_t n = read(fd, start + have, want - have);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            failed = n < 0;
+            break;
+        }
+        have += size_t(n);
+    }
     ::close(fd);
-    return kReads;
+    if (got) *got = have;
+    return failed ? kUnreadable : kReads;
 }
 
 bool full_path(const std::string &typed, std::string *out) {

@@ -381,7 +381,7 @@ Kind kind(const std::string &path) {
     return kFile;
 }
 
-Readable readable(const std::string &path) {
+Readable readable(const std::string &path, char *start, size_t want, size_t *got) {
     const DWORD attrs = GetFileAttributesA(path.c_str());
     if (attrs == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = GetLastError();
@@ -402,8 +402,17 @@ Readable readable(const std::string &path) {
                                                                                    : kUnreadable;
     }
     const bool disk = GetFileType(h) == FILE_TYPE_DISK;
+    DWORD have = 0;
+    bool failed = false;
+    while (disk && start && have < want) {
+        DWORD n = 0;
+        if (!ReadFile(h, start + have, DWORD(want - have), &n, nullptr)) failed = true;
+        if (failed || n == 0) break;
+        have += n;
+    }
     CloseHandle(h);
-    return disk ? kReads : kNotRegular;
+    if (got) *got = have;
+    return !disk ? kNotRegular : failed ? kUnreadable : kReads;
 }
 
 bool full_path(const std::string &typed, std::string *out) {
