@@ -427,6 +427,7 @@ TEST_F(ArchiveTest, HostileEntryNamesAreRefused) {
         // The refusal names the entry.
         EXPECT_EQ(boxes[1].caption, archive);
         EXPECT_EQ(boxes[1].text.rfind(kBadEntryName, 0), 0u) << boxes[1].text;
+        EXPECT_EQ(boxes[1].text.find('\x01'), std::string::npos) << boxes[1].text;
         EXPECT_EQ(listing(at(box)), (std::vector<std::string>{"in", "in/a.velm", "in/good.txt"}));
     }
 }

@@ -12,6 +12,7 @@
 
 #include "bytes.h"
 #include "engine/zlib_memory.h"
+#include "escaped.h"
 #include "format/entryname.h"
 #include "format/layout.h"
 #include "keys/keyfile.h"
@@ -167,12 +168,13 @@ Step take_compressed(BlockReader &in, const std::string &path, EntrySink &sink, 
 }
 
 // The box that refuses an archive for the entry name: the name follows, as
-// the system shows it where it can, its other bytes as \xNN.
+// the system shows it where it can, its other bytes as \xNN; its control
+// bytes are escaped, so that a name made to steer a terminal cannot.
 void refuse_name(const std::string &path, const char *name) {
     char native[plat::kPathMax];
     std::string shown;
     if (plat::from_archive_name(name, native, sizeof native) == plat::kNameOk) {
-        shown = native;
+        shown = escaped(native);
     } else {
         for (const unsigned char *p = reinterpret_cast<const unsigned char *>(name); *p; ++p) {
             char hex[5];
