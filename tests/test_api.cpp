@@ -105,13 +105,20 @@ TEST_F(Api, FailuresAreValues) {
                             at("alice.velk").c_str(), 1),
               QUILL_FAILED);
     EXPECT_EQ(quill_last_failure(ctx.c)->kind, QUILL_FAIL_PASSWORD);
+    // A recipient that is no key is named, before anything is made.
+    EXPECT_EQ(quill_encrypt(ctx.c, paths, 1, nullptr, at("alice.velh").c_str(), kPassword,
+                            at("empty.velk").c_str(), 1),
+              QUILL_FAILED);
+    EXPECT_EQ(quill_last_failure(ctx.c)->kind, QUILL_FAIL_KEY);
+    EXPECT_EQ(quill_last_failure(ctx.c)->path, at("empty.velk"));
+    EXPECT_FALSE(exists(at("doc.txt.velm")));
     EXPECT_EQ(quill_decrypt(ctx.c, at("missing.velm").c_str(), at("alice.velh").c_str(), kPassword,
                             at("alice.velk").c_str(), nullptr, 0),
               QUILL_FAILED);
     EXPECT_EQ(quill_last_failure(ctx.c)->kind, QUILL_FAIL_OPEN);
     EXPECT_EQ(quill_last_failure(ctx.c)->cause, QUILL_CAUSE_MISSING);
     EXPECT_EQ(ctx.failures, (std::vector<quill_failure_kind>{QUILL_FAIL_KEY, QUILL_FAIL_PASSWORD,
-                                                             QUILL_FAIL_OPEN}));
+                                                             QUILL_FAIL_KEY, QUILL_FAIL_OPEN}));
 }
 
 // A name that exists is the conflict callback's to settle; without one the

@@ -127,6 +127,16 @@ bool secret_of(Call &call, const char *secret_utf8, const char *password, std::s
     return false;
 }
 
+// A public key, checked before anything is read or made: the calls that
+// take one fail without naming it.
+bool public_key_of(Call &call, const char *utf8, std::string *out) {
+    if (!path_of(call, utf8, out)) return false;
+    uint32_t y[QUILL_LIMBS];
+    if (quill::load_public_key(out->c_str(), y) == 0) return true;
+    call.fail(msg::kNotAKey, *out, quill::plat::last_failure());
+    return false;
+}
+
 // quill_list's callback and its caller's, for naiyou_ichiran.
 struct Listing {
     quill_entry_fn fn;
@@ -199,10 +209,9 @@ quill_status quill_public_key(quill_ctx *ctx, const char *public_path,
     return quill::guarded(QUILL_FAILED, [&]() -> quill_status {
         Call call(ctx);
         std::string pub;
-        if (!path_of(call, public_path, &pub)) return QUILL_FAILED;
-        uint32_t y[QUILL_LIMBS];
+        if (!public_key_of(call, public_path, &pub)) return QUILL_FAILED;
         uint32_t digest[QUILL_SHA_WORDS];
-        if (quill::load_public_key(pub.c_str(), y) != 0 || SHA256(pub.c_str(), digest) != 0)
+        if (SHA256(pub.c_str(), digest) != 0)
             return call.fail(msg::kNotAKey, pub, quill::plat::last_failure());
         char text[rules::kDigestTextBytes];
         rules::digest_text(digest, text);
@@ -217,21 +226,21 @@ quill_status quill_encrypt(quill_ctx *ctx, const char *const *paths, size_t coun
                            const char *recipient_path, int compress) {
     return quill::guarded(QUILL_FAILED, [&]() -> quill_status {
         Call call(ctx);
-        std::string secret, recipient, item;
+        std::string secret, recipient, named, item;
         Password p;
         if (!paths || count == 0) return call.fail(msg::kNoArgument, "");
         if (!secret_of(call, secret_path, password, &secret, &p) ||
-            !path_of(call, recipient_path, &recipient))
+            !public_key_of(call, recipient_path, &recipient) ||
+            (archive_path && !path_of(call, archive_path, &named)))
             return QUILL_FAILED;
-        quill::Context &c = quill::current();
-        c.archive_named.clear();
-        if (archive_path && !path_of(call, archive_path, &c.archive_named)) return QUILL_FAILED;
         for (size_t i = 0; i < count; i++) {
             if (!path_of(call, paths[i], &item)) return QUILL_FAILED;
             file_get(int32_t(i), item.c_str());
         }
-        return call.result(angouka(secret.c_str(), p.block, recipient.c_str(), compress ? 1 : 0),
-                           msg::kSigningFailed, secret);
+        const int32_t r = angouka_saki(secret.c_str(), p.block, recipient.c_str(), compress ? 1 : 0,
+                                       named.empty() ? nullptr : named.c_str());
+        // 2 is a signature that could not be made, not another key.
+        return call.result(r == 2 ? 1 : r, msg::kSigningFailed, secret);
     });
 }
 
@@ -239,11 +248,8 @@ quill_status quill_verify(quill_ctx *ctx, const char *archive_path, const char *
     return quill::guarded(QUILL_FAILED, [&]() -> quill_status {
         Call call(ctx);
         std::string archive, sender;
-        if (!path_of(call, archive_path, &archive) || !path_of(call, sender_path, &sender))
+        if (!path_of(call, archive_path, &archive) || !public_key_of(call, sender_path, &sender))
             return QUILL_FAILED;
-        uint32_t y[QUILL_LIMBS];
-        if (quill::load_public_key(sender.c_str(), y) != 0)
-            return call.fail(msg::kNotAKey, sender, quill::plat::last_failure());
         return call.result(syomei_kakunin(archive.c_str(), sender.c_str()), msg::kArchiveUnreadable,
                            archive);
     });
@@ -274,12 +280,9 @@ quill_status quill_decrypt(quill_ctx *ctx, const char *archive_path, const char 
         Password p;
         if (!path_of(call, archive_path, &archive) ||
             !secret_of(call, secret_path, password, &secret, &p) ||
-            !path_of(call, sender_path, &sender) ||
+            !public_key_of(call, sender_path, &sender) ||
             (out_folder && !path_of(call, out_folder, &out)))
             return QUILL_FAILED;
-        uint32_t y[QUILL_LIMBS];
-        if (quill::load_public_key(sender.c_str(), y) != 0)
-            return call.fail(msg::kNotAKey, sender, quill::plat::last_failure());
         return call.result(
             fukugou_kensyou(secret.c_str(), p.block, sender.c_str(), archive.c_str(),
                             out.empty() ? nullptr : out.c_str(), keep_unverified ? 1 : 0),
