@@ -65,11 +65,9 @@ inline constexpr const char kMore[] = "…";
 inline constexpr Message kSignatureBad{QUILL_FAIL_NONE,
                                        "公開鍵が違うか、ファイルが改竄されています", nullptr, true};
 inline constexpr const char kCannotDecrypt[] = "復号化できません";
-inline constexpr const char *kCannotDecryptCaption = kCannotDecrypt;
 inline constexpr Message kSameName{
     QUILL_FAIL_CONFLICT,
-    "ファイル名と復号ファイル名が一致しています。\nファイル名を変更して下さい。",
-    kCannotDecryptCaption};
+    "ファイル名と復号ファイル名が一致しています。\nファイル名を変更して下さい。", kCannotDecrypt};
 inline constexpr Message kBadEntryName{QUILL_FAIL_NAME,
                                        "不正なファイル名が含まれているため、復号化を中止しました"};
 inline constexpr Message kPathTooLong{QUILL_FAIL_PATH, "パスが長すぎるため処理できません。"};
@@ -133,8 +131,8 @@ inline constexpr const char kCauseIO[] = "ディスクの読み書きでエラ�
 // take, and what a call found that the library's drivers report as a
 // result alone.
 inline constexpr Message kNoArgument{QUILL_FAIL_ARGUMENT, "必要な引数がありません"};
-inline constexpr Message kPathUnusable{
-    QUILL_FAIL_PATH, "このシステムで表せない文字を含むか、長すぎるパスです"};
+inline constexpr Message kPathUnusable{QUILL_FAIL_PATH,
+                                       "このシステムで表せない文字を含むか、長すぎるパスです"};
 inline constexpr Message kPasswordUnusable{
     QUILL_FAIL_ARGUMENT,
     "パスワードは、このシステムの文字コードで8バイト以上159バイト以下にして下さい"};

@@ -44,9 +44,6 @@ namespace quill::layout {
 constexpr size_t kPublicValueBytes = 160;
 constexpr size_t kBlockBytes = 32;
 constexpr size_t kBlockWords = 8;
-// Data moves in chunks of 128 blocks.
-constexpr size_t kChunkBytes = 4096;
-constexpr size_t kChunkBlocks = kChunkBytes / kBlockBytes;
 
 // Names: at most 260 bytes with their NUL, so at most 9 name blocks.
 constexpr uint32_t kMaxNameBytes = 260;
