@@ -2,6 +2,8 @@
 #include "library_words.h"
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "language.h"
 #include "texts.h"
@@ -34,16 +36,23 @@ std::string tail_said(const std::string &tail) {
 // library's texts that follows ": " (none of them holds ": ", and the tail
 // holds no words of the library), the longest where two begin there.
 std::string line_said(const std::string &line) {
+    // ": " and each text, made once for every line of every list.
+    static const std::vector<std::string> reasons = [] {
+        std::vector<std::string> r;
+        for (const text::Translation &t : text::kLibraryTexts)
+            r.push_back(std::string(": ") + t.japanese);
+        return r;
+    }();
     size_t at = std::string::npos, n = 0;
     const char *english = nullptr;
-    for (const text::Translation &t : text::kLibraryTexts) {
-        const size_t found = line.rfind(std::string(": ") + t.japanese);
-        const size_t length = std::strlen(t.japanese);
+    for (size_t i = 0; i < reasons.size(); i++) {
+        const size_t found = line.rfind(reasons[i]);
+        const size_t length = reasons[i].size() - 2;
         if (found == std::string::npos) continue;
         if (at == std::string::npos || found > at || (found == at && length > n)) {
             at = found;
             n = length;
-            english = t.english;
+            english = text::kLibraryTexts[i].english;
         }
     }
     if (!english) return line;

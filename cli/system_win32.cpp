@@ -74,10 +74,12 @@ void remove_tree(const std::string &path) {
 }
 
 bool process_alive(DWORD id) {
+    // Only "no such process" lets its scratch folder go: one that may not
+    // be asked about runs all the same.
     HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
-    if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
+    if (!process) return GetLastError() != ERROR_INVALID_PARAMETER;
     DWORD code = 0;
-    const bool alive = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+    const bool alive = !GetExitCodeProcess(process, &code) || code == STILL_ACTIVE;
     CloseHandle(process);
     return alive;
 }
