@@ -2,6 +2,7 @@
 #include "cleanup.h"
 
 #include <atomic>
+#include <cstring>
 
 #include "platform/platform.h"
 #include "quillcore.h"
@@ -61,9 +62,25 @@ void drop(Item *item) {
     delete item;
 }
 
+constexpr char kOwnPrefix[] = ".quillseal-";
+
+std::string own_name(const std::string &folder, uint32_t process, const std::string &rest) {
+    return folder + kOwnPrefix + std::to_string(process) + "-" + rest;
+}
+
 std::string own_name(const std::string &folder, const char *suffix) {
-    return folder + ".quillseal-" + std::to_string(plat::process_id()) + "-" +
-           std::to_string(numbered++) + suffix;
+    return own_name(folder, plat::process_id(), std::to_string(numbered++) + suffix);
+}
+
+const char *own_rest(const char *name, uint32_t *process) {
+    if (std::strncmp(name, kOwnPrefix, sizeof kOwnPrefix - 1) != 0) return nullptr;
+    const char *p = name + sizeof kOwnPrefix - 1;
+    uint64_t id = 0;
+    const char *digits = p;
+    while (*p >= '0' && *p <= '9' && id <= 0xFFFFFFFFu) id = id * 10 + uint64_t(*p++ - '0');
+    if (p == digits || id > 0xFFFFFFFFu || *p != '-') return nullptr;
+    *process = uint32_t(id);
+    return p + 1;
 }
 
 }  // namespace quill::cleanup

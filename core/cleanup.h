@@ -27,10 +27,15 @@ Item *add_aside(const std::string &path, const std::string &aside);
 // put back by its owner.
 void drop(Item *item);
 
-// A name of this process's own in folder (a full path ending in a
-// separator): ".quillseal-<process>-<n>" followed by suffix, n counting
-// every such name the process makes.
+// Every name the library makes beside a user's files: ".quillseal-<process>-"
+// and the rest, in folder (a full path ending in a separator).
+std::string own_name(const std::string &folder, uint32_t process, const std::string &rest);
+// A name of this process's own in folder: the rest is "<n>" followed by
+// suffix, n counting every such name the process makes.
 std::string own_name(const std::string &folder, const char *suffix);
+// Where the rest of a name ".quillseal-<process>-<rest>" starts, its process
+// in *process; nullptr for any other name.
+const char *own_rest(const char *name, uint32_t *process);
 
 }  // namespace quill::cleanup
 

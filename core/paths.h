@@ -22,6 +22,11 @@ inline size_t name_start(const std::string &path) {
     return start;
 }
 
+// The folder of the path, its separator included; empty for a bare name.
+inline std::string folder_part(const std::string &path) {
+    return path.substr(0, name_start(path));
+}
+
 // Where the extension of the path's last component starts (its last "."),
 // or the path's length when it has none.
 inline size_t extension_start(const std::string &path) {

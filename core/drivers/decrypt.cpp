@@ -44,11 +44,6 @@ Step step_of(Outcome o) {
     return o == place::kPlaced ? Step::kNext : o == place::kStopped ? Step::kDone : Step::kFailed;
 }
 
-// The folder of a full path, its separator included.
-std::string folder_of(const std::string &path) {
-    return path.substr(0, name_start(path));
-}
-
 // Restores each entry as it comes: folders made, each file written to a
 // temporary file beside its final name. Finished files take their names in
 // batches, once one flush has put the batch on stable storage: a file per
@@ -80,7 +75,7 @@ class Restore : public EntrySink {
             if (how_ == place::kRenamed) to_.claim(path_);
         }
         temp_ = std::make_unique<place::Temp>(behind_, plat::kFlushBatch);
-        return temp_->create(folder_of(path_), path_, in) ? Step::kNext : Step::kFailed;
+        return temp_->create(folder_part(path_), path_, in) ? Step::kNext : Step::kFailed;
     }
     bool data(const unsigned char *bytes, size_t n) override {
         return temp_->write(bytes, n, path_);
@@ -315,7 +310,7 @@ int32_t decrypt_verified(const char *secret_path, const unsigned char *password,
 // The destination folder of the archive at path: out_folder, or the
 // archive's own, with its separator.
 std::string destination_of(const char *path, const char *out_folder) {
-    std::string folder = out_folder && *out_folder ? out_folder : folder_of(path);
+    std::string folder = out_folder && *out_folder ? out_folder : folder_part(path);
     if (!folder.empty() && !plat::is_separator(folder.back())) folder += plat::kSep;
     return folder;
 }

@@ -360,7 +360,7 @@ int32_t write_archive(Archive &a, const char *public_path, bool compress) {
     a.how = place::settled_from(code, a.path);
     if (a.how == place::kStop) return kStopped;
     if (a.how == place::kFail) return 1;
-    const std::string folder = a.path.substr(0, name_start(a.path));
+    const std::string folder = folder_part(a.path);
     place::sweep_leftovers(folder);
     if (!a.temp.create(folder, a.path)) return 1;
 

@@ -18,14 +18,13 @@ namespace quill {
 
 namespace {
 
-constexpr char kPendingMark[] = ".quillseal-";
 constexpr char kPendingEnd[] = ".new";
 
 // The folder of path, its separator included; the working folder for a
 // bare name.
 std::string folder_of(const std::string &path) {
-    const size_t start = name_start(path);
-    return start ? path.substr(0, start) : std::string(".") + plat::kSep;
+    const std::string folder = folder_part(path);
+    return folder.empty() ? std::string(".") + plat::kSep : folder;
 }
 
 // Eight hexadecimal digits of the SHA-256 of a file's name: which file a
@@ -43,22 +42,7 @@ std::string tag_of(const std::string &path) {
 // Where path's new content waits: ".quillseal-<process>-<tag>.new" beside
 // it.
 std::string pending_name(const std::string &path, uint32_t process) {
-    return path.substr(0, name_start(path)) + kPendingMark + std::to_string(process) + "-" +
-           tag_of(path) + kPendingEnd;
-}
-
-// The process that left name, when name is a pending name of the file at
-// path.
-bool pending_of(const char *name, const std::string &path, uint32_t *process) {
-    const size_t mark = sizeof kPendingMark - 1;
-    if (std::strncmp(name, kPendingMark, mark) != 0) return false;
-    uint64_t id = 0;
-    const char *p = name + mark;
-    const char *digits = p;
-    while (*p >= '0' && *p <= '9' && id <= 0xFFFFFFFFu) id = id * 10 + uint64_t(*p++ - '0');
-    if (p == digits || id > 0xFFFFFFFFu) return false;
-    *process = uint32_t(id);
-    return std::strcmp(p, ("-" + tag_of(path) + kPendingEnd).c_str()) == 0;
+    return cleanup::own_name(folder_part(path), process, tag_of(path) + kPendingEnd);
 }
 
 // A pending file left by a run that no longer goes on: its process ended,
@@ -175,15 +159,17 @@ int store_key_pair(const char *secret_path, const unsigned char *record, const c
 Repair repair_key_pair(const char *secret_path, const char *public_path) {
     Repair done = kRepairNone;
     for (const bool secret_side : {true, false}) {
-        const std::string folder = folder_of(secret_side ? secret_path : public_path);
+        const std::string &path = secret_side ? secret_path : public_path;
+        // The rest of a pending name of this side's file, after its process.
+        const std::string rest = tag_of(path) + kPendingEnd;
+        const std::string folder = folder_of(path);
         plat::DirSearch *search = plat::dir_open(folder.c_str());
         if (!search) continue;
         plat::DirEntry e;
         while (plat::dir_next(search, &e)) {
             uint32_t process;
-            if (e.kind != plat::kEntryFile ||
-                !pending_of(e.name, secret_side ? secret_path : public_path, &process) ||
-                !abandoned(process))
+            const char *found = cleanup::own_rest(e.name, &process);
+            if (e.kind != plat::kEntryFile || !found || rest != found || !abandoned(process))
                 continue;
             const std::string secret_pending = pending_name(secret_path, process);
             const std::string public_pending = pending_name(public_path, process);

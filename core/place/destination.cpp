@@ -27,11 +27,6 @@ namespace {
 // for, and a folder no longer held is entered again from its parent.
 constexpr size_t kHeldFolders = 32;
 
-// The folder of a full path, its separator included.
-std::string folder_part(const std::string &path) {
-    return path.substr(0, name_start(path));
-}
-
 // The relative path rel's parent, empty at the top.
 std::string parent_of(const std::string &rel) {
     const size_t start = name_start(rel);

@@ -1,8 +1,7 @@
 // Finding and removing what runs stopped outright left.
 #include "place/leftovers.h"
 
-#include <cstring>
-
+#include "cleanup.h"
 #include "messages.h"
 #include "platform/platform.h"
 #include "report.h"
@@ -14,17 +13,11 @@ namespace {
 // The process number in a name ".quillseal-<process>-<n><suffix>" that
 // this library makes, and its suffix; false for any other name.
 bool own_leftover(const char *name, uint32_t *process, std::string *suffix) {
-    static const char kPrefix[] = ".quillseal-";
-    if (std::strncmp(name, kPrefix, sizeof kPrefix - 1) != 0) return false;
-    const char *p = name + sizeof kPrefix - 1;
-    uint64_t id = 0;
-    const char *digits = p;
-    while (*p >= '0' && *p <= '9' && id <= 0xFFFFFFFFu) id = id * 10 + uint64_t(*p++ - '0');
-    if (p == digits || id > 0xFFFFFFFFu || *p++ != '-') return false;
-    const char *number = p;
+    const char *number = cleanup::own_rest(name, process);
+    if (!number) return false;
+    const char *p = number;
     while (*p >= '0' && *p <= '9') p++;
     if (p == number) return false;
-    *process = uint32_t(id);
     *suffix = p;
     return true;
 }

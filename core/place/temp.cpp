@@ -86,7 +86,7 @@ bool Temp::placed(const std::string &path) {
     cleanup::drop(listed_);
     listed_ = nullptr;
     if (flush_ != plat::kFlushNow) return true;
-    const std::string folder = path.substr(0, name_start(path));
+    const std::string folder = folder_part(path);
     if (plat::flush_folder(folder.c_str())) return true;
     fail(path.c_str(), msg::kWriteFailed, plat::last_failure());
     return false;
@@ -130,7 +130,7 @@ Outcome Temp::place(std::string *path, Settled how, plat::Folder *in, const std:
 
 bool flush_staged(const std::vector<const Temp *> &temps, const std::string &shown_as) {
     std::set<std::string> folders;
-    for (const Temp *t : temps) folders.insert(t->path().substr(0, name_start(t->path())));
+    for (const Temp *t : temps) folders.insert(folder_part(t->path()));
     if (plat::flush_batch(std::vector<std::string>(folders.begin(), folders.end()))) return true;
     fail(shown_as.c_str(), msg::kWriteFailed, plat::last_failure());
     return false;
