@@ -511,20 +511,21 @@ bool flush_batch(const std::vector<std::string> &folders) {
     if (!syncing()) return true;
     std::vector<dev_t> done;
     for (const std::string &folder : folders) {
-        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        // One syncfs for each file system; only its first folder is opened.
         struct stat st;
-        if (fd < 0 || fstat(fd, &st) != 0) {
+        if (stat(folder.c_str(), &st) != 0) {
             record(errno);
-            if (fd >= 0) ::close(fd);
             return false;
         }
         bool seen = false;
         for (dev_t d : done) seen = seen || d == st.st_dev;
-        const bool ok = seen || syncfs(fd) == 0;
+        if (seen) continue;
+        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const bool ok = fd >= 0 && syncfs(fd) == 0;
         if (!ok) record(errno);
-        ::close(fd);
+        if (fd >= 0) ::close(fd);
         if (!ok) return false;
-        if (!seen) done.push_back(st.st_dev);
+        done.push_back(st.st_dev);
     }
     return true;
 }
