@@ -262,7 +262,9 @@ bool flush_file(File *f, Flush when);
 bool flush_batch(const std::vector<std::string> &folders);
 // The names made, renamed and removed in the folder at path on stable
 // storage: on Linux an fsync of the folder; on Windows nothing, as every
-// rename is written through.
+// MoveFileEx is written through (a ReplaceFile has no such flag: after a
+// power cut its name holds the old file or the new one, each whole, as
+// the new one's data was flushed first).
 bool flush_folder(const char *path);
 
 // ---- folder enumeration ---------------------------------------------------

@@ -321,8 +321,8 @@ bool remove_file(const char *path) {
 
 namespace {
 
-// Every rename is written through: the call returns once the change is on
-// the disk, unless the flushes are off.
+// Every MoveFileEx is written through: the call returns once the change is
+// on the disk, unless the flushes are off.
 DWORD written_through() {
     return syncing() ? MOVEFILE_WRITE_THROUGH : 0;
 }
