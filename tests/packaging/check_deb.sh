@@ -62,6 +62,10 @@ for package in "${packages[@]}"; do
     dpkg-deb -c "$file" | awk '$1 !~ /^d/ { print $6 $7 $8 }' | sort >"$work/$package.files"
     files "$package" | sort | diff -u - "$work/$package.files" || fail "the files of $package differ"
     dpkg-deb -x "$file" "$work/root"
+    dpkg-deb -e "$file" "$work/$package.control"
+    for script in preinst postinst prerm postrm; do
+        [ ! -e "$work/$package.control/$script" ] || fail "$package has a $script"
+    done
 done
 expect_depends() {
     local package=$1 dependency depends
@@ -77,16 +81,10 @@ expect_depends quillseal "libquillcore1 (= $version)" "libc6 " "libstdc++6 "
 
 # Other packages depend on the libraries through their symbols or shlibs;
 # dpkg's trigger renews the linker cache, once.
-dpkg-deb -e "$(deb libquillcore1)" "$work/control"
-grep -qx "libquillcore 1 libquillcore1 (>= $version)" "$work/control/shlibs" || fail "shlibs"
-grep -qx "libquill 1 libquillcore1 (>= $version)" "$work/control/shlibs" || fail "shlibs"
-grep -qx "activate-noawait ldconfig" "$work/control/triggers" || fail "ldconfig trigger"
-for package in "${packages[@]}"; do
-    dpkg-deb -e "$(deb "$package")" "$work/$package.control"
-    for script in preinst postinst prerm postrm; do
-        [ ! -e "$work/$package.control/$script" ] || fail "$package has a $script"
-    done
-done
+control=$work/libquillcore1.control
+grep -qx "libquillcore 1 libquillcore1 (>= $version)" "$control/shlibs" || fail "shlibs"
+grep -qx "libquill 1 libquillcore1 (>= $version)" "$control/shlibs" || fail "shlibs"
+grep -qx "activate-noawait ldconfig" "$control/triggers" || fail "ldconfig trigger"
 # The symbols file lists, for each library, exactly the names it exports,
 # each with the version node it carries, and the node itself.
 for library in libquill libquillcore; do
@@ -94,7 +92,7 @@ for library in libquill libquillcore; do
         awk '{ name = $3; if (!sub("@@", "@", name)) name = name "@" name; print name }' |
         sort >"$work/$library.exported"
     awk -v soname="$library.so.1" '/^[^ *]/ { on = ($1 == soname); next } on && /^ / { print $1 }' \
-        "$work/control/symbols" | sort | diff -u - "$work/$library.exported" ||
+        "$control/symbols" | sort | diff -u - "$work/$library.exported" ||
         fail "the symbols file's names for $library.so.1 differ from its exports"
 done
 

@@ -19,9 +19,6 @@ fail() {
     exit 1
 }
 work=$(mktemp -d)
-# Wine would copy the Start-menu entry and the file types into this
-# machine's own desktop menus.
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-};winemenubuilder.exe=d"
 
 drive_c=$WINEPREFIX/drive_c
 folder="$drive_c/Program Files/Quillseal"
