@@ -116,8 +116,7 @@ class Restore : public EntrySink {
                 ok = ok && o == place::kStopped;
                 break;
             }
-            to_.touched(f->path);
-            place::restore_attributes(f->path.c_str(), f->attributes, replacing);
+            to_.placed(f->path, f->attributes, replacing);
             if (f->listed) widened.push_back(f->path.substr(to_.folder().size()));
         }
         const bool flushed = whole.size() == temps.size();

@@ -3,6 +3,7 @@
 
 #include "messages.h"
 #include "paths.h"
+#include "place/attributes.h"
 #include "place/leftovers.h"
 #include "place/names.h"
 #include "quillcore.h"
@@ -75,15 +76,18 @@ Outcome Destination::folder_of(const std::string &rel, std::string *actual, plat
     const Outcome above = folder_of(parent_of(rel), &parent, &up);
     if (above != kPlaced) return above;
     // A folder known already is entered again under the name it took.
-    std::string name = known != known_.end()
-                           ? known->second.on_disk.substr(name_start(known->second.on_disk))
-                           : rel.substr(name_start(rel));
-    const Outcome o = enter(rel, parent, up, std::move(name));
+    const Outcome o = enter(rel, parent, up, name_on_disk(rel));
     if (o != kPlaced) return o;
     const Known &now = known_[rel];
     *actual = now.on_disk;
     *held = now.held;
     return kPlaced;
+}
+
+std::string Destination::name_on_disk(const std::string &rel) const {
+    const auto known = known_.find(rel);
+    const std::string &path = known != known_.end() ? known->second.on_disk : rel;
+    return path.substr(name_start(path));
 }
 
 void Destination::staging_folder(const std::string &rel, std::string *folder, plat::Folder **held) {
@@ -101,10 +105,7 @@ void Destination::staging_folder(const std::string &rel, std::string *folder, pl
             on_disk = known->second.on_disk;
             *held = known->second.held;
         } else {
-            std::string name = known != known_.end()
-                                   ? known->second.on_disk.substr(name_start(known->second.on_disk))
-                                   : next.substr(name_start(next));
-            if (enter(next, on_disk, *held, std::move(name), false) != kPlaced) break;
+            if (enter(next, on_disk, *held, name_on_disk(next), false) != kPlaced) break;
             on_disk = known_[next].on_disk;
             *held = known_[next].held;
         }
@@ -226,6 +227,11 @@ void Destination::settle_asides(bool succeeded) {
 
 void Destination::touched(const std::string &path) {
     touched_.insert(folder_part(path));
+}
+
+void Destination::placed(const std::string &path, uint32_t attributes, bool replaced) {
+    touched(path);
+    restore_attributes(path.c_str(), attributes, replaced);
 }
 
 bool Destination::flush_touched() {

@@ -73,6 +73,9 @@ class Destination {
     void settle_asides(bool succeeded);
     // The folder of the full path path has a name made, renamed or removed.
     void touched(const std::string &path);
+    // A restored file took its name at path: its folder touched, the
+    // entry's attributes given back (over those a replaced file kept).
+    void placed(const std::string &path, uint32_t attributes, bool replaced = false);
     // The folders touched since the last call on stable storage; false with
     // a box when the device refused.
     bool flush_touched();
@@ -93,6 +96,9 @@ class Destination {
     Outcome enter(const std::string &rel, const std::string &parent, plat::Folder *up,
                   std::string name, bool make = true);
     void hold(const std::string &rel, std::string on_disk, plat::Folder *f);
+    // The name the archive folder rel has on disk: the one it took when it
+    // is known, else its own.
+    std::string name_on_disk(const std::string &rel) const;
     // Sweeps the folder (full path) the first time the run writes near it.
     void sweep(const std::string &folder);
     std::string folder_;

@@ -1,7 +1,6 @@
 // Entries staged, then put in place together.
 #include "place/staging.h"
 
-#include "place/attributes.h"
 #include "platform/platform.h"
 
 namespace quill::place {
@@ -52,8 +51,7 @@ int32_t Staging::commit(Destination &to) {
         if (item.temp->place_free(path, in, &held)) {
             item.placed = true;
             placed.push_back(path);
-            to.touched(path);
-            restore_attributes(path.c_str(), item.attributes);
+            to.placed(path, item.attributes);
             continue;
         }
         if (!held || to.refuses_archive(path)) {
@@ -77,8 +75,7 @@ int32_t Staging::commit(Destination &to) {
         }
         item.placed = true;
         placed.push_back(path);
-        to.touched(path);
-        restore_attributes(path.c_str(), item.attributes);
+        to.placed(path, item.attributes);
     }
     for (size_t i = 0; i < replacements.size() && !failed; i++) {
         Replacement &r = replacements[i];
@@ -88,8 +85,7 @@ int32_t Staging::commit(Destination &to) {
             break;
         }
         r.item->placed = true;
-        to.touched(r.path);
-        restore_attributes(r.path.c_str(), r.item->attributes, true);
+        to.placed(r.path, r.item->attributes, true);
     }
     if (failed) {
         // Newest first: a folder is empty again once what went into it left.
