@@ -306,9 +306,11 @@ bool set_item(const std::string &rel, const std::string &name) {
 uint64_t contents_bytes() {
     uint64_t total = 0;
     std::string path;
-    for (const std::string &rel : entry_files()) {
-        const int64_t size = full_path(rel, &path) ? plat::file_size(path.c_str()) : -1;
-        if (size > 0) total += uint64_t(size);
+    for (const std::vector<std::string> *list : {&selection().files, &selection().linked}) {
+        for (const std::string &rel : *list) {
+            const int64_t size = full_path(rel, &path) ? plat::file_size(path.c_str()) : -1;
+            if (size > 0) total += uint64_t(size);
+        }
     }
     return total;
 }
