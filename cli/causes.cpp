@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "core/keys/keyfile.h"
 #include "quillcore.h"
 #include "system.h"
 #include "texts.h"
@@ -17,11 +18,13 @@ namespace {
 struct KeyShape {
     size_t read_bytes, area_bytes, whole_bytes;
 };
-constexpr KeyShape kPublicShape = {240, 164, 160};
-constexpr KeyShape kSecretShape = {288, 196, 192};
-constexpr size_t kNumBytes = 160;
-// A signed archive ends in its 192-byte signature.
-constexpr size_t kTrailerBytes = 192;
+constexpr KeyShape kPublicShape = {quill::kPublicReadBytes, quill::kPublicAreaBytes,
+                                   quill::kNumBytes};
+constexpr KeyShape kSecretShape = {quill::kSecretReadBytes, quill::kSecretAreaBytes,
+                                   quill::kRecordBytes};
+using quill::kNumBytes;
+// A signed archive ends in its signature.
+using quill::kTrailerBytes;
 
 bool public_value_valid(const unsigned char *y) {
     if (y[kNumBytes - 1] & 0x80) return false;
